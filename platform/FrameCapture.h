@@ -1,0 +1,16 @@
+// Writes captured frames to PNG files.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace Varnok {
+
+// rgba: width*height*4 bytes, top row first. False (with a log line) when the
+// file cannot be written.
+[[nodiscard]] bool WritePng(const char* path, int width, int height, const std::vector<uint8_t>& rgba);
+
+// Reads a PNG as RGBA8 rows, top row first (for tests and tools).
+[[nodiscard]] bool ReadPng(const char* path, int& outWidth, int& outHeight, std::vector<uint8_t>& outRgba);
+
+}  // namespace Varnok

@@ -1,0 +1,79 @@
+#include "platform/FrameCapture.h"
+#include "platform/PlatformDisplay.h"
+
+#include <GLES2/gl2.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string TempPath(const char* name) {
+    const char* dir = getenv("TMPDIR");
+    return std::string(dir != nullptr ? dir : "/tmp") + "/" + name;
+}
+
+}  // namespace
+
+TEST(HeadlessDisplay, ClearsAndReadsBackThroughAnOffscreenFramebuffer) {
+    auto display = Varnok::CreateHeadlessDisplay();
+    Varnok::DisplayDef def;
+    def.width = 64;
+    def.height = 32;
+    ASSERT_TRUE(display->Open(def));
+    EXPECT_TRUE(display->IsOffscreen());
+
+    GLuint fbo = 0;
+    GLuint colour = 0;
+    glGenFramebuffers(1, &fbo);
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, 0x8058 /* GL_RGBA8_OES */, def.width, def.height);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+
+    glViewport(0, 0, def.width, def.height);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Bottom half green: the read-back must put it in the lower rows.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, def.width, def.height / 2);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+
+    std::vector<uint8_t> rgba;
+    ASSERT_TRUE(display->ReadPixels(rgba));
+    ASSERT_EQ(rgba.size(), 64u * 32u * 4u);
+    EXPECT_EQ(rgba[0], 255);  // top-left red
+    EXPECT_EQ(rgba[1], 0);
+    const size_t bottom = (31u * 64u) * 4u;
+    EXPECT_EQ(rgba[bottom], 0);  // bottom-left green
+    EXPECT_EQ(rgba[bottom + 1], 255);
+
+    const std::string path = TempPath("varnok_display_test.png");
+    ASSERT_TRUE(Varnok::WritePng(path.c_str(), def.width, def.height, rgba));
+    int w = 0;
+    int h = 0;
+    std::vector<uint8_t> back;
+    ASSERT_TRUE(Varnok::ReadPng(path.c_str(), w, h, back));
+    EXPECT_EQ(w, 64);
+    EXPECT_EQ(h, 32);
+    EXPECT_EQ(back, rgba);
+    remove(path.c_str());
+
+    glDeleteFramebuffers(1, &fbo);
+    glDeleteRenderbuffers(1, &colour);
+}
+
+TEST(HeadlessDisplay, VirtualClockAdvancesExactlyOneSixtiethPerTick) {
+    auto display = Varnok::CreateHeadlessDisplay();
+    ASSERT_TRUE(display->Open(Varnok::DisplayDef{}));
+    const uint64_t start = display->NowNanoseconds();
+    for (int i = 0; i < 60; ++i) {
+        display->WaitForTick();
+    }
+    EXPECT_EQ(display->NowNanoseconds() - start, 60u * (1000000000u / 60u));
+}
