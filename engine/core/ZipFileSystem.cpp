@@ -1,0 +1,187 @@
+// ZipFileSystem over libzip: a hash index built at open, whole-entry reads.
+#include "engine/core/ZipFileSystem.h"
+
+#include "engine/core/HashName.h"
+#include "engine/core/Log.h"
+#include "engine/core/MemoryStream.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace Varnok {
+
+namespace {
+
+// Holds the file-layer lock for a scope.
+class FileLayerLock {
+public:
+    FileLayerLock() { LockFileLayer(); }
+    ~FileLayerLock() { UnlockFileLayer(); }
+    FileLayerLock(const FileLayerLock&) = delete;
+    FileLayerLock& operator=(const FileLayerLock&) = delete;
+};
+
+}  // namespace
+
+ZipFileSystem::~ZipFileSystem() {
+    CloseArchive();
+}
+
+void ZipFileSystem::CloseArchive() {
+    if (m_archive != nullptr) {
+        zip_discard(m_archive);  // opened read-only: nothing to write back
+        m_archive = nullptr;
+    }
+    m_records.clear();
+    m_prefix = AsciiString();
+}
+
+bool ZipFileSystem::Open(const char* archivePath, const char* prefix, const char* password) {
+    CloseArchive();
+    if (archivePath == nullptr) {
+        return false;
+    }
+    int error = 0;
+    m_archive = zip_open(archivePath, ZIP_RDONLY, &error);
+    if (m_archive == nullptr) {
+        zip_error_t detail;
+        zip_error_init_with_code(&detail, error);
+        Log("Zip archive %s cannot be opened: %s", archivePath, zip_error_strerror(&detail));
+        zip_error_fini(&detail);
+        return false;
+    }
+    zip_set_default_password(m_archive, password);
+
+    if (prefix != nullptr && prefix[0] != '\0') {
+        m_prefix = prefix;
+        if (m_prefix[m_prefix.Length() - 1] == '\\') {
+            m_prefix = AsciiString::Substring(m_prefix, 0, m_prefix.Length() - 1);
+        }
+        if (m_prefix.IsEmpty() || m_prefix[m_prefix.Length() - 1] != '/') {
+            m_prefix.AppendChar('/');
+        }
+    }
+    const int prefixLength = m_prefix.Length();
+
+    const zip_int64_t count = zip_get_num_entries(m_archive, 0);
+    for (zip_int64_t i = 0; i < count && i <= INT32_MAX; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(m_archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
+            (stat.valid & ZIP_STAT_NAME) == 0 || (stat.valid & ZIP_STAT_SIZE) == 0) {
+            continue;
+        }
+        const char* name = stat.name;
+        if (prefixLength > 0 && strncmp(name, m_prefix.c_str(), prefixLength) != 0) {
+            continue;
+        }
+        const char* inside = name + prefixLength;
+        if (prefixLength > 0 && inside[0] == '\0') {
+            continue;  // the prefix's own folder entry
+        }
+        if (stat.size > INT32_MAX) {
+            Log("Zip archive %s: entry %s is too large, skipped", archivePath, name);
+            continue;
+        }
+        m_records.push_back(
+            {HashPath(inside), static_cast<int32_t>(stat.size), static_cast<int32_t>(i)});
+    }
+    // Stable, so that of two names hashing alike the earlier entry comes first.
+    std::stable_sort(m_records.begin(), m_records.end(),
+                     [](const Record& a, const Record& b) { return a.hash < b.hash; });
+    return true;
+}
+
+const ZipFileSystem::Record* ZipFileSystem::FindRecord(const char* path) const {
+    if (path == nullptr || m_records.empty()) {
+        return nullptr;
+    }
+    const uint32_t hash = HashPath(path);
+    auto it = std::lower_bound(m_records.begin(), m_records.end(), hash,
+                               [](const Record& r, uint32_t h) { return r.hash < h; });
+    return it != m_records.end() && it->hash == hash ? &*it : nullptr;
+}
+
+bool ZipFileSystem::Exists(const char* path) {
+    return FindRecord(path) != nullptr;
+}
+
+int32_t ZipFileSystem::GetSize(const char* path) {
+    const Record* record = FindRecord(path);
+    return record != nullptr ? record->size : -1;
+}
+
+bool ZipFileSystem::Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+                         bool* outOwnsData) {
+    const Record* record = FindRecord(path);
+    if (record == nullptr || m_archive == nullptr) {
+        return false;
+    }
+    const bool allocate = *inOutData == nullptr;
+    const int32_t want = allocate ? record->size : std::max(0, std::min(*inOutLength, record->size));
+    uint8_t* target = *inOutData;
+    if (allocate) {
+        target = static_cast<uint8_t*>(std::malloc(want > 0 ? size_t(want) : 1));
+        if (target == nullptr) {
+            Log("Out of memory loading %s (%d bytes) from a zip archive", path, want);
+            return false;
+        }
+    }
+
+    zip_int64_t total = 0;
+    bool ok = false;
+    {
+        FileLayerLock lock;
+        zip_file_t* file = zip_fopen_index(m_archive, static_cast<zip_uint64_t>(record->index), 0);
+        if (file != nullptr) {
+            while (total < want) {
+                const zip_int64_t got = zip_fread(file, target + total,
+                                                  static_cast<zip_uint64_t>(want - total));
+                if (got <= 0) {
+                    break;
+                }
+                total += got;
+            }
+            ok = total == want;
+            if (ok && want == record->size) {
+                // One read past the end lets libzip check the entry's CRC, so a
+                // wrong password or damaged data cannot pass as content.
+                uint8_t extra = 0;
+                ok = zip_fread(file, &extra, 1) == 0;
+            }
+            zip_fclose(file);
+        }
+        if (!ok) {
+            Log("Zip entry %s cannot be read: %s", path, zip_strerror(m_archive));
+        }
+    }
+    if (!ok) {
+        if (allocate) {
+            std::free(target);
+        }
+        return false;
+    }
+    *inOutData = target;
+    *inOutLength = want;
+    *outOwnsData = allocate;
+    return true;
+}
+
+std::unique_ptr<FileStream> ZipFileSystem::Open(const char* path, int mode) {
+    if (mode != kOpenRead) {
+        return nullptr;
+    }
+    uint8_t* data = nullptr;
+    int32_t length = 0;
+    bool owns = false;
+    if (!Load(path, &data, &length, &owns)) {
+        return nullptr;
+    }
+    return std::make_unique<MemoryStream>(this, data, length);
+}
+
+}  // namespace Varnok

@@ -1,0 +1,54 @@
+// A read-only file system over a zip archive (optionally under a folder
+// prefix and a password); entries are found by the path hash.
+#pragma once
+
+#include "engine/core/AsciiString.h"
+#include "engine/core/FileSystem.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct zip;
+
+namespace Varnok {
+
+class ZipFileSystem : public FileSystem {
+public:
+    ZipFileSystem() = default;
+    ~ZipFileSystem() override;
+
+    // Opens the archive and indexes the entries under `prefix` (null: all) by
+    // the hash of their names without the prefix. Reads use `password` (null:
+    // none). An archive that does not open (logged) holds no entries.
+    bool Open(const char* archivePath, const char* prefix, const char* password);
+
+    bool Exists(const char* path) override;
+    int32_t GetSize(const char* path) override;
+    // Under the file-layer lock; fails unless exactly the wanted bytes arrive
+    // (a wrong password or a damaged entry fails).
+    bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+              bool* outOwnsData) override;
+    // Mode 0 only: the whole entry in a MemoryStream. Writing answers null.
+    std::unique_ptr<FileStream> Open(const char* path, int mode) override;
+    bool Delete(const char* path) override { (void)path; return false; }
+
+    int EntryCount() const { return static_cast<int>(m_records.size()); }
+
+private:
+    struct Record {
+        uint32_t hash;  // HashPath of the name without the prefix
+        int32_t size;   // uncompressed
+        int32_t index;  // in the archive
+    };
+
+    // Two names that hash alike are not told apart: the first record wins.
+    const Record* FindRecord(const char* path) const;
+    void CloseArchive();
+
+    zip* m_archive = nullptr;
+    AsciiString m_prefix;  // ends in '/', or empty
+    std::vector<Record> m_records;  // sorted by hash
+};
+
+}  // namespace Varnok

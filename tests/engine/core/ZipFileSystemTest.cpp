@@ -1,0 +1,271 @@
+#include "engine/core/ZipFileSystem.h"
+
+#include "engine/core/MemoryStream.h"
+#include "engine/core/SaveContainerFileSystem.h"
+#include "tests/engine/core/FileTestUtil.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Varnok;
+using VarnokTest::ReadHostFile;
+using VarnokTest::TempDir;
+using VarnokTest::WriteHostFile;
+
+namespace {
+
+struct ZipEntry {
+    std::string name;  // ending in '/' makes a folder entry
+    std::string content;
+    uint16_t encryption = ZIP_EM_NONE;
+    bool compress = true;
+};
+
+// Writes an archive with libzip; encrypted entries use `password`.
+void MakeZip(const std::string& path, const std::vector<ZipEntry>& entries,
+             const char* password = nullptr) {
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_NE(archive, nullptr) << error;
+    for (const ZipEntry& entry : entries) {
+        if (!entry.name.empty() && entry.name.back() == '/') {
+            ASSERT_GE(zip_dir_add(archive, entry.name.c_str(), ZIP_FL_ENC_UTF_8), 0);
+            continue;
+        }
+        zip_source_t* source =
+            zip_source_buffer(archive, entry.content.data(), entry.content.size(), 0);
+        ASSERT_NE(source, nullptr);
+        const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, 0);
+        ASSERT_GE(index, 0);
+        ASSERT_EQ(zip_set_file_compression(archive, index,
+                                           entry.compress ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0),
+                  0);
+        if (entry.encryption != ZIP_EM_NONE) {
+            ASSERT_EQ(zip_file_set_encryption(archive, index, entry.encryption, password), 0);
+        }
+    }
+    ASSERT_EQ(zip_close(archive), 0);
+}
+
+std::string LoadText(FileSystem& fs, const char* path) {
+    uint8_t* data = nullptr;
+    int32_t length = 0;
+    bool owns = false;
+    if (!fs.Load(path, &data, &length, &owns)) {
+        EXPECT_EQ(data, nullptr);
+        return "<none>";
+    }
+    std::string text(reinterpret_cast<char*>(data), length);
+    FreeFileData(data);
+    return text;
+}
+
+std::string Text(size_t n, char seed) {
+    std::string s(n, ' ');
+    for (size_t i = 0; i < n; ++i) {
+        s[i] = static_cast<char>(seed + (i * 7) % 23);
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(ZipFileSystem, IndexesTheEntriesUnderItsPrefix) {
+    TempDir dir;
+    const std::string zipPath = dir / "fruit.bin";
+    MakeZip(zipPath, {{"fruit/", ""},
+                      {"fruit/apple.tex", "APPLE"},
+                      {"fruit/Sub/Pear.tex", Text(3000, 'a')},
+                      {"other/x.txt", "x"},
+                      {"apple.tex", "root apple"}});
+
+    for (const char* prefix : {"fruit/", "fruit", "fruit\\"}) {
+        SCOPED_TRACE(prefix);
+        ZipFileSystem zip;
+        ASSERT_TRUE(zip.Open(zipPath.c_str(), prefix, nullptr));
+        EXPECT_EQ(zip.EntryCount(), 2);
+        EXPECT_EQ(LoadText(zip, "apple.tex"), "APPLE");
+        EXPECT_EQ(LoadText(zip, "sub\\pear.TEX"), Text(3000, 'a'));  // hashed case-blind
+        EXPECT_EQ(zip.GetSize("Sub/Pear.tex"), 3000);
+        EXPECT_FALSE(zip.Exists("other/x.txt"));
+        EXPECT_FALSE(zip.Exists("x.txt"));
+        EXPECT_FALSE(zip.Exists(""));  // the folder entry is not a file
+        EXPECT_EQ(zip.GetSize("fruit/apple.tex"), -1);
+    }
+
+    ZipFileSystem all;
+    ASSERT_TRUE(all.Open(zipPath.c_str(), nullptr, nullptr));
+    EXPECT_EQ(all.EntryCount(), 5);
+    EXPECT_EQ(LoadText(all, "fruit/apple.tex"), "APPLE");
+    EXPECT_EQ(LoadText(all, "apple.tex"), "root apple");
+
+    // Into a caller's smaller buffer.
+    uint8_t buffer[4] = {};
+    uint8_t* data = buffer;
+    int32_t length = 4;
+    bool owns = true;
+    ASSERT_TRUE(all.Load("other/x.txt", &data, &length, &owns));
+    EXPECT_EQ(length, 1);
+    EXPECT_FALSE(owns);
+    EXPECT_EQ(buffer[0], 'x');
+}
+
+TEST(ZipFileSystem, ReadsPasswordProtectedEntries) {
+    TempDir dir;
+    const std::string zipPath = dir / "fruit.bin";
+    const std::string secret = Text(5000, 'A');
+    MakeZip(zipPath,
+            {{"fruit/aes.xml", secret, ZIP_EM_AES_256},
+             {"fruit/pkware.xml", "<fruit name=\"kiwi\"/>", ZIP_EM_TRAD_PKWARE, false},
+             {"fruit/plain.txt", "open"}},
+            "s3cret");
+    // Not readable without the password.
+    EXPECT_EQ(ReadHostFile(zipPath).find("kiwi"), std::string::npos);
+
+    ZipFileSystem zip;
+    ASSERT_TRUE(zip.Open(zipPath.c_str(), "fruit/", "s3cret"));
+    EXPECT_EQ(LoadText(zip, "aes.xml"), secret);
+    EXPECT_EQ(LoadText(zip, "pkware.xml"), "<fruit name=\"kiwi\"/>");
+    auto stream = zip.Open("pkware.xml", kOpenRead);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->GetLength(), 20);
+
+    const struct {
+        const char* what;
+        const char* password;
+    } wrong[] = {{"wrong password", "guess"}, {"no password", nullptr}};
+    for (const auto& c : wrong) {
+        SCOPED_TRACE(c.what);
+        ZipFileSystem locked;
+        ASSERT_TRUE(locked.Open(zipPath.c_str(), "fruit/", c.password));
+        EXPECT_TRUE(locked.Exists("aes.xml"));  // the index needs no password
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadText(locked, "aes.xml"), "<none>");
+        EXPECT_EQ(LoadText(locked, "pkware.xml"), "<none>");
+        EXPECT_EQ(locked.Open("aes.xml", kOpenRead), nullptr);
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);
+        EXPECT_EQ(LoadText(locked, "plain.txt"), "open");
+    }
+}
+
+TEST(ZipFileSystem, RefusesWrites) {
+    TempDir dir;
+    const std::string zipPath = dir / "assets.zip";
+    MakeZip(zipPath, {{"a.txt", "zip a"}});
+    const std::string before = ReadHostFile(zipPath);
+
+    FileSystemRegistry registry;
+    auto zip = std::make_unique<ZipFileSystem>();
+    ASSERT_TRUE(zip->Open(zipPath.c_str(), nullptr, nullptr));
+    FileSystem* zipFs = registry.Add(std::move(zip), FileSystemKey("fileZip"), 4);
+    auto container = std::make_unique<SaveContainerFileSystem>();
+    container->LoadContainer(dir.Path().c_str(), "save2.bin", SaveContainerFileSystem::kGameImageSize);
+    FileSystem* saveBin = registry.Add(std::move(container), FileSystemKey("saveBin"), 3);
+
+    EXPECT_EQ(zipFs->Open("a.txt", kOpenWrite), nullptr);
+    EXPECT_EQ(zipFs->Open("a.txt", kOpenUpdate), nullptr);
+    EXPECT_EQ(zipFs->Open("b.txt", kOpenWrite), nullptr);
+    EXPECT_FALSE(zipFs->Delete("a.txt"));
+    EXPECT_EQ(registry.Open("a.txt", kOpenWrite, FileSystemKey("fileZip")), nullptr);
+
+    // Without a key the write passes the zip by and lands in the container,
+    // while reads still find the zip's copy first.
+    auto stream = registry.Open("a.txt", kOpenWrite, 0);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->GetFileSystem(), saveBin);
+    EXPECT_TRUE(stream->Write("mine", 4));
+    stream->Close();
+    EXPECT_EQ(LoadText(*zipFs, "a.txt"), "zip a");
+    EXPECT_EQ(ReadHostFile(zipPath), before);
+}
+
+TEST(ZipFileSystem, MemoryStreamSeeksWithinTheEntry) {
+    TempDir dir;
+    const std::string zipPath = dir / "assets.zip";
+    MakeZip(zipPath, {{"ten.bin", "0123456789"}, {"empty.bin", ""}});
+    ZipFileSystem zip;
+    ASSERT_TRUE(zip.Open(zipPath.c_str(), nullptr, nullptr));
+
+    auto stream = zip.Open("ten.bin", kOpenRead);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->GetLength(), 10);
+    EXPECT_TRUE(stream->Seek(kSeekEnd, 0));  // the end itself is a position
+    EXPECT_EQ(stream->Tell(), 10);
+    EXPECT_TRUE(stream->Seek(kSeekEnd, 3));  // from the end the offset counts back
+    EXPECT_EQ(stream->Tell(), 7);
+    EXPECT_FALSE(stream->Seek(kSeekCurrent, -8));  // negative: refused, position kept
+    EXPECT_EQ(stream->Tell(), 7);
+    EXPECT_FALSE(stream->Seek(kSeekStart, 11));
+    EXPECT_EQ(stream->Tell(), 10);
+    EXPECT_TRUE(stream->Seek(kSeekStart, 8));
+    char buffer[4] = {};
+    EXPECT_FALSE(stream->Read(buffer, 4));  // two left: a short read fails
+    EXPECT_EQ(std::string(buffer, 2), "89");
+    EXPECT_FALSE(stream->Write("x", 1));
+    stream->Close();
+    EXPECT_FALSE(stream->Read(buffer, 1));
+
+    auto empty = zip.Open("empty.bin", kOpenRead);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->Seek(kSeekEnd, 0));
+    EXPECT_EQ(empty->Tell(), 0);
+    EXPECT_TRUE(empty->Read(buffer, 0));
+    EXPECT_EQ(zip.Open("missing.bin", kOpenRead), nullptr);
+}
+
+TEST(ZipFileSystem, DamagedArchivesFailCleanly) {
+    TempDir dir;
+    const std::string goodPath = dir / "good.zip";
+    const std::string content = Text(20000, 'k');
+    MakeZip(goodPath, {{"data/big.txt", content}, {"data/small.txt", "tiny", ZIP_EM_NONE, false}});
+    const std::string good = ReadHostFile(goodPath);
+    ASSERT_GT(good.size(), 200u);
+
+    auto flip = [&](size_t at) {
+        std::string s = good;
+        s[at] = static_cast<char>(s[at] ^ 0x5A);
+        return s;
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool opens;  // the central directory still reads
+    } cases[] = {
+        {"empty file", "", false},
+        {"garbage", std::string(500, '\x42'), false},
+        {"cut in half", good.substr(0, good.size() / 2), false},
+        {"end record cut", good.substr(0, good.size() - 10), false},
+        {"compressed data damaged", flip(60), true},
+        {"central directory damaged", flip(good.find("PK\x01\x02")), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir / "bad.zip";
+        WriteHostFile(path, c.bytes);
+        ZipFileSystem zip;
+        testing::internal::CaptureStderr();
+        const bool opened = zip.Open(path.c_str(), "data/", nullptr);
+        const std::string big = LoadText(zip, "big.txt");
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(log.empty());
+        EXPECT_TRUE(big != content);  // (not printed: 20 KB)
+        if (c.opens) {
+            EXPECT_TRUE(opened);
+        }
+        if (!opened) {
+            EXPECT_EQ(zip.EntryCount(), 0);
+            EXPECT_FALSE(zip.Exists("small.txt"));
+            EXPECT_EQ(zip.Open("small.txt", kOpenRead), nullptr);
+        }
+    }
+
+    ZipFileSystem missing;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(missing.Open((dir / "nope.zip").c_str(), nullptr, nullptr));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(missing.GetSize("a"), -1);
+}
