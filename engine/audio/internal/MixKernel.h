@@ -1,0 +1,28 @@
+// The one inner loop of all mixing: source samples times a 16.16 volume ramp,
+// stepped at a pitch in 8.24 fixed point, added into 16-bit samples with
+// saturation.
+#pragma once
+
+#include <cstdint>
+
+namespace Varnok {
+
+// Largest pitch the kernel steps at, in source frames per output frame.
+constexpr float kMaxMixPitch = 112.0f;
+
+struct MixKernelArgs {
+    int16_t* dest = nullptr;
+    uint32_t destStride = 1;    // samples between output frames
+    uint32_t frames = 0;        // output frames to add
+    const int16_t* source = nullptr;
+    uint32_t sourceStride = 1;  // samples between source frames
+    uint32_t sourceFrames = 0;  // frames readable at source; nothing past them is read
+    float volume = 1.0f;
+    float volumeSlide = 0.0f;   // per second
+    float pitch = 1.0f;         // source frames per output frame
+    float pitchSlide = 0.0f;    // per second
+};
+
+void MixKernel(const MixKernelArgs& args);
+
+}  // namespace Varnok

@@ -1,0 +1,63 @@
+// URLs that open the application (deep links, sign-in replies), the
+// application that sent them, and opening a URL from the game.
+#pragma once
+
+#include "engine/core/Delegate.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Varnok {
+
+// Keeps the last opened URL until it is delivered. Listeners (the social
+// login, the deep-link service, the second sign-in client) receive it only
+// once a delivery has run; from then on every new URL goes out at once.
+// Main thread only.
+class LaunchUrlDispatcher {
+public:
+    using Listener = Delegate1<void, const char*>;
+
+    // The process-wide dispatcher.
+    static LaunchUrlDispatcher& Get();
+
+    void AddListener(const Listener& listener);
+    // Replaces the pending URL; delivers at once when ready. Null counts as
+    // the empty text.
+    void SetUrl(const char* url);
+    // Sets ready; when a URL is pending, calls every listener in order with
+    // it and empties it.
+    void Deliver();
+
+    const std::string& GetPendingUrl() const { return m_pendingUrl; }
+    bool IsReady() const { return m_ready; }
+
+private:
+    std::string m_pendingUrl;
+    bool m_ready = false;
+    std::vector<Listener> m_listeners;
+};
+
+// Over the process-wide dispatcher.
+void AddLaunchUrlListener(const LaunchUrlDispatcher::Listener& listener);
+void SetLaunchUrl(const char* url);
+void DeliverLaunchUrl();
+
+// The bundle identifier of the application that opened the last URL; empty
+// until one is known. Null counts as the empty text.
+void SetLaunchSourceApplication(const char* sourceApplication);
+const char* GetLaunchSourceApplication();
+
+// A scheme ("https:", "mailto:", ...) and no spaces or control characters.
+bool IsWellFormedUrl(const char* text);
+
+// Asks the platform to open the URL: logs it and, when desktop opening is on,
+// hands it to xdg-open. True when it was opened; false (with a log line) for a
+// malformed URL or when the opener failed.
+bool OpenUrl(const char* text);
+// Off at start: URLs are only logged. The program turns it on when asked.
+void SetOpenUrlsOnDesktop(bool enabled);
+// Replaces the platform's opener (tests); an empty function restores it.
+void SetUrlOpener(std::function<bool(const char* url)> opener);
+
+}  // namespace Varnok

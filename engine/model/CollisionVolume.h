@@ -1,0 +1,123 @@
+// The world's hit-test volumes: an axis-aligned box, a sphere and a line
+// segment. A test answers whether two volumes touch, marks both as hit and
+// writes a vector whose length is the penetration depth (for two segments,
+// an offset along the receiver).
+#pragma once
+
+#include "engine/core/MathUtil.h"
+
+#include <cstdint>
+
+namespace Varnok {
+
+class GeneratedMesh;
+
+enum class CollisionType : int32_t {
+    Box = 0,
+    Sphere = 1,
+    Segment = 2,
+};
+
+class CollisionVolume {
+public:
+    virtual ~CollisionVolume() = default;
+
+    virtual CollisionType GetType() const = 0;
+
+    // True on contact, when both volumes are marked hit and the vector is
+    // written to out (which may be null). Box-box, box-sphere, sphere-box,
+    // sphere-sphere and sphere-segment vectors point from the receiver
+    // towards the other volume; a segment's point from the other volume
+    // towards the segment. A receiver that is a box facing a sphere or a
+    // segment negates out even on a miss.
+    virtual bool Intersect(CollisionVolume& other, Vector3* out) = 0;
+
+    // Only a box contains points; see CollisionBox.
+    virtual bool ContainsPoint(const Vector3& /*point*/, Vector3* /*out*/) const { return false; }
+
+    // Set by a successful test; never cleared.
+    bool IsHit() const { return m_hit; }
+    void MarkHit() { m_hit = true; }
+
+protected:
+    CollisionVolume() = default;
+    CollisionVolume(const CollisionVolume&) = default;
+    CollisionVolume& operator=(const CollisionVolume&) = default;
+
+private:
+    bool m_hit = false;
+};
+
+class CollisionBox : public CollisionVolume {
+public:
+    CollisionBox(const Vector3& centre, const Vector3& halfExtents);
+
+    CollisionType GetType() const override { return CollisionType::Box; }
+    bool Intersect(CollisionVolume& other, Vector3* out) override;
+    // Inside unless above centre + half or below centre - half on an axis.
+    // out (when given, whether inside or not): the distance to the face on
+    // the point's side along the axis of the largest whole-unit distance
+    // (z, then y, then x on ties); the other two components 0.
+    bool ContainsPoint(const Vector3& point, Vector3* out) const override;
+
+    // Recomputes the corners after the centre or half extents changed.
+    void UpdateCorners();
+
+    Vector3 centre;
+    Vector3 halfExtents;
+    // Signs on the half extents: (+,+,+), (+,-,+), (-,-,+), (-,+,+),
+    // (+,+,-), (+,-,-), (-,-,-), (-,+,-).
+    Vector3 corners[8];
+};
+
+class CollisionSphere : public CollisionVolume {
+public:
+    CollisionSphere() = default;  // centre (0, 0, 0), radius 1
+    CollisionSphere(const Vector3& sphereCentre, float sphereRadius)
+        : centre(sphereCentre), radius(sphereRadius) {}
+
+    CollisionType GetType() const override { return CollisionType::Sphere; }
+    bool Intersect(CollisionVolume& other, Vector3* out) override;
+
+    Vector3 centre;
+    float radius = 1.0f;
+};
+
+class CollisionSegment : public CollisionVolume {
+public:
+    CollisionSegment() = default;  // (0, 0, 0) to (1, 0, 0)
+
+    CollisionType GetType() const override { return CollisionType::Segment; }
+    bool Intersect(CollisionVolume& other, Vector3* out) override;
+
+    Vector3 a;
+    Vector3 b{1.0f, 0.0f, 0.0f};
+};
+
+// The tests behind Intersect. They neither mark hits nor negate; where a test
+// zeroes out first it says so.
+
+// out is left alone on a miss. Touching faces are no contact.
+bool IntersectBoxBox(const CollisionBox& a, const CollisionBox& b, Vector3* out);
+// out is zeroed first; points from the sphere towards the box.
+bool IntersectBoxSphere(const CollisionBox& box, const CollisionSphere& sphere, Vector3* out);
+// out is left alone on a miss. A box with zero half extents never touches.
+bool IntersectBoxSegment(const CollisionBox& box, const CollisionSegment& segment, Vector3* out);
+// out is zeroed first; points from a towards b.
+bool IntersectSphereSphere(const CollisionSphere& a, const CollisionSphere& b, Vector3* out);
+// Works in the x-y plane: the segment's point nearest the sphere's centre,
+// at z 0, must lie inside the sphere. out (left alone on a miss) points from
+// the sphere towards that point. A zero-length segment is a point.
+bool IntersectSegmentSphere(const CollisionSphere& sphere, const CollisionSegment& segment,
+                            Vector3* out);
+// Touching within a small tolerance; out is the contact point's offset from
+// the nearer end of p.
+bool IntersectSegmentSegment(const CollisionSegment& p, const CollisionSegment& q, Vector3* out);
+
+// Fills mesh with one sub-mesh: a sphere of the given radius with ringCount
+// rings and segmentCount segments as a triangle soup with the default
+// material and depth-sorted index lists; the mesh is named "CodeGenSphere".
+// Fewer than two rings or segments leave the mesh empty (logged).
+void BuildCodeGenSphere(GeneratedMesh& mesh, float radius, int ringCount, int segmentCount);
+
+}  // namespace Varnok

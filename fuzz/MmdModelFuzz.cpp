@@ -1,0 +1,12 @@
+// Node-tree model files from untrusted bytes: must refuse or load, never crash.
+#include "engine/model/NodeModel.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Varnok::SmartPtr<Varnok::NodeModelData> model =
+        Varnok::LoadNodeModelFromBytes(data, size, "fuzz");
+    (void)model;
+    return 0;
+}

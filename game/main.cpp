@@ -1,0 +1,247 @@
+// The game program: opens a window (or runs headless), starts the shell with
+// the game, and runs the display loop; headless runs replay an input script
+// and can write frames to PNG files.
+#include "engine/core/Log.h"
+#include "engine/core/PlatformUtil.h"
+#include "engine/iOS/DialogManager_iPhone.h"
+#include "engine/iOS/LaunchUrl.h"
+#include "engine/iOS/PushNotification.h"
+#include "engine/iOS/VarnokTouchAppDelegate.h"
+#include "game/DemoGame.h"
+#include "platform/FrameCapture.h"
+#include "platform/InputScript.h"
+#include "platform/PlatformDisplay.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace Varnok;
+
+constexpr int kDefaultHeadlessFrames = 300;
+constexpr int kMaxSide = 8192;
+
+const char kUsage[] =
+    "usage: varnok_game [options]\n"
+    "  --headless            run without a window (the default when no display is set)\n"
+    "  --frames N            stop after N frames (headless default 300; a window runs until closed)\n"
+    "  --input SCRIPT        replay timed touches from SCRIPT\n"
+    "  --capture DIR         write presented frames to DIR as PNG files\n"
+    "  --capture-every N     capture every Nth frame (default 1)\n"
+    "  --size WxH            window or framebuffer size in pixels (default 960x640)\n"
+    "  --documents DIR       save folder (default ~/.local/share/varnok)\n"
+    "  --caches DIR          cache folder (default ~/.cache/varnok)\n"
+    "  --bundle DIR          the game's data (default: the build's bundle)\n"
+    "  --open-url URL        hand the game URL as if another application opened it\n"
+    "  --notification JSON   deliver a remote notification with this payload\n"
+    "  --xdg-open            let URLs the game opens go to xdg-open (otherwise only logged)\n"
+    "  --help                this text\n";
+
+struct Options {
+    bool headless = false;
+    int frames = -1;  // -1: the mode's default
+    std::string inputScript;
+    std::string captureDir;
+    int captureEvery = 1;
+    int width = 960;
+    int height = 640;
+    std::string documentsDir;
+    std::string cachesDir;
+    std::string bundleDir = VARNOK_DEFAULT_BUNDLE_DIR;
+    std::vector<std::string> openUrls;
+    std::vector<std::string> notifications;
+    bool xdgOpen = false;
+};
+
+// A positive count, or the fallback with a log line.
+int ReadCount(const char* option, const char* text, int fallback) {
+    char* end = nullptr;
+    const long value = strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 100000000) {
+        Log("varnok_game: %s \"%s\" is not a positive count, using %d", option, text, fallback);
+        return fallback;
+    }
+    return static_cast<int>(value);
+}
+
+void ReadSize(const char* text, Options& options) {
+    int width = 0;
+    int height = 0;
+    char tail = 0;
+    if (sscanf(text, "%dx%d%c", &width, &height, &tail) != 2 || width < 1 || height < 1 ||
+        width > kMaxSide || height > kMaxSide) {
+        Log("varnok_game: --size \"%s\" is not WxH, using %dx%d", text, options.width, options.height);
+        return;
+    }
+    options.width = width;
+    options.height = height;
+}
+
+// 0 to run, 1 for --help, 2 for a command-line fault.
+int ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const char* option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        auto value = [&]() -> const char* { return argv[++i]; };
+        if (strcmp(option, "--help") == 0 || strcmp(option, "-h") == 0) {
+            fputs(kUsage, stdout);
+            return 1;
+        } else if (strcmp(option, "--headless") == 0) {
+            options.headless = true;
+        } else if (strcmp(option, "--xdg-open") == 0) {
+            options.xdgOpen = true;
+        } else if (!hasValue) {
+            fprintf(stderr, "varnok_game: %s needs a value (or is unknown)\n%s", option, kUsage);
+            return 2;
+        } else if (strcmp(option, "--frames") == 0) {
+            options.frames = ReadCount(option, value(), kDefaultHeadlessFrames);
+        } else if (strcmp(option, "--input") == 0) {
+            options.inputScript = value();
+        } else if (strcmp(option, "--capture") == 0) {
+            options.captureDir = value();
+        } else if (strcmp(option, "--capture-every") == 0) {
+            options.captureEvery = ReadCount(option, value(), 1);
+        } else if (strcmp(option, "--size") == 0) {
+            ReadSize(value(), options);
+        } else if (strcmp(option, "--documents") == 0) {
+            options.documentsDir = value();
+        } else if (strcmp(option, "--caches") == 0) {
+            options.cachesDir = value();
+        } else if (strcmp(option, "--bundle") == 0) {
+            options.bundleDir = value();
+        } else if (strcmp(option, "--open-url") == 0) {
+            options.openUrls.push_back(value());
+        } else if (strcmp(option, "--notification") == 0) {
+            options.notifications.push_back(value());
+        } else {
+            fprintf(stderr, "varnok_game: unknown option %s\n%s", option, kUsage);
+            return 2;
+        }
+    }
+    return 0;
+}
+
+// Under HOME, or the working folder when HOME is not set.
+std::string HomePath(const char* relative) {
+    const char* home = getenv("HOME");
+    std::string path = home != nullptr && home[0] != '\0' ? home : ".";
+    return path + "/" + relative;
+}
+
+// Writes the frame the framebuffer holds when it is one to keep.
+class FrameCapturer {
+public:
+    FrameCapturer(const Options& options, VarnokTouchAppDelegate& app)
+        : m_dir(options.captureDir), m_every(options.captureEvery), m_app(app) {}
+
+    void OnPresent() {
+        const int frame = m_app.viewController->GetLastRenderedFrame();
+        if (frame < 0 || frame == m_lastCaptured || frame % m_every != 0) {
+            return;
+        }
+        m_lastCaptured = frame;
+        std::vector<uint8_t> rgba;
+        int width = 0;
+        int height = 0;
+        if (!m_app.viewController->glView->ReadFramebuffer(rgba, width, height)) {
+            Log("varnok_game: frame %d could not be read back", frame);
+            return;
+        }
+        char name[32];
+        snprintf(name, sizeof(name), "/frame_%05d.png", frame);
+        if (!WritePng((m_dir + name).c_str(), width, height, rgba)) {
+            Log("varnok_game: frame %d not written", frame);
+        }
+    }
+
+private:
+    std::string m_dir;
+    int m_every;
+    VarnokTouchAppDelegate& m_app;
+    int m_lastCaptured = -1;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    const int parsed = ParseOptions(argc, argv, options);
+    if (parsed != 0) {
+        return parsed == 1 ? 0 : 2;
+    }
+    if (options.documentsDir.empty()) {
+        options.documentsDir = HomePath(".local/share/varnok");
+    }
+    if (options.cachesDir.empty()) {
+        options.cachesDir = HomePath(".cache/varnok");
+    }
+    for (const std::string& dir : {options.documentsDir, options.cachesDir, options.captureDir}) {
+        if (!dir.empty() && !CreateDirectory(dir.c_str())) {
+            Log("varnok_game: cannot create the folder \"%s\"", dir.c_str());
+        }
+    }
+
+    InputScript script;
+    const bool haveScript = !options.inputScript.empty() && script.Load(options.inputScript.c_str());
+    if (!options.inputScript.empty() && !haveScript) {
+        Log("varnok_game: input script \"%s\" not read, running without one", options.inputScript.c_str());
+    }
+
+    DisplayDef displayDef;
+    displayDef.width = options.width;
+    displayDef.height = options.height;
+    displayDef.title = "Varnok";
+    std::unique_ptr<PlatformDisplay> display = OpenBestDisplay(displayDef, options.headless);
+    if (display == nullptr) {
+        Log("varnok_game: no display could be opened");
+        return 1;
+    }
+    const bool windowed = !display->IsOffscreen();
+    int frames = options.frames;
+    if (frames < 0 && !windowed) {
+        frames = kDefaultHeadlessFrames;
+    }
+    if (windowed) {
+        DialogManager_iPhone::Instance().SetPresenter(CreateSdlDialogPresenter());
+    }
+    SetOpenUrlsOnDesktop(options.xdgOpen);
+
+    VarnokGame::SetFactory(&DemoGame::Create);
+    ShellDef shell;
+    shell.display = display.get();
+    shell.bundleDir = options.bundleDir;
+    shell.documentsDir = options.documentsDir;
+    shell.cachesDir = options.cachesDir;
+    {
+        VarnokTouchAppDelegate app(shell);
+        app.SetInputScript(haveScript ? &script : nullptr);
+        FrameCapturer capturer(options, app);
+        if (!options.captureDir.empty()) {
+            app.viewController->glView->SetPresentObserver([&capturer] { capturer.OnPresent(); });
+        }
+        app.Launch(LaunchOptions{});
+        while (!app.IsTerminated() && (frames < 0 || app.GetRefreshCount() < frames)) {
+            // After the first frame, once the game listens.
+            if (app.GetRefreshCount() == 1) {
+                for (const std::string& url : options.openUrls) {
+                    app.InjectOpenedUrl(url.c_str(), nullptr);
+                }
+                for (const std::string& json : options.notifications) {
+                    PlatformDictionary payload;
+                    if (ReadPayloadJson(json.c_str(), "--notification", payload)) {
+                        app.didReceiveRemoteNotification(payload);
+                    }
+                }
+            }
+            app.RunDisplayRefresh();
+        }
+        app.viewController->glView->SetPresentObserver(nullptr);
+        app.applicationWillTerminate();
+    }
+    return 0;
+}

@@ -1,0 +1,142 @@
+// The game base class's version parsing and answers, and the frame-rate
+// controller's run flag, statistics and reseeding.
+#include "engine/iOS/VarnokGame.h"
+
+#include "engine/core/Random.h"
+#include "engine/iOS/FrameRateController.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace Varnok {
+namespace {
+
+class BareGame : public VarnokGame {
+public:
+    void InitialiseStage1(void*, void*) override {}
+    void Initialise(void*, void*) override {}
+};
+
+TEST(VarnokGame, LeavesConstructionWithTheDefaultVersion) {
+    BareGame game;
+    EXPECT_STREQ(game.GetVersionText(), "1.0.0");
+    EXPECT_EQ(game.GetVersionNumber(), 10000);
+    EXPECT_STREQ(game.GetFormattedVersion(), "0001.00.00");
+    EXPECT_STREQ(game.GetPlatformName(), "IPHONE");
+    EXPECT_FALSE(game.IsFastHardware());
+    EXPECT_TRUE(game.IsVersionSet());
+    EXPECT_EQ(VarnokGame::Get(), &game);
+}
+
+TEST(VarnokGame, ReadsOneDigitMinorAndFinalPatchInTenths) {
+    const struct {
+        const char* text;
+        int major, minor, patch;
+        const char* formatted;
+    } cases[] = {
+        {"1.0.0", 1, 0, 0, "0001.00.00"},
+        {"1.0.4", 1, 0, 40, "0001.00.40"},
+        {"2.13.5", 2, 13, 50, "0002.13.50"},
+        {"1.5", 1, 50, 0, "0001.50.00"},
+        {"10", 10, 0, 0, "0010.00.00"},
+        {"1..3", 1, 0, 30, "0001.00.30"},
+        {"1.2.34", 1, 20, 34, "0001.20.34"},
+        {"", 0, 0, 0, "0000.00.00"},
+        {"99999999999.1", 2147483647, 10, 0, "2147483647.10.00"},  // clamped, not overflowed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        BareGame game;
+        game.SetPlatform("iPhone 4", true);
+        game.SetVersion(c.text);
+        EXPECT_EQ(game.GetMajorVersion(), c.major);
+        EXPECT_EQ(game.GetMinorVersion(), c.minor);
+        EXPECT_EQ(game.GetPatchVersion(), c.patch);
+        EXPECT_STREQ(game.GetFormattedVersion(), c.formatted);
+        EXPECT_STREQ(game.GetVersionText(), c.text);
+        // The platform goes back to its default; the shell sets it afterwards.
+        EXPECT_STREQ(game.GetPlatformName(), "IPHONE");
+        EXPECT_FALSE(game.IsFastHardware());
+    }
+    BareGame game;
+    game.SetVersion("1.0.4");
+    EXPECT_EQ(game.GetVersionNumber(), 10040);
+    game.SetVersion(nullptr);  // ignored
+    EXPECT_STREQ(game.GetVersionText(), "1.0.4");
+}
+
+TEST(VarnokGame, NamesOnlyTheThreeOldestModelsSlow) {
+    BareGame game;
+    for (const char* slow : {"iPhone 1G", "iPhone 3G", "iPod Touch 1G"}) {
+        EXPECT_TRUE(game.IsSlowDevice(slow, "3.0")) << slow;
+    }
+    for (const char* fast : {"iPhone 3GS", "iPhone 4", "iPod Touch 2G", "x86_64", ""}) {
+        EXPECT_FALSE(game.IsSlowDevice(fast, "3.0")) << fast;
+    }
+    EXPECT_FALSE(game.IsSlowDevice(nullptr, nullptr));
+}
+
+TEST(VarnokGame, FactoryMakesTheGameOrNothing) {
+    VarnokGame::SetFactory(nullptr);
+    EXPECT_EQ(VarnokGame::CreateFromFactory(), nullptr);
+    VarnokGame::SetFactory([]() -> std::unique_ptr<VarnokGame> { return nullptr; });
+    EXPECT_EQ(VarnokGame::CreateFromFactory(), nullptr);
+    VarnokGame::SetFactory([]() -> std::unique_ptr<VarnokGame> { return std::make_unique<BareGame>(); });
+    std::unique_ptr<VarnokGame> game = VarnokGame::CreateFromFactory();
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(VarnokGame::Get(), game.get());
+    game.reset();
+    EXPECT_EQ(VarnokGame::Get(), nullptr);
+    VarnokGame::SetFactory(nullptr);
+}
+
+uint64_t s_fakeMicroseconds = 0;
+uint64_t FakeMicroseconds() {
+    return s_fakeMicroseconds;
+}
+
+TEST(FrameRateController, FirstTickMeasuresNothingAndMinimumWaitsForTheWrap) {
+    s_fakeMicroseconds = 5000000;
+    FrameRateController controller(&FakeMicroseconds);
+    float step = -1.0f;
+    EXPECT_TRUE(controller.Tick(&step));
+    EXPECT_EQ(step, 0.0f);
+    EXPECT_EQ(controller.GetCurrentRate(), 0);
+
+    for (int tick = 1; tick < FrameRateController::kRingSize; ++tick) {
+        s_fakeMicroseconds += 20000;  // 50 per second
+        controller.Tick(&step);
+        EXPECT_EQ(controller.GetCurrentRate(), 50);
+        // The first tick's 0 (and the unwritten slot) keep the minimum down.
+        EXPECT_EQ(controller.GetMinimumRate(), 0);
+    }
+    EXPECT_EQ(controller.GetMaximumRate(), 50);
+    s_fakeMicroseconds += 20000;
+    controller.Tick(nullptr);  // wraps over the first tick's 0
+    EXPECT_EQ(controller.GetMinimumRate(), 50);
+    EXPECT_EQ(controller.GetAverageRate(), 50);
+    EXPECT_NEAR(controller.GetTotalTime(), 30 * 0.02f, 1e-4f);
+
+    // A step too short for the 16-bit rate is clamped, not wrapped.
+    s_fakeMicroseconds += 1;
+    controller.Tick(nullptr);
+    EXPECT_EQ(controller.GetCurrentRate(), 32767);
+}
+
+TEST(FrameRateController, RunFlagAndReseed) {
+    FrameRateController controller(&FakeMicroseconds);
+    controller.Reset();
+    EXPECT_FALSE(controller.Tick(nullptr));
+    controller.Init();
+    EXPECT_TRUE(controller.Tick(nullptr));
+
+    const uint32_t first = GlobalRandom().Next();
+    GlobalRandom().Next();
+    controller.Init();
+    EXPECT_EQ(GlobalRandom().Next(), first);
+    controller.Shutdown();
+}
+
+}  // namespace
+}  // namespace Varnok

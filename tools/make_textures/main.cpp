@@ -1,0 +1,204 @@
+// make_textures: writes ".tex" files from pictures it draws (the logo, a test
+// pattern) or reads from PNG files, in the pixel layouts the GL uploads.
+//
+//   make_textures logo OUT.tex [--format F] [--size WxH]
+//   make_textures test-pattern OUT.tex [--format F] [--size WxH]
+//   make_textures png IN.png OUT.tex [--format F]
+//
+// Formats: rgba8 (the default), rgb8, rgb565, rgba4444, rgba5551, la8, a8.
+#include "engine/render/ConvertedTextureImage.h"
+#include "engine/render/PixelFormat.h"
+#include "engine/render/TexFileTextureImage.h"
+#include "engine/render/TextureImage.h"
+#include "tools/make_textures/TexFileWriter.h"
+#include "tools/make_textures/TexturePictures.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace Varnok;
+
+constexpr uint8_t kA = PixelChannelId::Alpha;
+constexpr uint8_t kR = PixelChannelId::Red;
+constexpr uint8_t kG = PixelChannelId::Green;
+constexpr uint8_t kB = PixelChannelId::Blue;
+constexpr uint8_t kL = PixelChannelId::Luminance;
+
+// The uncompressed layouts of the GL upload table, by name. rgba8 is the
+// layout of the drawn and decoded pictures.
+struct NamedFormat {
+    const char* name;
+    PixelDescriptor descriptor;
+};
+constexpr NamedFormat kFormats[] = {
+    {"rgba8", {0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}}},
+    {"rgb8", {0, 0, 0, {{8, kR}, {8, kG}, {8, kB}, {}}}},
+    {"rgb565", {0, 0, 0x1000, {{5, kR}, {6, kG}, {5, kB}, {}}}},
+    {"rgba4444", {0, 0, 0x1000, {{4, kR}, {4, kG}, {4, kB}, {4, kA}}}},
+    {"rgba5551", {0, 0, 0x1000, {{5, kR}, {5, kG}, {5, kB}, {1, kA}}}},
+    {"la8", {0, 0, 0x1000, {{8, kA}, {8, kL}, {}, {}}}},
+    {"a8", {0, 0, 0, {{8, kA}, {}, {}, {}}}},
+};
+
+const NamedFormat* FindFormat(const std::string& name) {
+    for (const NamedFormat& format : kFormats) {
+        if (name == format.name) {
+            return &format;
+        }
+    }
+    return nullptr;
+}
+
+bool ReadPng(const std::string& path, RgbaPicture& out) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        std::fprintf(stderr, "make_textures: cannot read %s: %s\n", path.c_str(), image.message);
+        return false;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    if (image.width == 0 || image.height == 0 || image.width > 0xFFFF || image.height > 0xFFFF) {
+        std::fprintf(stderr, "make_textures: %s is %u x %u pixels, too large for a texture\n",
+                     path.c_str(), image.width, image.height);
+        png_image_free(&image);
+        return false;
+    }
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.pixels.assign(PNG_IMAGE_SIZE(image), 0);
+    if (png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr) == 0) {
+        std::fprintf(stderr, "make_textures: cannot decode %s: %s\n", path.c_str(), image.message);
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const std::filesystem::path target(path);
+    std::error_code error;
+    if (target.has_parent_path()) {
+        std::filesystem::create_directories(target.parent_path(), error);
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) {
+        std::fprintf(stderr, "make_textures: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The picture in the chosen layout, written and read back before it is saved.
+bool Save(const RgbaPicture& picture, const NamedFormat& format, const std::string& path) {
+    MemoryTextureImage source;
+    source.description.pixelFormat = kFormats[0].descriptor;
+    source.description.width = static_cast<uint16_t>(picture.width);
+    source.description.height = static_cast<uint16_t>(picture.height);
+    source.description.apparentWidth = static_cast<uint32_t>(picture.width);
+    source.description.apparentHeight = static_cast<uint32_t>(picture.height);
+    source.SetBlock(picture.pixels.data(), picture.pixels.size());
+
+    std::unique_ptr<ConvertedTextureImage> converted;
+    if (PixelFormat::Compare(source.description.pixelFormat, format.descriptor) != 0) {
+        converted = ConvertTextureImage(source, format.descriptor);
+        if (converted == nullptr) {
+            std::fprintf(stderr, "make_textures: cannot convert to %s\n", format.name);
+            return false;
+        }
+    }
+    const TextureImage& image = converted != nullptr ? static_cast<const TextureImage&>(*converted)
+                                                     : static_cast<const TextureImage&>(source);
+    std::vector<uint8_t> bytes;
+    if (!WriteTexFile(image, bytes) ||
+        TexFileTextureImage::Create(bytes.data(), bytes.size()) == nullptr) {
+        std::fprintf(stderr, "make_textures: the %s file did not read back\n", format.name);
+        return false;
+    }
+    return WriteFile(path, bytes);
+}
+
+bool ParseSize(const char* text, int& outWidth, int& outHeight) {
+    int w = 0;
+    int h = 0;
+    char tail = 0;
+    if (std::sscanf(text, "%dx%d%c", &w, &h, &tail) != 2 || w < 1 || h < 1 || w > 4096 ||
+        h > 4096) {
+        return false;
+    }
+    outWidth = w;
+    outHeight = h;
+    return true;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: make_textures logo OUT.tex [--format F] [--size WxH]\n"
+                 "       make_textures test-pattern OUT.tex [--format F] [--size WxH]\n"
+                 "       make_textures png IN.png OUT.tex [--format F]\n"
+                 "formats: rgba8 (default), rgb8, rgb565, rgba4444, rgba5551, la8, a8\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        return Usage();
+    }
+    const std::string command = argv[1];
+    std::vector<std::string> paths;
+    const NamedFormat* format = &kFormats[0];
+    int width = 0;
+    int height = 0;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--format" && i + 1 < argc) {
+            format = FindFormat(argv[++i]);
+            if (format == nullptr) {
+                std::fprintf(stderr, "make_textures: unknown format %s\n", argv[i]);
+                return Usage();
+            }
+        } else if (arg == "--size" && i + 1 < argc) {
+            if (!ParseSize(argv[++i], width, height)) {
+                std::fprintf(stderr, "make_textures: bad size %s\n", argv[i]);
+                return Usage();
+            }
+        } else if (arg.rfind("--", 0) == 0) {
+            return Usage();
+        } else {
+            paths.push_back(arg);
+        }
+    }
+
+    RgbaPicture picture;
+    std::string out;
+    if (command == "logo" && paths.size() == 1) {
+        picture = DrawLogo(width > 0 ? width : 256, height > 0 ? height : 128);
+        out = paths[0];
+    } else if (command == "test-pattern" && paths.size() == 1) {
+        picture = DrawTestPattern(width > 0 ? width : 64, height > 0 ? height : 64);
+        out = paths[0];
+    } else if (command == "png" && paths.size() == 2 && width == 0) {
+        if (!ReadPng(paths[0], picture)) {
+            return 1;
+        }
+        out = paths[1];
+    } else {
+        return Usage();
+    }
+    return Save(picture, *format, out) ? 0 : 1;
+}
