@@ -47,7 +47,6 @@ public:
 private:
     AsciiString m_message;
     AsciiString m_title;
-    float m_unused = 0.0f;
     DialogButton m_buttons[kMaxButtons];
     int m_buttonCount = 0;
     int m_cancelButtonIndex = 0;

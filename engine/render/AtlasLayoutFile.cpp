@@ -37,14 +37,15 @@ int32_t ReadInt(BinaryStreamReader& stream) {
 }
 
 // Reads one page record; outReason names the fault on refusal.
-bool ReadPageRecord(BinaryStreamReader& stream, const AtlasLayout& layout,
-                    AtlasLayoutPage& outPage, const char*& outReason) {
+bool ReadPageRecord(BinaryStreamReader& stream, const AtlasLayout& layout, AtlasLayoutPage& outPage,
+                    const char*& outReason) {
     const int32_t nodeCount = ReadInt(stream);
     if (stream.IsOverrun()) {
         outReason = "truncated";
         return false;
     }
-    if (nodeCount < 1 || static_cast<uint64_t>(nodeCount) * kNodeRecordBytes > stream.GetRemaining()) {
+    if (nodeCount < 1 ||
+        static_cast<uint64_t>(nodeCount) * kNodeRecordBytes > stream.GetRemaining()) {
         outReason = "node count out of range";
         return false;
     }
@@ -138,7 +139,8 @@ bool ReadAtlasLayout(BinaryStreamReader& stream, const char* sourceName, AtlasLa
     if (stream.IsOverrun()) {
         reason = "truncated";
     } else if (outLayout.pageWidth < 1 || outLayout.pageHeight < 1 ||
-               outLayout.pageWidth > kMaxAtlasPageSide || outLayout.pageHeight > kMaxAtlasPageSide) {
+               outLayout.pageWidth > kMaxAtlasPageSide ||
+               outLayout.pageHeight > kMaxAtlasPageSide) {
         reason = "page size out of range";
     } else if (pageCount < 0 ||
                static_cast<uint64_t>(pageCount) * kMinPageRecordBytes > stream.GetRemaining()) {

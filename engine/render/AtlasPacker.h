@@ -30,8 +30,8 @@ struct AtlasNode {
     int32_t y = 0;
     int32_t right = 0;
     int32_t bottom = 0;
-    TextureAtlasPage* page = nullptr;  // the page that owns the node
-    int32_t position = 0;              // in the page's node list
+    TextureAtlasPage* page = nullptr;             // the page that owns the node
+    int32_t position = 0;                         // in the page's node list
     AtlasNode* children[2] = {nullptr, nullptr};  // owned by the packer; null for a leaf
 
     bool IsLeaf() const { return children[0] == nullptr && children[1] == nullptr; }

@@ -64,9 +64,8 @@ public:
     ChangeEvent& GetChangeEvent() { return m_changeEvent; }
 
 private:
-    using PairLookup =
-        std::map<TexturePair, uint16_t, TexturePairLess,
-                 PagePoolAllocator<std::pair<const TexturePair, uint16_t>>>;
+    using PairLookup = std::map<TexturePair, uint16_t, TexturePairLess,
+                                PagePoolAllocator<std::pair<const TexturePair, uint16_t>>>;
 
     void FreeNodes();
 
@@ -97,9 +96,6 @@ private:
     void OnIndexSetChanged(BatchIndexSet* set);
 
     PagePool* m_pool;  // counted; made with the entry
-    // Kept for the sprite batch; nothing here reads them.
-    uint32_t m_reserved[2] = {0, 0};
-    uint8_t m_reservedFlag = 0;
     std::unique_ptr<BatchIndexSet> m_indexSet;
 };
 

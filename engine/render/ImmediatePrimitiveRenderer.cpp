@@ -93,8 +93,8 @@ void ImmediatePrimitiveRenderer::Release() {
     m_created = false;
 }
 
-void ImmediatePrimitiveRenderer::Draw(const ImmediateVertex* vertices, int32_t count,
-                                      int32_t kind, bool blend, const ImmediateMaterial* material,
+void ImmediatePrimitiveRenderer::Draw(const ImmediateVertex* vertices, int32_t count, int32_t kind,
+                                      bool blend, const ImmediateMaterial* material,
                                       const SmartPtr<Texture>& texture) {
     if (!m_created) {
         CreateRing();
@@ -176,9 +176,7 @@ void ImmediatePrimitiveRenderer::DrawWithMaterial(const ImmediateVertex* vertice
                 continue;
             }
             switch (param.type) {
-                case ParamType::Float:
-                    glUniform1f(location, param.GetFloats()[0]);
-                    break;
+                case ParamType::Float: glUniform1f(location, param.GetFloats()[0]); break;
                 case ParamType::Vector3: {
                     const float* v = param.GetFloats();
                     glUniform3f(location, v[0], v[1], v[2]);
@@ -203,8 +201,7 @@ void ImmediatePrimitiveRenderer::DrawWithMaterial(const ImmediateVertex* vertice
                     unitTextures.push_back(unitTexture);
                     break;
                 }
-                default:
-                    break;
+                default: break;
             }
         }
     }

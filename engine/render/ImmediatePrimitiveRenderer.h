@@ -91,8 +91,7 @@ void DrawColouredQuad(const Colour& colour, const ImmediateMaterial* material = 
 void DrawTexturedTriangles(const ImmediateVertex* vertices, int32_t count, bool blend,
                            const ImmediateMaterial* material, const SmartPtr<Texture>& texture);
 void DrawTexturedTriangleStrip(const ImmediateVertex* vertices, int32_t count, bool blend,
-                               const ImmediateMaterial* material,
-                               const SmartPtr<Texture>& texture);
+                               const ImmediateMaterial* material, const SmartPtr<Texture>& texture);
 // Geometry textured from an atlas image, drawn with the texture of the
 // image's page. Without an image only the batch can take it (with the
 // currently bound texture); drawn at once it draws nothing.

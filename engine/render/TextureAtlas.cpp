@@ -123,8 +123,8 @@ void TextureAtlasPage::Upload() {
         return;
     }
     m_dirty = false;
-    m_texture = Texture2D::Create(SmartPtr<TextureSource>(m_source.Get()), 0,
-                                  TextureCreateMode::Scale);
+    m_texture =
+        Texture2D::Create(SmartPtr<TextureSource>(m_source.Get()), 0, TextureCreateMode::Scale);
 }
 
 void TextureAtlasPage::ApplyLayout(const AtlasLayoutPage& layout) {
@@ -174,8 +174,8 @@ void TextureAtlasPage::LoadImage(const AtlasLayoutPage& layout, bool embedded,
     m_source->SetData(buffer, bufferBytes, false);
 }
 
-TextureAtlas::TextureAtlas(int32_t pageWidth, int32_t pageHeight, int32_t padding,
-                           uint32_t format, bool closeOldPages)
+TextureAtlas::TextureAtlas(int32_t pageWidth, int32_t pageHeight, int32_t padding, uint32_t format,
+                           bool closeOldPages)
     : m_pageWidth(pageWidth),
       m_pageHeight(pageHeight),
       m_padding(padding < 0 ? 0 : padding),
@@ -201,8 +201,7 @@ TextureAtlasPage* TextureAtlas::GetPage(int index) const {
 AtlasNode* TextureAtlas::AddImage(const void* pixels, int32_t width, int32_t height,
                                   const AtlasKey& key) {
     MutexLock lock(m_mutex);
-    if (width > m_pageWidth || height > m_pageHeight || width < 1 || height < 1 ||
-        !key.IsValid()) {
+    if (width > m_pageWidth || height > m_pageHeight || width < 1 || height < 1 || !key.IsValid()) {
         return nullptr;
     }
     if (pixels == nullptr) {

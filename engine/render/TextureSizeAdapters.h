@@ -81,7 +81,9 @@ class TextureSizeAdapter : public CountedTextureSource {
 public:
     ~TextureSizeAdapter() override;
 
-    uint32_t GetHash() const override { return 0; }
+    // The wrapped source's: caches keyed by texture hash (the batch texture
+    // cache) must tell two wrapped files apart.
+    uint32_t GetHash() const override { return m_wrapped ? m_wrapped->GetHash() : 0; }
 
     const SmartPtr<TextureSource>& GetWrappedSource() const { return m_wrapped; }
     // Whether the last image made was the wrapped source's own.

@@ -80,7 +80,8 @@ std::vector<uint8_t> PatchedByte(std::vector<uint8_t> bytes, size_t offset, uint
     return bytes;
 }
 
-bool Read(const std::vector<uint8_t>& bytes, AtlasLayout& outLayout, std::string* outLog = nullptr) {
+bool Read(const std::vector<uint8_t>& bytes, AtlasLayout& outLayout,
+          std::string* outLog = nullptr) {
     BinaryStreamReader reader(bytes.data(), bytes.size(), kNativeByteOrder);
     testing::internal::CaptureStderr();
     const bool read = ReadAtlasLayout(reader, "ui/atlas.lay", outLayout);
@@ -165,8 +166,8 @@ TEST(AtlasLayoutFile, RefusesLyingFields) {
         {"negative page count", Patched(valid, kPageCountAt, -1), "page count out of range"},
         {"huge page count", Patched(valid, kPageCountAt, 0x7FFFFFFF), "page count out of range"},
         {"pages too large",
-         Patched(Patched(Patched(valid, kPageWidthAt, 4096), kPageWidthAt + 4, 4096),
-                 kPageCountAt, 5),
+         Patched(Patched(Patched(valid, kPageWidthAt, 4096), kPageWidthAt + 4, 4096), kPageCountAt,
+                 5),
          "pages too large"},
         {"no root node", Patched(valid, kNodeCountAt, 0), "node count out of range"},
         {"huge node count", Patched(valid, kNodeCountAt, 0x01000000), "node count out of range"},

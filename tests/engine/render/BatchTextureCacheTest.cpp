@@ -97,8 +97,8 @@ TEST_F(BatchTextureCacheTest, EntriesAreSharedByHashUntilCleared) {
 
 TEST_F(BatchTextureCacheTest, TexturesWithoutAMeshGetAnEmptyEntry) {
     SmartPtr<Texture> plain(new MeshTexture(3, {}, {}, 0));
-    for (const Texture* texture : {static_cast<const Texture*>(plain.Get()),
-                                   static_cast<const Texture*>(nullptr)}) {
+    for (const Texture* texture :
+         {static_cast<const Texture*>(plain.Get()), static_cast<const Texture*>(nullptr)}) {
         BatchTextureEntry* entry = BatchTextureCache::Get().GetEntry(texture);
         ASSERT_NE(entry, nullptr);
         const BatchIndexSet& set = entry->GetIndexSet();

@@ -35,15 +35,15 @@ constexpr PixelDescriptor kRgb8{
 // A texture over RGBA (or RGB) bytes, row 0 first.
 SmartPtr<Texture> MakeTexture(int width, int height, const std::vector<uint8_t>& pixels,
                               const PixelDescriptor& format = TextureFixture::kRgba8) {
-    SmartPtr<TextureSource> source(new MemoryBlockTextureSource(
-        TextureFixture::Describe(format, static_cast<uint16_t>(width),
-                                 static_cast<uint16_t>(height)),
-        pixels.data(), pixels.size(), true));
+    SmartPtr<TextureSource> source(
+        new MemoryBlockTextureSource(TextureFixture::Describe(format, static_cast<uint16_t>(width),
+                                                              static_cast<uint16_t>(height)),
+                                     pixels.data(), pixels.size(), true));
     return Texture2D::Create(source, 0, TextureCreateMode::Scale);
 }
 
-ImmediateVertex Vertex(float x, float y, uint8_t r, uint8_t g, uint8_t b, uint8_t a,
-                       float u = 0.0f, float v = 0.0f) {
+ImmediateVertex Vertex(float x, float y, uint8_t r, uint8_t g, uint8_t b, uint8_t a, float u = 0.0f,
+                       float v = 0.0f) {
     ImmediateVertex vertex;
     vertex.x = x;
     vertex.y = y;
@@ -96,8 +96,8 @@ public:
             items.push_back(Item{texture, vertices, count, kind, blend, nullptr});
         }
     }
-    void AddAtlasPrimitives(const AtlasNode* image, const ImmediateVertex* vertices,
-                            int32_t count, int32_t kind) override {
+    void AddAtlasPrimitives(const AtlasNode* image, const ImmediateVertex* vertices, int32_t count,
+                            int32_t kind) override {
         items.push_back(Item{SmartPtr<Texture>(), vertices, count, kind, true, image});
     }
     ImmediateVertex* AllocateVertices(int32_t count) override {
@@ -154,10 +154,9 @@ TEST_F(ImmediateDrawingTest, BlendingFollowsTheFlagAndTheTexturesAlpha) {
     const SmartPtr<Texture> withAlpha = MakeTexture(4, 4, translucent);
     ASSERT_FALSE(opaque->HasAlpha());
     ASSERT_TRUE(withAlpha->HasAlpha());
-    const ImmediateVertex strip[4] = {Vertex(0, 64, 255, 255, 255, 255),
-                                      Vertex(0, 0, 255, 255, 255, 255),
-                                      Vertex(64, 64, 255, 255, 255, 255),
-                                      Vertex(64, 0, 255, 255, 255, 255)};
+    const ImmediateVertex strip[4] = {
+        Vertex(0, 64, 255, 255, 255, 255), Vertex(0, 0, 255, 255, 255, 255),
+        Vertex(64, 64, 255, 255, 255, 255), Vertex(64, 0, 255, 255, 255, 255)};
     const struct {
         const char* what;
         SmartPtr<Texture> texture;
@@ -225,9 +224,8 @@ TEST_F(ImmediateDrawingTest, UnknownKindsDrawNothingAndFansDraw) {
 
 TEST_F(ImmediateDrawingTest, PrimitivesWithoutAnAtlasImageNeedTheBatch) {
     ImmediatePrimitiveRenderer& renderer = ImmediatePrimitiveRenderer::Get();
-    const ImmediateVertex triangle[3] = {Vertex(0, 0, 255, 0, 0, 255),
-                                         Vertex(64, 0, 255, 0, 0, 255),
-                                         Vertex(0, 64, 255, 0, 0, 255)};
+    const ImmediateVertex triangle[3] = {
+        Vertex(0, 0, 255, 0, 0, 255), Vertex(64, 0, 255, 0, 0, 255), Vertex(0, 64, 255, 0, 0, 255)};
     const int position = renderer.GetRingPosition();
     DrawBatchedTriangles(triangle, 3, nullptr, false, nullptr);
     EXPECT_EQ(renderer.GetRingPosition(), position);
@@ -258,9 +256,8 @@ TEST_F(ImmediateDrawingTest, WhileTheBatchCollectsDrawsAreQueuedNotDrawn) {
     RecordingBatch batch;
     renderer.SetBatchSink(&batch);
     const SmartPtr<Texture> texture = MakeTexture(2, 2, std::vector<uint8_t>(16, 255));
-    const ImmediateVertex triangle[3] = {Vertex(0, 0, 255, 0, 0, 255),
-                                         Vertex(64, 0, 255, 0, 0, 255),
-                                         Vertex(0, 64, 255, 0, 0, 255)};
+    const ImmediateVertex triangle[3] = {
+        Vertex(0, 0, 255, 0, 0, 255), Vertex(64, 0, 255, 0, 0, 255), Vertex(0, 64, 255, 0, 0, 255)};
     const int position = renderer.GetRingPosition();
 
     DrawTexturedTriangles(triangle, 3, true, nullptr, texture);
@@ -312,7 +309,8 @@ TEST_F(ImmediateDrawingTest, MaterialParametersFollowTheProgramThatDraws) {
         "varying mediump vec2 v_uv;\n"
         "void main() {\n"
         "    v_uv = IN_uv;\n"
-        "    gl_Position = projectionmatrix * (viewmatrix * (worldmatrix * vec4(IN_position, 1.0)));\n"
+        "    gl_Position = projectionmatrix * (viewmatrix * (worldmatrix * vec4(IN_position, "
+        "1.0)));\n"
         "}\n";
     folder.WriteText("fx/tint_a.vs", vertex);
     folder.WriteText("fx/tint_a.fs",
@@ -321,16 +319,26 @@ TEST_F(ImmediateDrawingTest, MaterialParametersFollowTheProgramThatDraws) {
                      "void main() { gl_FragColor = tint; }\n");
     // Extra uniforms ahead of "tint" move its location in this program.
     folder.WriteText("fx/tint_b.vs", vertex);
-    folder.WriteText("fx/tint_b.fs",
-                     "precision mediump float;\n"
-                     "uniform vec4 aaa;\nuniform vec4 bbb;\nuniform float scale;\n"
-                     "uniform sampler2D map;\nuniform vec4 tint;\n"
-                     "varying mediump vec2 v_uv;\n"
-                     "void main() { gl_FragColor = (tint + aaa + bbb) * scale * texture2D(map, v_uv); }\n");
+    folder.WriteText(
+        "fx/tint_b.fs",
+        "precision mediump float;\n"
+        "uniform vec4 aaa;\nuniform vec4 bbb;\nuniform float scale;\n"
+        "uniform sampler2D map;\nuniform vec4 tint;\n"
+        "varying mediump vec2 v_uv;\n"
+        "void main() { gl_FragColor = (tint + aaa + bbb) * scale * texture2D(map, v_uv); }\n");
     const SmartPtr<Effect> effectA = Effect::Create("fx/tint_a.fx", 0);
     const SmartPtr<Effect> effectB = Effect::Create("fx/tint_b.fx", 0);
     ASSERT_NE(effectA, nullptr);
     ASSERT_NE(effectB, nullptr);
+    ShaderProgramCache& cache = ShaderProgramCache::Get();
+    const ShaderProgram* programA =
+        cache.FindOrCreate("fx/tint_a", ShaderProgramCache::kAutomaticId, nullptr);
+    const ShaderProgram* programB =
+        cache.FindOrCreate("fx/tint_b", ShaderProgramCache::kAutomaticId, nullptr);
+    ASSERT_NE(programA, nullptr);
+    ASSERT_NE(programB, nullptr);
+    // Otherwise the test could not tell the programs' locations apart.
+    ASSERT_NE(programA->GetUniformLocation("tint"), programB->GetUniformLocation("tint"));
 
     const std::vector<ParamDesc> declarations = {
         ParamDesc(MakeParamName("tint"), ParamType::Vector4, 1),
@@ -347,9 +355,9 @@ TEST_F(ImmediateDrawingTest, MaterialParametersFollowTheProgramThatDraws) {
     const SmartPtr<Texture> white = MakeTexture(2, 2, std::vector<uint8_t>(16, 255));
     ASSERT_TRUE(block->Find("map")->SetTexture(white));
 
-    const ImmediateVertex left[4] = {Vertex(0, 64, 0, 0, 0, 0, 0, 0), Vertex(0, 0, 0, 0, 0, 0, 0, 1),
-                                     Vertex(32, 64, 0, 0, 0, 0, 1, 0),
-                                     Vertex(32, 0, 0, 0, 0, 0, 1, 1)};
+    const ImmediateVertex left[4] = {
+        Vertex(0, 64, 0, 0, 0, 0, 0, 0), Vertex(0, 0, 0, 0, 0, 0, 0, 1),
+        Vertex(32, 64, 0, 0, 0, 0, 1, 0), Vertex(32, 0, 0, 0, 0, 0, 1, 1)};
     ImmediateVertex right[4];
     for (int i = 0; i < 4; ++i) {
         right[i] = left[i];
@@ -362,8 +370,6 @@ TEST_F(ImmediateDrawingTest, MaterialParametersFollowTheProgramThatDraws) {
     DrawTexturedTriangleStrip(right, 4, false, &materialB, SmartPtr<Texture>());
     DrawTexturedTriangleStrip(left, 4, false, &materialA, SmartPtr<Texture>());
 
-    ShaderProgram* programB = ShaderProgramCache::Get().GetCurrentProgram();
-    ASSERT_NE(programB, nullptr);
     ExpectPixel(10, 30, Rgba{0, 255, 0, 255});
     ExpectPixel(50, 30, Rgba{0, 128, 0, 128});  // half the tint, through the white map
     GLint unit = -1;
@@ -388,10 +394,9 @@ TEST_F(ImmediateDrawingTest, ColouredQuadsPicture) {
     RenderTransforms::Get().World().Set(Matrix4{});
     RenderTransforms::Get().Apply(false);
     DrawTexturedTriangles(gradient, 3, false, nullptr, SmartPtr<Texture>());
-    const ImmediateVertex lines[4] = {Vertex(2, 2, 255, 255, 255, 255),
-                                      Vertex(61, 61, 255, 255, 255, 255),
-                                      Vertex(2, 61, 255, 255, 0, 255),
-                                      Vertex(61, 2, 255, 255, 0, 255)};
+    const ImmediateVertex lines[4] = {
+        Vertex(2, 2, 255, 255, 255, 255), Vertex(61, 61, 255, 255, 255, 255),
+        Vertex(2, 61, 255, 255, 0, 255), Vertex(61, 2, 255, 255, 0, 255)};
     ImmediatePrimitiveRenderer::Get().Draw(lines, 4, PrimitiveKind::Lines, false, nullptr,
                                            SmartPtr<Texture>());
     TextureFixture::ExpectFrameMatches("immediate_coloured_quads.png", 2);
@@ -426,10 +431,9 @@ TEST_F(ImmediateDrawingTest, TexturedQuadsPicture) {
     // Twice across and down, fading out to the right.
     RenderTransforms::Get().World().Set(Matrix4{});
     RenderTransforms::Get().Apply(false);
-    const ImmediateVertex strip[4] = {Vertex(4, 30, 255, 255, 255, 255, 0, 0),
-                                      Vertex(4, 4, 255, 255, 255, 255, 0, 2),
-                                      Vertex(60, 30, 255, 255, 255, 64, 2, 0),
-                                      Vertex(60, 4, 255, 255, 255, 64, 2, 2)};
+    const ImmediateVertex strip[4] = {
+        Vertex(4, 30, 255, 255, 255, 255, 0, 0), Vertex(4, 4, 255, 255, 255, 255, 0, 2),
+        Vertex(60, 30, 255, 255, 255, 64, 2, 0), Vertex(60, 4, 255, 255, 255, 64, 2, 2)};
     DrawTexturedTriangleStrip(strip, 4, true, nullptr, texture);
     TextureFixture::ExpectFrameMatches("immediate_textured_quads.png", 2);
 }

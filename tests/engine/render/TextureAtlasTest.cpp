@@ -48,8 +48,8 @@ std::vector<uint8_t> SolidRgba(int width, int height, uint8_t r, uint8_t g, uint
 
 TEST(TextureAtlas, PacksImagesWhereTheTreeSplits) {
     struct Placed {
-        int32_t x, y;        // the node
-        float umin, vmin;    // where the image itself starts
+        int32_t x, y;      // the node
+        float umin, vmin;  // where the image itself starts
     };
     const struct {
         const char* what;
@@ -61,7 +61,9 @@ TEST(TextureAtlas, PacksImagesWhereTheTreeSplits) {
         {"no horizontal padding at full width", 1, {{256, 10}}, {{0, 0, 0.0f, 1 / 256.0f}}},
         // The first leaves 156 x 156: the split is horizontal, so the second
         // goes beside it and the third below.
-        {"three squares without padding", 0, {{100, 100}, {100, 100}, {100, 100}},
+        {"three squares without padding",
+         0,
+         {{100, 100}, {100, 100}, {100, 100}},
          {{0, 0, 0.0f, 0.0f}, {100, 0, 100 / 256.0f, 0.0f}, {0, 100, 0.0f, 100 / 256.0f}}},
         {"full page", 0, {{256, 256}}, {{0, 0, 0.0f, 0.0f}}},
     };
@@ -269,7 +271,8 @@ std::vector<uint8_t> HalfRedPageTex() {
         pixels.insert(pixels.end(), {static_cast<uint8_t>(leftHalf ? 255 : 0), 0, 0,
                                      static_cast<uint8_t>(leftHalf ? 255 : 0)});
     }
-    return TextureFixture::TexFile(TextureFixture::Describe(TextureFixture::kRgba8, 4, 4), {pixels});
+    return TextureFixture::TexFile(TextureFixture::Describe(TextureFixture::kRgba8, 4, 4),
+                                   {pixels});
 }
 
 TEST(TextureAtlas, LoadsLayoutsWithSeparateAndEmbeddedPageImages) {
@@ -294,8 +297,8 @@ TEST(TextureAtlas, LoadsLayoutsWithSeparateAndEmbeddedPageImages) {
         const SmartPtr<Texture> texture = entry->page->GetTexture();
         ASSERT_NE(texture, nullptr);
         const std::vector<uint8_t> texels = TextureFixture::ReadTexture(texture->GetGLId(), 4, 4);
-        EXPECT_EQ(texels[0], 255);   // left half red
-        EXPECT_EQ(texels[8], 0);     // right half empty
+        EXPECT_EQ(texels[0], 255);  // left half red
+        EXPECT_EQ(texels[8], 0);    // right half empty
         EXPECT_EQ(texels[11], 0);
 
         // New images go into the free part of the loaded tree.
@@ -323,8 +326,7 @@ TEST(TextureAtlas, RefusedLayoutLeavesTheAtlasAsItWas) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(atlas->LoadLayout(bad));
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("\"ui/bad.atlas\" refused: truncated page image"), std::string::npos)
-        << log;
+    EXPECT_NE(log.find("\"ui/bad.atlas\" refused: truncated page image"), std::string::npos) << log;
     EXPECT_STREQ(atlas->GetName().c_str(), "ui/good.atlas");
     EXPECT_NE(atlas->FindImage(NameKey("left")), nullptr);
 
@@ -402,7 +404,7 @@ TEST(TextureAtlas, PagePicture) {
         int width, height;
         std::vector<uint8_t> pixels;
     } images[] = {
-        {64, 6, Stripes(64, 6)},    {30, 20, Gradient(30, 20)},
+        {64, 6, Stripes(64, 6)},         {30, 20, Gradient(30, 20)},
         {16, 16, Disc(16, 230, 60, 60)}, {20, 12, Stripes(20, 12)},
         {12, 12, Disc(12, 60, 200, 90)}, {40, 10, Gradient(40, 10)},
         {8, 8, Disc(8, 80, 120, 250)},   {6, 20, Gradient(6, 20)},

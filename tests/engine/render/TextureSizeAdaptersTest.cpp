@@ -1,6 +1,8 @@
 #include "engine/render/TextureSizeAdapters.h"
 
+#include "engine/core/HashName.h"
 #include "engine/render/MemoryBlockTextureSource.h"
+#include "engine/render/TextureLoader.h"
 #include "tests/engine/render/TextureFixtures.h"
 
 #include <gtest/gtest.h>
@@ -212,6 +214,16 @@ TEST(TextureSizeAdapters, PassChangesOn) {
     adapters[0] = nullptr;
     adapters[1] = nullptr;
     EXPECT_EQ(source->GetChangeListeners().ListenerCount(), 0);
+}
+
+TEST(TextureSizeAdapters, TakeTheWrappedSourcesHash) {
+    // Caches keyed by texture hash must tell two wrapped files apart.
+    MountedFolder folder;
+    folder.Write("textures/one.tex", TexFile(Describe(kRgba8, 1, 1), {{10, 20, 30, 40}}));
+    SmartPtr<TextureSource> file = TextureLoader::Create("textures/one.tex");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(TextureLayerScaler(file, TextureSizeMode::RoundUp).GetHash(), HashPath("textures/one.tex"));
+    EXPECT_EQ(TextureSizePadder(file, TextureSizeMode::RoundUp).GetHash(), HashPath("textures/one.tex"));
 }
 
 TEST(AllocatedTextureImage, LaysOutEveryLevelOfEveryLayer) {

@@ -182,6 +182,13 @@ private:
             ++served;
             Request request;
             const bool complete = ReadRequest(fd, request);
+            // Recorded before the reply goes out: a client that has its
+            // answer must find its request already here.
+            if (complete) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_requests.push_back(std::move(request));
+                m_changed.notify_all();
+            }
             if (complete && !reply.empty()) {
                 SendAll(fd, reply);
                 shutdown(fd, SHUT_WR);
@@ -189,11 +196,6 @@ private:
                 close(fd);
             } else {
                 silent.push_back(fd);
-            }
-            if (complete) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_requests.push_back(std::move(request));
-                m_changed.notify_all();
             }
         }
         for (const int fd : silent) {

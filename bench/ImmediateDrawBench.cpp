@@ -1,0 +1,306 @@
+// Immediate drawing of 10,000 textured 16 x 16 quads a frame into a 960 x 640
+// headless framebuffer, against the floor of the same quads drawn with plain
+// GL ES 2.0 calls from one buffer. Every frame ends with glFinish, so the GPU
+// work is counted. Prints frames per second and the ratio.
+//
+// The shaders come from the source tree's data folder (VARNOK_DATA_DIR
+// overrides it).
+#include "engine/core/DirectoryFileSystem.h"
+#include "engine/core/FileSystem.h"
+#include "engine/render/ImmediatePrimitiveRenderer.h"
+#include "engine/render/MemoryBlockTextureSource.h"
+#include "engine/render/RenderTransforms.h"
+#include "engine/render/Renderer.h"
+#include "engine/render/ShaderProgram.h"
+#include "engine/render/ShaderProgramCache.h"
+#include "engine/render/Texture.h"
+#include "engine/render/Texture2D.h"
+#include "platform/PlatformDisplay.h"
+
+#include <GLES2/gl2.h>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace Varnok;
+
+constexpr int kWidth = 960;
+constexpr int kHeight = 640;
+constexpr int kQuadCount = 10000;
+constexpr float kQuadSize = 16.0f;
+constexpr GLenum kRgba8 = 0x8058;  // GL_RGBA8_OES
+
+struct Scene {
+    std::unique_ptr<PlatformDisplay> display;
+    GLuint framebuffer = 0;
+    GLuint colourBuffer = 0;
+    SmartPtr<Texture> texture;
+    std::vector<ImmediateVertex> strips;     // 4 a quad, for one draw each
+    std::vector<ImmediateVertex> triangles;  // 6 a quad, for one list
+};
+
+Scene* s_scene = nullptr;
+// Immediate per quad, immediate one list, plain GL one buffer, plain GL per quad.
+double s_fps[4] = {0, 0, 0, 0};
+
+uint32_t SceneFramebuffer(void*) {
+    return s_scene->framebuffer;
+}
+int SceneWidth(void*) {
+    return kWidth;
+}
+int SceneHeight(void*) {
+    return kHeight;
+}
+
+std::string DataFolder() {
+    if (const char* folder = std::getenv("VARNOK_DATA_DIR")) {
+        return folder;
+    }
+    std::string path = __FILE__;  // .../bench/ImmediateDrawBench.cpp
+    path.resize(path.rfind('/'));
+    path.resize(path.rfind('/') + 1);
+    return path + "data";
+}
+
+ImmediateVertex Corner(float x, float y, float u, float v, uint8_t tint) {
+    ImmediateVertex vertex;
+    vertex.x = x;
+    vertex.y = y;
+    vertex.r = 255;
+    vertex.g = tint;
+    vertex.b = 255 - tint;
+    vertex.a = 255;
+    vertex.u = u;
+    vertex.v = v;
+    return vertex;
+}
+
+bool SetUpScene() {
+    s_scene = new Scene;
+    s_scene->display = CreateHeadlessDisplay();
+    DisplayDef def;
+    def.width = kWidth;
+    def.height = kHeight;
+    if (!s_scene->display->Open(def)) {
+        return false;
+    }
+    glGenFramebuffers(1, &s_scene->framebuffer);
+    glGenRenderbuffers(1, &s_scene->colourBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, s_scene->colourBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, kRgba8, kWidth, kHeight);
+    glBindFramebuffer(GL_FRAMEBUFFER, s_scene->framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              s_scene->colourBuffer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        return false;
+    }
+    RenderTargetHooks hooks;
+    hooks.getDefaultFramebuffer = SceneFramebuffer;
+    hooks.getFramebufferWidth = SceneWidth;
+    hooks.getFramebufferHeight = SceneHeight;
+    Renderer::SetTargetHooks(hooks);
+    FileSystemRegistry::Get().Add(std::make_unique<DirectoryFileSystem>(DataFolder().c_str(), true),
+                                  FileSystemKey("base"), 0);
+    Renderer::Get().Init(nullptr, "ImmediateDrawBench", 0);
+    glViewport(0, 0, kWidth, kHeight);
+    Renderer::Get().SetBlendFunc(kBlendSrcAlpha, kBlendOneMinusSrcAlpha);
+
+    RenderTransforms& transforms = RenderTransforms::Get();
+    transforms.Reset();
+    transforms.SetOrthographic(kHeight, 0, 0, kWidth, -1, 1);
+    transforms.Apply(false);
+
+    // A 32 x 32 soft disc: blending stays on for every quad.
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const float dx = x - 15.5f;
+            const float dy = y - 15.5f;
+            const float fade = 1.0f - (dx * dx + dy * dy) / (16.0f * 16.0f);
+            const uint8_t alpha = static_cast<uint8_t>(fade > 0 ? 255 * fade : 0);
+            pixels.insert(pixels.end(), {255, 255, 255, alpha});
+        }
+    }
+    TextureDescription description;
+    description.pixelFormat = PixelDescriptor{PixelEncoding::Uncompressed,
+                                              0,
+                                              0x3000,
+                                              {{8, PixelChannelId::Alpha},
+                                               {8, PixelChannelId::Blue},
+                                               {8, PixelChannelId::Green},
+                                               {8, PixelChannelId::Red}}};
+    description.width = 32;
+    description.height = 32;
+    description.apparentWidth = 32;
+    description.apparentHeight = 32;
+    s_scene->texture = Texture2D::Create(SmartPtr<TextureSource>(new MemoryBlockTextureSource(
+                                             description, pixels.data(), pixels.size(), true)),
+                                         0, TextureCreateMode::Scale);
+
+    // Quads spread over the screen on a fixed pseudo-random walk.
+    uint32_t state = 12345;
+    auto next = [&state](int range) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>((state >> 8) % static_cast<uint32_t>(range));
+    };
+    for (int i = 0; i < kQuadCount; ++i) {
+        const float x = next(kWidth - static_cast<int>(kQuadSize));
+        const float y = next(kHeight - static_cast<int>(kQuadSize));
+        const uint8_t tint = static_cast<uint8_t>(i % 256);
+        const ImmediateVertex topLeft = Corner(x, y + kQuadSize, 0, 0, tint);
+        const ImmediateVertex bottomLeft = Corner(x, y, 0, 1, tint);
+        const ImmediateVertex topRight = Corner(x + kQuadSize, y + kQuadSize, 1, 0, tint);
+        const ImmediateVertex bottomRight = Corner(x + kQuadSize, y, 1, 1, tint);
+        s_scene->strips.insert(s_scene->strips.end(), {topLeft, bottomLeft, topRight, bottomRight});
+        s_scene->triangles.insert(s_scene->triangles.end(), {topLeft, bottomLeft, topRight,
+                                                             topRight, bottomLeft, bottomRight});
+    }
+    return true;
+}
+
+template <typename DrawFrame>
+void RunFrames(benchmark::State& state, double& outFps, DrawFrame drawFrame) {
+    if (s_scene == nullptr && !SetUpScene()) {
+        state.SkipWithError("no headless GL context");
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    int64_t frames = 0;
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawFrame();
+        glFinish();
+        ++frames;
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    outFps = seconds > 0 ? frames / seconds : 0;
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+    state.counters["quads"] = kQuadCount;
+}
+
+// One immediate draw per quad, the texture bound once for all of them.
+void BM_ImmediatePerQuad(benchmark::State& state) {
+    RunFrames(state, s_fps[0], [] {
+        s_scene->texture->Bind();
+        const ImmediateVertex* quad = s_scene->strips.data();
+        for (int i = 0; i < kQuadCount; ++i, quad += 4) {
+            DrawTexturedTriangleStrip(quad, 4, true, nullptr, SmartPtr<Texture>());
+        }
+        s_scene->texture->Unbind();
+    });
+}
+
+// All quads in one immediate triangle list.
+void BM_ImmediateOneList(benchmark::State& state) {
+    RunFrames(state, s_fps[1], [] {
+        DrawTexturedTriangles(s_scene->triangles.data(), kQuadCount * 6, true, nullptr,
+                              s_scene->texture);
+    });
+}
+
+// The floor: the same program and texture, one buffer upload, one draw.
+void BM_PlainGlOneBuffer(benchmark::State& state) {
+    static GLuint buffer = 0;
+    RunFrames(state, s_fps[2], [] {
+        if (buffer == 0) {
+            glGenBuffers(1, &buffer);
+        }
+        s_scene->texture->Bind();
+        Renderer::Get().SetColour(kColourWhite);
+        if (!ShaderProgramCache::Get().Use(ShaderProgramCache::kUnlitProgram)) {
+            return;
+        }
+        Renderer::Get().SetBlendEnable(true);
+        const ShaderLocations& l = ShaderProgramCache::Get().GetCurrentProgram()->GetLocations();
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER,
+                     static_cast<GLsizeiptr>(s_scene->triangles.size() * sizeof(ImmediateVertex)),
+                     s_scene->triangles.data(), GL_STREAM_DRAW);
+        const GLsizei stride = sizeof(ImmediateVertex);
+        glVertexAttribPointer(l.position, 3, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(kImmediatePositionOffset));
+        glVertexAttribPointer(l.uv, 2, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(kImmediateUvOffset));
+        glVertexAttribPointer(l.vertexColour, 4, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(kImmediateColourOffset));
+        glDrawArrays(GL_TRIANGLES, 0, kQuadCount * 6);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        s_scene->texture->Unbind();
+    });
+}
+
+// What one GL draw per quad costs by itself: the ring of buffers filled the
+// way immediate drawing fills it, without any of the engine around it.
+void BM_PlainGlPerQuad(benchmark::State& state) {
+    static GLuint buffers[ImmediatePrimitiveRenderer::kRingSize] = {};
+    RunFrames(state, s_fps[3], [] {
+        if (buffers[0] == 0) {
+            glGenBuffers(ImmediatePrimitiveRenderer::kRingSize, buffers);
+        }
+        s_scene->texture->Bind();
+        Renderer::Get().SetColour(kColourWhite);
+        if (!ShaderProgramCache::Get().Use(ShaderProgramCache::kUnlitProgram)) {
+            return;
+        }
+        Renderer::Get().SetBlendEnable(true);
+        const ShaderLocations& l = ShaderProgramCache::Get().GetCurrentProgram()->GetLocations();
+        const GLsizei stride = sizeof(ImmediateVertex);
+        const ImmediateVertex* quad = s_scene->strips.data();
+        for (int i = 0; i < kQuadCount; ++i, quad += 4) {
+            glBindBuffer(GL_ARRAY_BUFFER, buffers[i % ImmediatePrimitiveRenderer::kRingSize]);
+            glBufferData(GL_ARRAY_BUFFER, 4 * stride, quad, GL_STREAM_DRAW);
+            glVertexAttribPointer(l.position, 3, GL_FLOAT, GL_FALSE, stride,
+                                  reinterpret_cast<const void*>(kImmediatePositionOffset));
+            glVertexAttribPointer(l.uv, 2, GL_FLOAT, GL_FALSE, stride,
+                                  reinterpret_cast<const void*>(kImmediateUvOffset));
+            glVertexAttribPointer(l.vertexColour, 4, GL_FLOAT, GL_FALSE, stride,
+                                  reinterpret_cast<const void*>(kImmediateColourOffset));
+            glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        s_scene->texture->Unbind();
+    });
+}
+
+BENCHMARK(BM_ImmediatePerQuad)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_ImmediateOneList)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_PlainGlOneBuffer)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_PlainGlPerQuad)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    if (s_fps[2] > 0) {
+        std::printf(
+            "frames per second: immediate per quad %.1f, immediate one list %.1f, "
+            "plain GL one buffer %.1f\n",
+            s_fps[0], s_fps[1], s_fps[2]);
+        if (s_fps[0] > 0) {
+            std::printf("plain GL / immediate per quad: %.2f\n", s_fps[2] / s_fps[0]);
+        }
+        if (s_fps[1] > 0) {
+            std::printf("plain GL / immediate one list: %.2f\n", s_fps[2] / s_fps[1]);
+        }
+        if (s_fps[0] > 0 && s_fps[3] > 0) {
+            std::printf("plain GL per quad %.1f fps; plain GL per quad / immediate per quad: %.2f\n",
+                        s_fps[3], s_fps[3] / s_fps[0]);
+        }
+    }
+    benchmark::Shutdown();
+    return 0;
+}
