@@ -1,6 +1,8 @@
 // SHA-256 as FIPS 180-4 defines it.
 #include "engine/core/Sha256.h"
 
+#include "engine/core/internal/DigestBlocks.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -80,39 +82,17 @@ void Sha256Init(Sha256State* state) {
 }
 
 void Sha256Update(Sha256State* state, const void* data, size_t length) {
-    const uint8_t* in = static_cast<const uint8_t*>(data);
     const uint64_t total = MessageLength(*state);
-    size_t used = static_cast<size_t>(total % kBlockSize);
     SetMessageLength(*state, total + length);
-    while (length > 0) {
-        if (used == 0 && length >= kBlockSize) {
-            Sha256Transform(state, in);
-            in += kBlockSize;
-            length -= kBlockSize;
-            continue;
-        }
-        const size_t take = std::min(length, kBlockSize - used);
-        std::memcpy(state->block + used, in, take);
-        used += take;
-        in += take;
-        length -= take;
-        if (used == kBlockSize) {
-            Sha256Transform(state, state->block);
-            used = 0;
-        }
-    }
+    FeedDigestBlocks<kBlockSize>(state->block, static_cast<size_t>(total % kBlockSize),
+                                 static_cast<const uint8_t*>(data), length,
+                                 [state](const uint8_t* block) { Sha256Transform(state, block); });
 }
 
 void Sha256Final(Sha256State* state, uint8_t* out, int n) {
     const uint64_t bits = MessageLength(*state) * 8;
-    size_t used = static_cast<size_t>(MessageLength(*state) % kBlockSize);
-    state->block[used++] = 0x80;
-    if (used > kBlockSize - 8) {
-        std::memset(state->block + used, 0, kBlockSize - used);
-        Sha256Transform(state, state->block);
-        used = 0;
-    }
-    std::memset(state->block + used, 0, kBlockSize - 8 - used);
+    PadDigestBlock<kBlockSize, 8>(state->block, static_cast<size_t>(MessageLength(*state) % kBlockSize),
+                                  [state](const uint8_t* block) { Sha256Transform(state, block); });
     for (int i = 0; i < 8; ++i) {
         state->block[kBlockSize - 1 - i] = static_cast<uint8_t>(bits >> (8 * i));
     }

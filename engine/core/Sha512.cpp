@@ -1,6 +1,8 @@
 // SHA-512 as FIPS 180-4 defines it.
 #include "engine/core/Sha512.h"
 
+#include "engine/core/internal/DigestBlocks.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -98,37 +100,15 @@ void Sha512Init(Sha512State* state) {
 }
 
 void Sha512Update(Sha512State* state, const void* data, size_t length) {
-    const uint8_t* in = static_cast<const uint8_t*>(data);
-    size_t used = static_cast<size_t>(MessageLengthLow(*state) % kBlockSize);
+    const size_t used = static_cast<size_t>(MessageLengthLow(*state) % kBlockSize);
     AddToMessageLength(*state, length);
-    while (length > 0) {
-        if (used == 0 && length >= kBlockSize) {
-            Sha512Transform(state, in);
-            in += kBlockSize;
-            length -= kBlockSize;
-            continue;
-        }
-        const size_t take = std::min(length, kBlockSize - used);
-        std::memcpy(state->block + used, in, take);
-        used += take;
-        in += take;
-        length -= take;
-        if (used == kBlockSize) {
-            Sha512Transform(state, state->block);
-            used = 0;
-        }
-    }
+    FeedDigestBlocks<kBlockSize>(state->block, used, static_cast<const uint8_t*>(data), length,
+                                 [state](const uint8_t* block) { Sha512Transform(state, block); });
 }
 
 void Sha512Final(Sha512State* state, uint8_t* out, int n) {
-    size_t used = static_cast<size_t>(MessageLengthLow(*state) % kBlockSize);
-    state->block[used++] = 0x80;
-    if (used > kBlockSize - 16) {
-        std::memset(state->block + used, 0, kBlockSize - used);
-        Sha512Transform(state, state->block);
-        used = 0;
-    }
-    std::memset(state->block + used, 0, kBlockSize - 16 - used);
+    PadDigestBlock<kBlockSize, 16>(state->block, static_cast<size_t>(MessageLengthLow(*state) % kBlockSize),
+                                   [state](const uint8_t* block) { Sha512Transform(state, block); });
     // The length field is the bit count: the 128-bit byte count shifted left
     // by 3, written big-endian.
     uint32_t bits[4];
