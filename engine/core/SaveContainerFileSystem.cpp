@@ -52,11 +52,13 @@ uint32_t RoundUp4(uint32_t n) {
 
 // ---- ContainerStream ----
 
-ContainerStream::ContainerStream(SaveContainerFileSystem* owner, uint32_t entry, int mode)
+ContainerStream::ContainerStream(SaveContainerFileSystem* owner, uint32_t entry, int mode,
+                                 int32_t sizeBeforeOpen)
     : FileStream(owner),
       m_container(owner),
       m_entry(entry),
       m_sizeAtOpen(owner->EntrySize(entry)),
+      m_sizeBeforeOpen(sizeBeforeOpen),
       m_mode(mode) {}
 
 ContainerStream::~ContainerStream() {
@@ -72,6 +74,10 @@ void ContainerStream::Close() {
         m_container->TrimChain(m_entry);
         m_container->Save();
         m_dirty = false;
+    } else if (m_writeRefused) {
+        // A save that could not even start must not leave an empty file for
+        // the next published image.
+        m_container->SetEntrySize(m_entry, m_sizeBeforeOpen);
     }
 }
 
@@ -98,6 +104,7 @@ bool ContainerStream::Write(const void* buffer, int32_t n) {
         !m_container->EnsureCapacity(m_entry, static_cast<uint32_t>(end))) {
         Log("Save container %s is full: a write of %d bytes was refused",
             m_container->m_hostPath.c_str(), n);
+        m_writeRefused = true;
         return false;
     }
     m_container->CopyBytes(m_entry, m_position,
@@ -140,6 +147,7 @@ bool ContainerStream::Seek(int origin, int32_t offset, bool clamp) {
         !m_container->EnsureCapacity(m_entry, static_cast<uint32_t>(target))) {
         Log("Save container %s is full: cannot grow a file to %lld bytes",
             m_container->m_hostPath.c_str(), static_cast<long long>(target));
+        m_writeRefused = true;
         return false;
     }
     // Blocks hold whatever was there before; the gap must read as zeros.
@@ -616,10 +624,12 @@ std::unique_ptr<FileStream> SaveContainerFileSystem::Open(const char* path, int 
         SetWord(entry + 4, 0);
         SetWord(entry + 8, Word(kFirstEntryWord));
         SetWord(kFirstEntryWord, entry);
-    } else if (mode != kOpenRead) {
+    }
+    const int32_t sizeBeforeOpen = EntrySize(entry);
+    if (mode != kOpenRead) {
         SetEntrySize(entry, 0);
     }
-    return std::make_unique<ContainerStream>(this, entry, mode);
+    return std::make_unique<ContainerStream>(this, entry, mode, sizeBeforeOpen);
 }
 
 }  // namespace Varnok

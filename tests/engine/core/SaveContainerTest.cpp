@@ -264,6 +264,33 @@ TEST(SaveContainer, AContainerThatCannotBeReadIsNeverWrittenOver) {
     EXPECT_FALSE(HostFileExists(dir / "save2.bitmp"));
 }
 
+TEST(SaveContainer, AWriteRefusedBeforeAnythingWasWrittenKeepsTheOldFile) {
+    TempDir dir;
+    constexpr int32_t kSmall = 1024;
+    SaveContainerFileSystem fs;
+    fs.LoadContainer(dir.Path().c_str(), "save2.bin", kSmall);
+    ASSERT_TRUE(WriteFile(fs, "progress.xml", "<progress level=\"7\"/>"));
+
+    testing::internal::CaptureStderr();
+    auto stream = fs.Open("progress.xml", kOpenWrite);
+    ASSERT_NE(stream, nullptr);
+    const std::string huge(4000, 'h');
+    EXPECT_FALSE(stream->Write(huge.data(), 4000));
+    stream->Close();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadFile(fs, "progress.xml"), "<progress level=\"7\"/>");
+
+    // A later save publishes the image: the old file must be in it.
+    ASSERT_TRUE(WriteFile(fs, "other", "x"));
+    SaveContainerFileSystem reloaded;
+    ASSERT_TRUE(reloaded.LoadContainer(dir.Path().c_str(), "save2.bin", kSmall));
+    EXPECT_EQ(ReadFile(reloaded, "progress.xml"), "<progress level=\"7\"/>");
+
+    // Opening for writing and closing without a write still empties the file.
+    fs.Open("progress.xml", kOpenWrite)->Close();
+    EXPECT_EQ(ReadFile(fs, "progress.xml"), "");
+}
+
 TEST(SaveContainer, AFullContainerRefusesWritesAndStaysValid) {
     TempDir dir;
     constexpr int32_t kSmall = 1024;
@@ -359,8 +386,10 @@ TEST(SaveContainer, RandomOperationsKeepEveryFileIntact) {
     fs->LoadContainer(dir.Path().c_str(), "save2.bin", kSmall);
     std::unique_ptr<FileStream> writer;
     std::string writing;
+    std::string beforeOpen;  // what the file held before the writer emptied it
     int32_t position = 0;
     bool dirty = false;
+    bool refused = false;
     int fullRefusals = 0;
 
     auto closeWriter = [&] {
@@ -371,8 +400,11 @@ TEST(SaveContainer, RandomOperationsKeepEveryFileIntact) {
         writer.reset();
         if (dirty) {
             disk = memory;
+        } else if (refused) {
+            memory[writing] = beforeOpen;  // a save that never started keeps the old file
         }
         dirty = false;
+        refused = false;
     };
     auto checkAll = [&](const char* when) {
         SCOPED_TRACE(when);
@@ -394,6 +426,7 @@ TEST(SaveContainer, RandomOperationsKeepEveryFileIntact) {
             if (stream) {
                 writer = std::move(stream);
                 writing = name;
+                beforeOpen = memory[name];
                 memory[name].clear();  // opening for writing empties it at once
                 position = 0;
             } else {
@@ -412,6 +445,7 @@ TEST(SaveContainer, RandomOperationsKeepEveryFileIntact) {
                 dirty = true;
             } else {
                 ++fullRefusals;
+                refused = true;
             }
             ASSERT_EQ(writer->Tell(), position);
         } else if (writer && op < 68) {
@@ -425,6 +459,7 @@ TEST(SaveContainer, RandomOperationsKeepEveryFileIntact) {
                 position = target;
             } else {
                 ASSERT_GT(size_t(target), file.size());  // only growing can fail
+                refused = true;
             }
             ASSERT_EQ(writer->Tell(), position);
         } else if (writer && op < 80) {
