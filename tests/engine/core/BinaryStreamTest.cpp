@@ -3,7 +3,7 @@
 #include "engine/core/ChunkRecord.h"
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileObject.h"
-#include "tests/engine/core/support/ScratchDir.h"
+#include "tests/engine/core/FileTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -190,13 +190,13 @@ TEST(BinaryStream, LengthsPastTheEndGiveEmptyResults) {
 }
 
 TEST(BinaryStream, ReadsThroughAnOpenFile) {
-    VarnokTest::ScratchDir dir;
+    VarnokTest::TempDir dir;
     BinaryStreamWriter writer(16, kSwappedByteOrder);
     writer.WriteInt32(42);
     writer.WriteStdString("atlas.tex");
     writer.WriteUInt32(0x7FFFFFFF);  // a string length far past the end
     writer.WriteBytes("ab", 2);
-    dir.WriteFile("layout.bin",
+    VarnokTest::WriteHostFile(dir / "layout.bin",
                   std::string(reinterpret_cast<const char*>(writer.Data()), writer.Size()));
 
     FileSystemRegistry& registry = FileSystemRegistry::Get();

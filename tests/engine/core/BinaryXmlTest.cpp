@@ -3,7 +3,7 @@
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/XmlDocument.h"
-#include "tests/engine/core/support/ScratchDir.h"
+#include "tests/engine/core/FileTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -154,8 +154,8 @@ TEST(BinaryXml, BuildsTheSameTreeAsText) {
 }
 
 TEST(BinaryXml, LoadsFromAFile) {
-    VarnokTest::ScratchDir dir;
-    dir.WriteFile("screen.xml", SampleImage());
+    VarnokTest::TempDir dir;
+    VarnokTest::WriteHostFile(dir / "screen.xml", SampleImage());
     FileSystemRegistry& registry = FileSystemRegistry::Get();
     registry.Clear();
     registry.Add(std::make_unique<DirectoryFileSystem>(dir.Path().c_str(), true),

@@ -4,7 +4,7 @@
 #include "engine/core/FileObject.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/SaveContainerFileSystem.h"
-#include "tests/engine/core/support/ScratchDir.h"
+#include "tests/engine/core/FileTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,8 @@ std::string Printed(const TiXmlDocument& document) {
 class XmlFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_bundle = m_dir.PathOf("bundle");
-        m_documents = m_dir.PathOf("documents");
+        m_bundle = m_dir / "bundle";
+        m_documents = m_dir / "documents";
         ASSERT_EQ(mkdir(m_bundle.c_str(), 0755), 0);
         ASSERT_EQ(mkdir(m_documents.c_str(), 0755), 0);
         Mount();
@@ -55,10 +55,10 @@ protected:
     }
 
     void WriteBundleFile(const std::string& name, const std::string& bytes) {
-        m_dir.WriteFile("bundle/" + name, bytes);
+        VarnokTest::WriteHostFile(m_dir / "bundle/" + name, bytes);
     }
 
-    VarnokTest::ScratchDir m_dir;
+    VarnokTest::TempDir m_dir;
     std::string m_bundle;
     std::string m_documents;
     SaveContainerFileSystem* m_container = nullptr;
@@ -187,14 +187,14 @@ TEST_F(XmlFiles, SavesToAFolderWhenNoContainerIsMounted) {
     TiXmlDocument document;
     document.LinkEndChild(new TiXmlElement("settings"));
     ASSERT_TRUE(SaveXmlDocument(document, "settings.xml"));
-    EXPECT_EQ(m_dir.ReadFile("documents/settings.xml"), "<settings />\n");
+    EXPECT_EQ(VarnokTest::ReadHostFile(m_dir / "documents/settings.xml"), "<settings />\n");
     TiXmlDocument loaded;
     EXPECT_TRUE(LoadXmlDocument(loaded, "settings.xml"));
 
     // Scrambled data: written scrambled, read back the same.
     SetScrambledData(true);
     ASSERT_TRUE(SaveXmlDocument(document, "scrambled.xml"));
-    EXPECT_NE(m_dir.ReadFile("documents/scrambled.xml"), "<settings />\n");
+    EXPECT_NE(VarnokTest::ReadHostFile(m_dir / "documents/scrambled.xml"), "<settings />\n");
     ASSERT_TRUE(LoadXmlDocument(loaded, "scrambled.xml"));
     EXPECT_STREQ(loaded.RootElement()->Value(), "settings");
     // A plain file read while the flag is set is descrambled into garbage.
