@@ -7,6 +7,7 @@
 #include "engine/core/ReferenceCounter.h"
 #include "engine/core/SmartPtr.h"
 #include "engine/model/GeneratedMesh.h"
+#include "engine/model/MeshModel.h"
 #include "engine/model/NodeModel.h"
 
 #include <cstdint>
@@ -51,12 +52,21 @@ public:
     std::vector<BinModelMesh> meshes;
 };
 
-// Null (one log line) when the file is missing or not a valid model: a
-// "Version" other than 1, an unknown key, a record cut short, more meshes
-// than "MeshCount", keys before the records they need, or indices past the
-// vertices. A file of four bytes or fewer is an empty model.
-SmartPtr<BinModelData> LoadBinModel(const AsciiString& path);
+// The records of a file's bytes. Null (one log line) when they are not a
+// valid model: a "Version" other than 1, an unknown key, a record cut
+// short, more meshes than "MeshCount", keys before the records they need,
+// or indices past the vertices. Four bytes or fewer are an empty model.
 SmartPtr<BinModelData> LoadBinModelFromBytes(const uint8_t* bytes, size_t size,
                                              const AsciiString& name);
+
+// The drawable model: one mesh per "Name" hanging from its own node, one
+// draw item per triangle list with the default template and the nine
+// standard parameters of its material; "DiffuseMap" through the texture
+// manager with the name as written. Requires a current GL context.
+SmartPtr<MeshModel> BuildBinModel(const BinModelData& records);
+
+// The drawable model of a ".binmodel" file, named after the path; null
+// (one log line) when the file is missing or not a valid model.
+SmartPtr<MeshModel> LoadBinModel(const AsciiString& path);
 
 }  // namespace Varnok

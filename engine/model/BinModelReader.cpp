@@ -8,6 +8,10 @@
 #include "engine/core/Log.h"
 #include "engine/model/MaterialDescription.h"
 #include "engine/model/internal/ByteCursor.h"
+#include "engine/model/internal/ModelParams.h"
+#include "engine/render/TextureManager.h"
+#include "engine/render/VertexSemantics.h"
+#include "engine/render/VertexStream.h"
 
 #include <algorithm>
 #include <cmath>
@@ -356,13 +360,92 @@ SmartPtr<BinModelData> LoadBinModelFromBytes(const uint8_t* bytes, size_t size,
     return walk.Run();
 }
 
-SmartPtr<BinModelData> LoadBinModel(const AsciiString& path) {
+SmartPtr<MeshModel> BuildBinModel(const BinModelData& records) {
+    // One layout for every binary-model vertex.
+    static const std::vector<VertexElementDesc> kElements = {
+        {GetVertexSemantic(VertexSemantic::Position), 3, VertexComponentType::Float, 0},
+        {GetVertexSemantic(VertexSemantic::Normal), 3, VertexComponentType::Float, 12},
+        {GetVertexSemantic(VertexSemantic::TexCoord0), 2, VertexComponentType::Float, 24},
+        {GetVertexSemantic(VertexSemantic::Diffuse), 4, VertexComponentType::Float, 32},
+    };
+
+    SmartPtr<MeshModel> model(new MeshModel(records.name));
+    for (const BinModelMesh& meshRecord : records.meshes) {
+        SmartPtr<Mesh> mesh(new Mesh(nullptr, meshRecord.name));
+        MeshNodeRef ref;
+        ref.nodeName = meshRecord.name;
+        ref.nodeIndex = meshRecord.nodeIndex;
+        mesh->SetNodeRefs(&ref, 1);
+
+        std::vector<SmartPtr<MaterialParamBlock>> blocks;
+        for (const BinModelMaterial& material : meshRecord.materials) {
+            SmartPtr<MaterialParamBlock> block =
+                mesh->GetOrCreateMaterial(material.name, StandardMaterialParams()).block;
+            WriteParamBool(*block, "IsLit", material.isLit);
+            WriteParamFloats(*block, "Ambience", ParamType::Vector3, material.ambience, 3);
+            WriteParamFloats(*block, "Diffuse", ParamType::Vector3, material.diffuse, 3);
+            WriteParamFloats(*block, "Specular", ParamType::Vector3, material.specular, 3);
+            WriteParamFloats(*block, "SpecularStrength", ParamType::Float,
+                             &material.specularStrength, 1);
+            if (material.hasAlpha) {
+                WriteParamFloats(*block, "Alpha", ParamType::Float, &material.alpha, 1);
+            }
+            if (material.hasDiffuseMap) {
+                SmartPtr<Texture> texture;
+                if (!material.diffuseMap.IsEmpty()) {
+                    texture = TextureManager::Get().GetTexture(material.diffuseMap.c_str());
+                }
+                WriteParamTexture(*block, "DiffuseMap", texture);
+            }
+            blocks.push_back(block);
+        }
+
+        for (const BinModelDrawItem& item : meshRecord.drawItems) {
+            std::vector<uint8_t> indexBytes(item.indices.size() * 2);
+            if (!indexBytes.empty()) {
+                std::memcpy(indexBytes.data(), item.indices.data(), indexBytes.size());
+            }
+            SmartPtr<MemoryIndexData> indices(new MemoryIndexData(
+                std::move(indexBytes), static_cast<uint32_t>(item.indices.size()), 2,
+                PrimitiveKind::Triangles));
+            std::vector<uint8_t> vertexBytes(item.vertices.size() * sizeof(GeneratedVertex));
+            if (!vertexBytes.empty()) {
+                std::memcpy(vertexBytes.data(), item.vertices.data(), vertexBytes.size());
+            }
+            SmartPtr<VertexDataSource> vertices(new MemoryVertexData(
+                std::move(vertexBytes), static_cast<uint32_t>(item.vertices.size()),
+                sizeof(GeneratedVertex), kElements));
+            SmartPtr<VertexStream> stream(new VertexStream);
+            stream->SetSource(vertices);
+            stream->UpdateLayout(true);  // uploaded at the first draw
+
+            SmartPtr<MeshGeometry> geometry(new MeshGeometry);
+            geometry->SetTemplate(GetDefaultEffect());
+            geometry->SetIndexBuffer(MakeIndexBuffer(indices), std::string());
+            geometry->AddVertexStream(stream);
+            SmartPtr<MaterialInstance> instance(
+                new MaterialInstance(geometry, blocks[item.materialIndex]));
+            instance->SelectPass(0);
+            mesh->AddDrawItem(instance);
+        }
+        model->AddMesh(mesh);
+    }
+    model->SetNodes(records.nodes);
+    model->UpdateNodeTransforms();
+    model->UpdateWorldTransforms();
+    model->RebindMeshes();
+    return model;
+}
+
+SmartPtr<MeshModel> LoadBinModel(const AsciiString& path) {
     FileObject file(path.c_str(), kOpenRead);
     if (!FileExists(path.c_str(), 0) || !file.Load()) {
         Log("LoadBinModel: cannot open \"%s\"", path.c_str());
         return nullptr;
     }
-    return LoadBinModelFromBytes(file.GetData(), static_cast<size_t>(file.GetLength()), path);
+    SmartPtr<BinModelData> records =
+        LoadBinModelFromBytes(file.GetData(), static_cast<size_t>(file.GetLength()), path);
+    return records ? BuildBinModel(*records) : nullptr;
 }
 
 }  // namespace Varnok

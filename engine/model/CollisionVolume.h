@@ -5,12 +5,15 @@
 #pragma once
 
 #include "engine/core/MathUtil.h"
+#include "engine/core/SmartPtr.h"
+#include "engine/model/GeneratedModelInstance.h"
 
 #include <cstdint>
 
 namespace Varnok {
 
 class GeneratedMesh;
+class ModelDrawList;
 
 enum class CollisionType : int32_t {
     Box = 0,
@@ -34,6 +37,13 @@ public:
 
     // Only a box contains points; see CollisionBox.
     virtual bool ContainsPoint(const Vector3& /*point*/, Vector3* /*out*/) const { return false; }
+
+    // Draws the volume through the immediate debug shapes, in (0, 125, 125,
+    // 100) or, once hit, (255, 0, 0, 100).
+    virtual void DebugDraw() = 0;
+    // Only a sphere shows a model on a caller's draw list; see CollisionSphere.
+    virtual void AttachDebugModel(ModelDrawList& /*list*/) {}
+    virtual void DetachDebugModel(ModelDrawList& /*list*/) {}
 
     // Set by a successful test; never cleared.
     bool IsHit() const { return m_hit; }
@@ -59,6 +69,7 @@ public:
     // the point's side along the axis of the largest whole-unit distance
     // (z, then y, then x on ties); the other two components 0.
     bool ContainsPoint(const Vector3& point, Vector3* out) const override;
+    void DebugDraw() override;
 
     // Recomputes the corners after the centre or half extents changed.
     void UpdateCorners();
@@ -78,9 +89,24 @@ public:
 
     CollisionType GetType() const override { return CollisionType::Sphere; }
     bool Intersect(CollisionVolume& other, Vector3* out) override;
+    // Only while the debug-draw flag is set: the immediate debug sphere, or,
+    // with a debug model, its world matrix (scaled, spun about x, placed).
+    void DebugDraw() override;
+    // Sets the flag and puts an instance of the shared "CodeGenSphere" mesh
+    // (made on first use) on the list.
+    void AttachDebugModel(ModelDrawList& list) override;
+    // Clears the flag, takes the instance off the list and releases it.
+    void DetachDebugModel(ModelDrawList& list) override;
+
+    const SmartPtr<GeneratedModelInstance>& GetDebugModel() const { return m_debugModel; }
+    bool IsDebugDrawn() const { return m_debugDraw; }
 
     Vector3 centre;
     float radius = 1.0f;
+
+private:
+    SmartPtr<GeneratedModelInstance> m_debugModel;
+    bool m_debugDraw = false;
 };
 
 class CollisionSegment : public CollisionVolume {
@@ -89,6 +115,7 @@ public:
 
     CollisionType GetType() const override { return CollisionType::Segment; }
     bool Intersect(CollisionVolume& other, Vector3* out) override;
+    void DebugDraw() override;
 
     Vector3 a;
     Vector3 b{1.0f, 0.0f, 0.0f};
@@ -119,5 +146,9 @@ bool IntersectSegmentSegment(const CollisionSegment& p, const CollisionSegment& 
 // material and depth-sorted index lists; the mesh is named "CodeGenSphere".
 // Fewer than two rings or segments leave the mesh empty (logged).
 void BuildCodeGenSphere(GeneratedMesh& mesh, float radius, int ringCount, int segmentCount);
+
+// The shared debug sphere mesh (radius 1, 8 rings, 8 segments), made on the
+// first call and kept for the run.
+const GeneratedMesh& GetCodeGenSphere();
 
 }  // namespace Varnok

@@ -1,6 +1,7 @@
 // Reading node-tree model files (".mmd"): the records a model, its meshes,
 // parts and geometries hold, the four readers registered as loaders in the
-// resource-loader registry, and LoadNodeModel.
+// resource-loader registry (keyed by what they make: MeshModel, Mesh,
+// VertexDataSource, GLIndexBuffer), and LoadNodeModel.
 #pragma once
 
 #include "engine/core/AsciiString.h"
@@ -11,7 +12,10 @@
 #include "engine/core/SmartPtr.h"
 #include "engine/core/TypeInfo.h"
 #include "engine/model/MemoryModelData.h"
+#include "engine/model/MeshModel.h"
 #include "engine/model/ModelTree.h"
+#include "engine/render/Effect.h"
+#include "engine/render/GLBuffer.h"
 #include "engine/render/MaterialParameter.h"
 
 #include <cstdint>
@@ -20,21 +24,10 @@
 namespace Varnok {
 
 // A transform node as stored (also the node record of binary models).
-struct ModelNodeRecord {
-    AsciiString name;
-    int32_t parent = -1;  // index in the node list; negative for a root
-    Matrix4 offsetMatrix;
-    Vector3 translation;
-    Quaternion rotation;  // x, y, z, w
-    float scale[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-};
+using ModelNodeRecord = ModelNode;
 
 // A mesh's reference to a transform node, with a box in the node's space.
-struct MeshNodeRefRecord {
-    AsciiString nodeName;
-    Vector3 boundsMin;
-    Vector3 boundsMax;
-};
+using MeshNodeRefRecord = MeshNodeRef;
 
 // One parameter record of a part.
 struct ModelParamRecord {
@@ -106,21 +99,37 @@ private:
     ReadFunction m_read;
 };
 
-// Registers the four node readers (model, mesh, vertex data, index data),
-// replacing whatever the registry held for their type ids.
+// Registers the four node readers, replacing whatever the registry held for
+// the type ids of MeshModel, Mesh, VertexDataSource and GLIndexBuffer.
 void RegisterNodeModelReaders();
 
 // The registered loader for T run on node; null without one or on failure.
 template <typename T>
 SmartPtr<T> LoadTypedFromNode(ModelTreeNode& node);
 
-// The model of an ".mmd" file; null (one log line) when the file does not
-// open or does not hold a valid model.
-SmartPtr<NodeModelData> LoadNodeModel(const AsciiString& path);
+// The drawable model of an ".mmd" file, read through the registered
+// readers; null (one log line) when the file does not open or does not hold
+// a valid model. Requires a current GL context (effects build programs).
+SmartPtr<MeshModel> LoadNodeModel(const AsciiString& path);
 // The same from bytes in memory; directory is the base of texture and
 // effect paths.
+SmartPtr<MeshModel> LoadNodeModelFromMemory(const uint8_t* bytes, size_t size,
+                                            const AsciiString& directory);
+// Only the records of a file's bytes, checked as the readers check them;
+// no GL, textures or effects are touched.
 SmartPtr<NodeModelData> LoadNodeModelFromBytes(const uint8_t* bytes, size_t size,
                                                const AsciiString& directory);
+
+// A drawable mesh from its records: textures and effects loaded, the nine
+// standard parameters for parts without an effect, one draw item per
+// geometry.
+SmartPtr<Mesh> BuildNodeMesh(const NodeMeshData& records);
+
+// The template of parts that name no effect of their own; null while its
+// effect cannot be loaded.
+inline SmartPtr<MaterialTemplate> GetDefaultEffect() {
+    return GetDefaultMaterialTemplate();
+}
 
 // The mutex that guards the model readers' registry entries.
 Mutex& GetModelLoaderMutex();

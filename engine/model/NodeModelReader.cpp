@@ -6,6 +6,9 @@
 #include "engine/core/FileObject.h"
 #include "engine/core/FilePath.h"
 #include "engine/core/Log.h"
+#include "engine/model/internal/ModelParams.h"
+#include "engine/render/TextureManager.h"
+#include "engine/render/VertexStream.h"
 #include "engine/render/VertexSemantics.h"
 
 #include <algorithm>
@@ -137,18 +140,19 @@ bool ReadPart(ModelTreeNode& node, ModelPartRecord& part) {
     return params == nullptr || ReadParams(*params, part);
 }
 
-void ReadModelNode(SmartPtr<NodeModelData>* outModel, ModelTreeNode& node) {
-    SmartPtr<NodeModelData> model(new NodeModelData);
-    model->name = node.ReadString();
+// The model record up to its meshes: name and transform nodes. False (one
+// log line) on a bad node list; outMeshCount is checked against the data.
+bool ParseModelHeader(ModelTreeNode& node, NodeModelData& model, uint32_t& outMeshCount) {
+    model.name = node.ReadString();
 
     const uint32_t nodeCount = node.ReadU32();
     if (nodeCount > node.Remaining() / kMinNodeRecordBytes) {
         Log("NodeModel %s: %u transform nodes in %zu bytes", node.name.c_str(), nodeCount,
             node.Remaining());
-        return;
+        return false;
     }
-    model->nodes.resize(nodeCount);
-    for (ModelNodeRecord& record : model->nodes) {
+    model.nodes.resize(nodeCount);
+    for (ModelNodeRecord& record : model.nodes) {
         record.name = node.ReadString();
         record.parent = node.ReadS32();
         for (float& value : record.offsetMatrix.m) {
@@ -168,39 +172,35 @@ void ReadModelNode(SmartPtr<NodeModelData>* outModel, ModelTreeNode& node) {
     for (uint32_t i = 0; i < nodeCount; ++i) {
         int32_t at = static_cast<int32_t>(i);
         for (uint32_t steps = 0; at >= 0; ++steps) {
-            const int32_t parent = model->nodes[at].parent;
+            const int32_t parent = model.nodes[at].parent;
             if (parent >= static_cast<int32_t>(nodeCount) || steps > nodeCount) {
                 Log("NodeModel %s: node \"%s\" has a parent chain outside the node list",
-                    node.name.c_str(), model->nodes[i].name.c_str());
-                return;
+                    node.name.c_str(), model.nodes[i].name.c_str());
+                return false;
             }
             at = parent;
         }
     }
 
-    const uint32_t meshCount = node.ReadU32();
-    if (node.HasFailed() || meshCount > node.Remaining() / kMinMeshRecordBytes) {
+    outMeshCount = node.ReadU32();
+    if (node.HasFailed() || outMeshCount > node.Remaining() / kMinMeshRecordBytes) {
         Log("NodeModel %s: model record cut short", node.name.c_str());
-        return;
+        return false;
     }
-    for (uint32_t i = 0; i < meshCount; ++i) {
-        SmartPtr<NodeMeshData> mesh = LoadTypedFromNode<NodeMeshData>(node);
-        if (!mesh) {
-            return;  // the mesh reader said why
-        }
-        model->meshes.push_back(mesh);
-    }
-    *outModel = model;
+    return true;
 }
 
-void ReadMeshNode(SmartPtr<NodeMeshData>* outMesh, ModelTreeNode& node) {
+SmartPtr<MemoryIndexData> ParseIndexRecord(ModelTreeNode& node);
+SmartPtr<MemoryVertexData> ParseVertexRecord(ModelTreeNode& node);
+
+SmartPtr<NodeMeshData> ParseMeshRecord(ModelTreeNode& node) {
     SmartPtr<NodeMeshData> mesh(new NodeMeshData);
     mesh->name = node.ReadString();
     const uint32_t refCount = node.ReadU32();
     if (refCount > node.Remaining() / kMinNodeRefBytes) {
         Log("NodeModel %s: mesh \"%s\" declares %u node references in %zu bytes",
             node.name.c_str(), mesh->name.c_str(), refCount, node.Remaining());
-        return;
+        return nullptr;
     }
     mesh->nodeRefs.resize(refCount);
     for (MeshNodeRefRecord& ref : mesh->nodeRefs) {
@@ -213,7 +213,7 @@ void ReadMeshNode(SmartPtr<NodeMeshData>* outMesh, ModelTreeNode& node) {
     if (partCount > node.Remaining() / kReferenceBytes) {
         Log("NodeModel %s: mesh \"%s\" declares %u parts in %zu bytes", node.name.c_str(),
             mesh->name.c_str(), partCount, node.Remaining());
-        return;
+        return nullptr;
     }
     mesh->parts.resize(partCount);
     for (ModelPartRecord& part : mesh->parts) {
@@ -221,10 +221,10 @@ void ReadMeshNode(SmartPtr<NodeMeshData>* outMesh, ModelTreeNode& node) {
         if (partNode == nullptr) {
             Log("NodeModel %s: mesh \"%s\" refers to a part that is not there",
                 node.name.c_str(), mesh->name.c_str());
-            return;
+            return nullptr;
         }
         if (!ReadPart(*partNode, part)) {
-            return;
+            return nullptr;
         }
     }
 
@@ -232,7 +232,7 @@ void ReadMeshNode(SmartPtr<NodeMeshData>* outMesh, ModelTreeNode& node) {
     if (geometryCount > node.Remaining() / kReferenceBytes) {
         Log("NodeModel %s: mesh \"%s\" declares %u geometries in %zu bytes", node.name.c_str(),
             mesh->name.c_str(), geometryCount, node.Remaining());
-        return;
+        return nullptr;
     }
     mesh->geometries.resize(geometryCount);
     for (ModelGeometryRecord& geometry : mesh->geometries) {
@@ -240,40 +240,40 @@ void ReadMeshNode(SmartPtr<NodeMeshData>* outMesh, ModelTreeNode& node) {
         if (geometryNode == nullptr) {
             Log("NodeModel %s: mesh \"%s\" refers to a geometry that is not there",
                 node.name.c_str(), mesh->name.c_str());
-            return;
+            return nullptr;
         }
         geometry.partIndex = geometryNode->ReadU16();
-        geometry.indices = LoadTypedFromNode<MemoryIndexData>(*geometryNode);
+        geometry.indices = ParseIndexRecord(*geometryNode);
         if (!geometry.indices) {
-            return;
+            return nullptr;
         }
-        geometry.vertices = LoadTypedFromNode<MemoryVertexData>(*geometryNode);
+        geometry.vertices = ParseVertexRecord(*geometryNode);
         if (!geometry.vertices) {
-            return;
+            return nullptr;
         }
         const int64_t maxIndex = geometry.indices->GetMaxIndex();
         if (maxIndex >= static_cast<int64_t>(geometry.vertices->GetVertexCount())) {
             Log("NodeModel %s: mesh \"%s\" has index %lld past its %u vertices",
                 node.name.c_str(), mesh->name.c_str(), static_cast<long long>(maxIndex),
                 geometry.vertices->GetVertexCount());
-            return;
+            return nullptr;
         }
     }
     if (node.HasFailed()) {
         Log("NodeModel %s: mesh \"%s\" cut short", node.name.c_str(), mesh->name.c_str());
-        return;
+        return nullptr;
     }
-    *outMesh = mesh;
+    return mesh;
 }
 
-void ReadIndexDataNode(SmartPtr<MemoryIndexData>* outIndices, ModelTreeNode& node) {
+SmartPtr<MemoryIndexData> ParseIndexRecord(ModelTreeNode& node) {
     const uint8_t flags = node.ReadU8();
-    PrimitiveKind kind;
+    uint32_t kind;
     switch (flags >> 4) {
-        case 0x2: kind = PrimitiveKind::TriangleList; break;
+        case 0x2: kind = PrimitiveKind::Triangles; break;
         case 0x3: kind = PrimitiveKind::TriangleFan; break;
         case 0x4: kind = PrimitiveKind::LineStrip; break;
-        case 0x5: kind = PrimitiveKind::LineList; break;
+        case 0x5: kind = PrimitiveKind::Lines; break;
         case 0x6: kind = PrimitiveKind::Points; break;
         default: kind = PrimitiveKind::TriangleStrip; break;
     }
@@ -281,10 +281,9 @@ void ReadIndexDataNode(SmartPtr<MemoryIndexData>* outIndices, ModelTreeNode& nod
     if (width == 0) {
         if (node.HasFailed()) {
             Log("NodeModel %s: index record cut short", node.name.c_str());
-            return;
+            return nullptr;
         }
-        *outIndices = new MemoryIndexData({}, 0, 0, kind);  // drawn in vertex order
-        return;
+        return SmartPtr<MemoryIndexData>(new MemoryIndexData({}, 0, 0, kind));  // vertex order
     }
     const uint32_t count = node.ReadU32();
     const uint8_t* bytes = count <= node.Remaining() / width ? node.TakeBytes(count * width)
@@ -292,13 +291,13 @@ void ReadIndexDataNode(SmartPtr<MemoryIndexData>* outIndices, ModelTreeNode& nod
     if (node.HasFailed() || bytes == nullptr) {
         Log("NodeModel %s: %u indices with %zu bytes left", node.name.c_str(), count,
             node.Remaining());
-        return;
+        return nullptr;
     }
-    *outIndices = new MemoryIndexData(std::vector<uint8_t>(bytes, bytes + count * width), count,
-                                      width, kind);
+    return SmartPtr<MemoryIndexData>(new MemoryIndexData(
+        std::vector<uint8_t>(bytes, bytes + count * width), count, width, kind));
 }
 
-void ReadVertexDataNode(SmartPtr<MemoryVertexData>* outVertices, ModelTreeNode& node) {
+SmartPtr<MemoryVertexData> ParseVertexRecord(ModelTreeNode& node) {
     const uint8_t skipWords = node.ReadU8();
     for (uint8_t i = 0; i < skipWords; ++i) {
         node.ReadU32();
@@ -313,11 +312,49 @@ void ReadVertexDataNode(SmartPtr<MemoryVertexData>* outVertices, ModelTreeNode& 
     if (node.HasFailed() || bytes == nullptr) {
         Log("NodeModel %s: %u vertices of %u bytes with %zu bytes left", node.name.c_str(),
             count, stride, node.Remaining());
+        return nullptr;
+    }
+    return SmartPtr<MemoryVertexData>(new MemoryVertexData(
+        std::vector<uint8_t>(bytes, bytes + static_cast<size_t>(count) * stride), count, stride,
+        std::move(elements)));
+}
+
+// ---- the registered readers ----
+
+void ReadModelNode(SmartPtr<MeshModel>* outModel, ModelTreeNode& node) {
+    NodeModelData records;
+    uint32_t meshCount = 0;
+    if (!ParseModelHeader(node, records, meshCount)) {
         return;
     }
-    *outVertices = new MemoryVertexData(
-        std::vector<uint8_t>(bytes, bytes + static_cast<size_t>(count) * stride), count, stride,
-        std::move(elements));
+    SmartPtr<MeshModel> model(new MeshModel(records.name));
+    model->SetNodes(std::move(records.nodes));
+    model->UpdateNodeTransforms();
+    model->UpdateWorldTransforms();
+    model->RebindMeshes();
+    for (uint32_t i = 0; i < meshCount; ++i) {
+        SmartPtr<Mesh> mesh = LoadTypedFromNode<Mesh>(node);
+        if (!mesh) {
+            return;  // the mesh reader said why
+        }
+        model->AddMesh(mesh);
+    }
+    *outModel = model;
+}
+
+void ReadMeshNode(SmartPtr<Mesh>* outMesh, ModelTreeNode& node) {
+    SmartPtr<NodeMeshData> records = ParseMeshRecord(node);
+    if (records) {
+        *outMesh = BuildNodeMesh(*records);
+    }
+}
+
+void ReadVertexDataNode(SmartPtr<VertexDataSource>* outVertices, ModelTreeNode& node) {
+    *outVertices = ParseVertexRecord(node);
+}
+
+void ReadIndexDataNode(SmartPtr<GLIndexBuffer>* outIndices, ModelTreeNode& node) {
+    *outIndices = MakeIndexBuffer(ParseIndexRecord(node));
 }
 
 template <typename T>
@@ -379,30 +416,140 @@ Mutex& GetModelLoaderMutex() {
 
 void RegisterNodeModelReaders() {
     MutexLock lock(GetModelLoaderMutex());
-    Register<NodeModelData>(&ReadModelNode);
-    Register<NodeMeshData>(&ReadMeshNode);
-    Register<MemoryVertexData>(&ReadVertexDataNode);
-    Register<MemoryIndexData>(&ReadIndexDataNode);
+    Register<MeshModel>(&ReadModelNode);
+    Register<Mesh>(&ReadMeshNode);
+    Register<VertexDataSource>(&ReadVertexDataNode);
+    Register<GLIndexBuffer>(&ReadIndexDataNode);
 }
 
 SmartPtr<NodeModelData> LoadNodeModelFromBytes(const uint8_t* bytes, size_t size,
                                                const AsciiString& directory) {
+    ModelTreeNode root;
+    if (!root.Parse(bytes, size, directory)) {
+        return nullptr;  // the parse said why
+    }
+    SmartPtr<NodeModelData> model(new NodeModelData);
+    uint32_t meshCount = 0;
+    if (!ParseModelHeader(root, *model, meshCount)) {
+        return nullptr;
+    }
+    for (uint32_t i = 0; i < meshCount; ++i) {
+        SmartPtr<NodeMeshData> mesh = ParseMeshRecord(root);
+        if (!mesh) {
+            return nullptr;
+        }
+        model->meshes.push_back(mesh);
+    }
+    return model;
+}
+
+SmartPtr<MeshModel> LoadNodeModelFromMemory(const uint8_t* bytes, size_t size,
+                                            const AsciiString& directory) {
     RegisterNodeModelReaders();
     ModelTreeNode root;
     if (!root.Parse(bytes, size, directory)) {
         return nullptr;  // the parse said why
     }
-    return LoadTypedFromNode<NodeModelData>(root);
+    return LoadTypedFromNode<MeshModel>(root);
 }
 
-SmartPtr<NodeModelData> LoadNodeModel(const AsciiString& path) {
+SmartPtr<MeshModel> LoadNodeModel(const AsciiString& path) {
     FileObject file(path.c_str(), kOpenRead);
     if (!file.Load()) {
         Log("LoadNodeModel: cannot open \"%s\"", path.c_str());
         return nullptr;
     }
-    return LoadNodeModelFromBytes(file.GetData(), static_cast<size_t>(file.GetLength()),
-                                  GetDirectory(path.c_str()));
+    return LoadNodeModelFromMemory(file.GetData(), static_cast<size_t>(file.GetLength()),
+                                   GetDirectory(path.c_str()));
+}
+
+SmartPtr<Mesh> BuildNodeMesh(const NodeMeshData& records) {
+    SmartPtr<Mesh> mesh(new Mesh(nullptr, records.name));
+    mesh->SetNodeRefs(records.nodeRefs.data(), static_cast<int>(records.nodeRefs.size()));
+
+    const size_t partCount = records.parts.size();
+    std::vector<SmartPtr<MaterialParamBlock>> blocks(partCount);
+    std::vector<SmartPtr<MaterialTemplate>> templates(partCount);
+    for (size_t i = 0; i < partCount; ++i) {
+        const ModelPartRecord& part = records.parts[i];
+        SmartPtr<Texture> texture;
+        if (part.hasTexture) {
+            texture = TextureManager::Get().GetTexture(part.texturePath.c_str());
+        }
+        for (const ModelParamRecord& record : part.params) {
+            if (record.kind == ModelParamRecord::Kind::Effect) {
+                SmartPtr<Effect> effect = EffectCache::GetOrLoad(record.path.c_str(), false, 0);
+                if (effect) {
+                    if (!templates[i]) {
+                        templates[i] = new MaterialTemplate();
+                    }
+                    templates[i]->AddEffect(effect);
+                }
+                continue;
+            }
+            const ParamDesc declaration(MakeParamName(record.name.c_str()), record.type, 1);
+            MeshMaterial& material = mesh->GetOrCreateMaterial(part.name, &declaration,
+                                                               &declaration + 1);
+            blocks[i] = material.block;
+            if (record.kind == ModelParamRecord::Kind::Texture) {
+                mesh->BindUVWOffset(material, record.bindKey, AsciiString());
+                SmartPtr<Texture> named = TextureManager::Get().GetTexture(record.path.c_str());
+                if (named) {
+                    WriteParamTexture(*material.block, record.name.c_str(), named);
+                }
+            } else if (record.type != ParamType::Int) {
+                const int count = record.type == ParamType::Float ? 1
+                                  : record.type == ParamType::Vector2 ? 2
+                                  : record.type == ParamType::Vector3 ? 3 : 4;
+                WriteParamFloats(*material.block, record.name.c_str(), record.type,
+                                 record.values, count);
+            }
+        }
+        if (templates[i]) {
+            continue;  // the effect declares what the part needs
+        }
+        MeshMaterial& material = mesh->GetOrCreateMaterial(part.name, StandardMaterialParams());
+        blocks[i] = material.block;
+        const MaterialParamBlock& block = *material.block;
+        WriteParamBool(block, "IsLit", false);
+        WriteParamFloats(block, "Ambience", ParamType::Vector3, part.ambient, 3);
+        WriteParamFloats(block, "Diffuse", ParamType::Vector3, part.diffuse, 3);
+        WriteParamFloats(block, "Specular", ParamType::Vector3, part.specular, 3);
+        WriteParamFloats(block, "SpecularStrength", ParamType::Float, &part.specularStrength, 1);
+        WriteParamTexture(block, "DiffuseMap", texture);
+        if (!part.animationKey.IsEmpty()) {
+            mesh->BindUVWOffset(material, part.animationKey, AsciiString());
+        }
+    }
+
+    for (const ModelGeometryRecord& record : records.geometries) {
+        const bool ownPart = record.partIndex < partCount;
+        SmartPtr<MaterialParamBlock> block = mesh->GetEngineParams();
+        if (ownPart) {
+            // A part with an effect and no values has no block yet: an empty
+            // one over the engine matrices keeps them in the chain.
+            if (!blocks[record.partIndex]) {
+                blocks[record.partIndex] =
+                    mesh->GetOrCreateMaterial(records.parts[record.partIndex].name, nullptr,
+                                              nullptr).block;
+            }
+            block = blocks[record.partIndex];
+        }
+        SmartPtr<MaterialTemplate> materialTemplate =
+            ownPart && templates[record.partIndex] ? templates[record.partIndex]
+                                                   : GetDefaultEffect();
+        SmartPtr<VertexStream> stream(new VertexStream);
+        stream->SetSource(SmartPtr<VertexDataSource>(record.vertices.Get()));
+        stream->UpdateLayout(true);  // uploaded at the first draw
+        SmartPtr<MeshGeometry> geometry(new MeshGeometry);
+        geometry->AddVertexStream(stream);
+        geometry->SetIndexBuffer(MakeIndexBuffer(record.indices), std::string());
+        geometry->SetTemplate(materialTemplate);
+        SmartPtr<MaterialInstance> item(new MaterialInstance(geometry, block));
+        item->SelectPass(0);
+        mesh->AddDrawItem(item);
+    }
+    return mesh;
 }
 
 }  // namespace Varnok

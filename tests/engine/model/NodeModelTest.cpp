@@ -140,11 +140,11 @@ TEST(NodeModel, ReadsAWholeModel) {
     const ModelGeometryRecord& geometry = mesh.geometries[0];
     EXPECT_EQ(geometry.indices->GetIndexCount(), 3u);
     EXPECT_EQ(geometry.indices->GetIndexSize(), 2u);
-    EXPECT_EQ(geometry.indices->GetPrimitiveKind(), PrimitiveKind::TriangleList);
+    EXPECT_EQ(geometry.indices->GetPrimitiveKind(), PrimitiveKind::Triangles);
     EXPECT_EQ(geometry.vertices->GetVertexCount(), 3u);
     EXPECT_EQ(geometry.vertices->GetStride(), 32u);
     float lastFloat;
-    std::memcpy(&lastFloat, geometry.vertices->GetData() + 3 * 32 - 4, 4);
+    std::memcpy(&lastFloat, geometry.vertices->GetBytes() + 3 * 32 - 4, 4);
     EXPECT_FLOAT_EQ(lastFloat, 23.0f);
 }
 
