@@ -48,20 +48,9 @@ GLIndexBuffer::GLIndexBuffer() : m_storage(GL_ELEMENT_ARRAY_BUFFER) {}
 GLIndexBuffer::~GLIndexBuffer() = default;
 
 uint32_t GLIndexBuffer::GetPrimitiveMode() const {
-    switch (GetPrimitiveKind()) {
-        case PrimitiveKind::Lines:
-            return GL_LINES;
-        case PrimitiveKind::LineStrip:
-            return GL_LINE_STRIP;
-        case PrimitiveKind::Triangles:
-            return GL_TRIANGLES;
-        case PrimitiveKind::TriangleStrip:
-            return GL_TRIANGLE_STRIP;
-        case PrimitiveKind::TriangleFan:
-            return GL_TRIANGLE_FAN;
-        default:
-            return GL_POINTS;
-    }
+    uint32_t mode = GL_POINTS;
+    GLModeForPrimitiveKind(GetPrimitiveKind(), mode);
+    return mode;
 }
 
 // ---- GLDataBuffer ----

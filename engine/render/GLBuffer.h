@@ -7,23 +7,12 @@
 #include "engine/core/SmartPtr.h"
 #include "engine/render/GLResource.h"
 #include "engine/render/MaterialParameter.h"
+#include "engine/render/PrimitiveKind.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace Varnok {
-
-// Primitive kinds of an index source.
-namespace PrimitiveKind {
-enum : uint32_t {
-    Points = 0,
-    Lines = 1,
-    LineStrip = 2,
-    Triangles = 3,
-    TriangleStrip = 4,
-    TriangleFan = 5,
-};
-}  // namespace PrimitiveKind
 
 // One element of a vertex layout.
 struct VertexElement {

@@ -20,17 +20,6 @@
 namespace Varnok {
 namespace {
 
-bool ModeForKind(int32_t kind, GLenum& outMode) {
-    switch (kind) {
-        case PrimitiveKind::Lines: outMode = GL_LINES; return true;
-        case PrimitiveKind::LineStrip: outMode = GL_LINE_STRIP; return true;
-        case PrimitiveKind::Triangles: outMode = GL_TRIANGLES; return true;
-        case PrimitiveKind::TriangleStrip: outMode = GL_TRIANGLE_STRIP; return true;
-        case PrimitiveKind::TriangleFan: outMode = GL_TRIANGLE_FAN; return true;
-        default: return false;
-    }
-}
-
 // Only flat two-dimensional textures are handed on; a volume or cube map
 // counts as none.
 SmartPtr<Texture> FlatOnly(Texture* texture) {
@@ -109,7 +98,7 @@ void ImmediatePrimitiveRenderer::Draw(const ImmediateVertex* vertices, int32_t c
         return;
     }
     GLenum mode = GL_TRIANGLES;
-    if (!ModeForKind(kind, mode)) {
+    if (!GLModeForPrimitiveKind(kind, mode)) {
         return;
     }
     if (texture && texture.Get() != Texture::GetCurrentlyBound()) {
@@ -207,7 +196,7 @@ void ImmediatePrimitiveRenderer::DrawWithMaterial(const ImmediateVertex* vertice
     }
 
     GLenum mode = GL_TRIANGLES;
-    if (ModeForKind(kind, mode)) {
+    if (GLModeForPrimitiveKind(kind, mode)) {
         program->ApplyUniforms(false);
         DrawFromRing(vertices, count, mode, true);
     }

@@ -1,6 +1,7 @@
-// The vertex of immediate drawing and of the 2D batch's primitive lists, and
-// the primitive kinds both understand.
+// The vertex of immediate drawing and of the 2D batch's primitive lists.
 #pragma once
+
+#include "engine/render/PrimitiveKind.h"
 
 #include <cstdint>
 
@@ -20,16 +21,5 @@ constexpr int kImmediatePositionOffset = 0;
 constexpr int kImmediateNormalOffset = 12;
 constexpr int kImmediateColourOffset = 24;
 constexpr int kImmediateUvOffset = 40;
-
-// 32-bit codes; any other code draws nothing.
-namespace PrimitiveKind {
-enum : int32_t {
-    Lines = 1,
-    LineStrip = 2,
-    Triangles = 3,
-    TriangleStrip = 4,
-    TriangleFan = 5,
-};
-}  // namespace PrimitiveKind
 
 }  // namespace Varnok

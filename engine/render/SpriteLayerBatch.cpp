@@ -45,17 +45,6 @@ Matrix4 ScreenMatrix() {
     return result;
 }
 
-bool ModeForKind(int32_t kind, GLenum& outMode) {
-    switch (kind) {
-        case PrimitiveKind::Lines: outMode = GL_LINES; return true;
-        case PrimitiveKind::LineStrip: outMode = GL_LINE_STRIP; return true;
-        case PrimitiveKind::Triangles: outMode = GL_TRIANGLES; return true;
-        case PrimitiveKind::TriangleStrip: outMode = GL_TRIANGLE_STRIP; return true;
-        case PrimitiveKind::TriangleFan: outMode = GL_TRIANGLE_FAN; return true;
-        default: return false;
-    }
-}
-
 void PointClientAttribute(int32_t location, int components, int stride, const void* data) {
     if (location >= 0) {
         glVertexAttribPointer(static_cast<GLuint>(location), components, GL_FLOAT, GL_FALSE,
@@ -555,7 +544,7 @@ void SpriteLayerBatch::DrawPrimitives(const BatchItem& item, float depth) {
     BindTexture(texture);
 
     GLenum mode = GL_TRIANGLES;
-    if (!ModeForKind(record.kind, mode)) {
+    if (!GLModeForPrimitiveKind(record.kind, mode)) {
         return;
     }
     Renderer& renderer = Renderer::Get();

@@ -22,21 +22,8 @@ namespace {
 using RenderTest::ReadPixel;
 using RenderTest::Rgba;
 
-constexpr PixelDescriptor kRgb8{
-    PixelEncoding::Uncompressed,
-    0,
-    0,
-    {{8, PixelChannelId::Red}, {8, PixelChannelId::Green}, {8, PixelChannelId::Blue}, {}}};
-
-// A texture over RGBA (or RGB) bytes, row 0 first.
-SmartPtr<Texture> MakeTexture(int width, int height, const std::vector<uint8_t>& pixels,
-                              const PixelDescriptor& format = TextureFixture::kRgba8) {
-    SmartPtr<TextureSource> source(
-        new MemoryBlockTextureSource(TextureFixture::Describe(format, static_cast<uint16_t>(width),
-                                                              static_cast<uint16_t>(height)),
-                                     pixels.data(), pixels.size(), true));
-    return Texture2D::Create(source, 0, TextureCreateMode::Scale);
-}
+using TextureFixture::kRgb8;
+using TextureFixture::MakeTexture;
 
 SmartPtr<Texture> SolidTexture(uint8_t r, uint8_t g, uint8_t b) {
     std::vector<uint8_t> pixels;

@@ -5,7 +5,9 @@
 
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
+#include "engine/render/MemoryBlockTextureSource.h"
 #include "engine/render/PixelFormat.h"
+#include "engine/render/Texture2D.h"
 #include "engine/render/TextureImage.h"
 #include "platform/FrameCapture.h"
 #include "tests/engine/render/RenderTestEnvironment.h"
@@ -32,6 +34,7 @@ constexpr PixelChannel kB8{8, PixelChannelId::Blue};
 constexpr PixelDescriptor kRgba8{PixelEncoding::Uncompressed, 0, 0x3000, {kA8, kB8, kG8, kR8}};
 constexpr PixelDescriptor kAlpha8{PixelEncoding::Uncompressed, 0, 0, {kA8, {}, {}, {}}};
 constexpr PixelDescriptor kDxt5{PixelEncoding::S3tc, 5, 0, {kB8, kG8, kR8, kA8}};
+constexpr PixelDescriptor kRgb8{PixelEncoding::Uncompressed, 0, 0, {kR8, kG8, kB8, {}}};
 
 inline TextureDescription Describe(const PixelDescriptor& format, uint16_t width, uint16_t height,
                                    uint32_t kind = TextureKind::Flat) {
@@ -43,6 +46,15 @@ inline TextureDescription Describe(const PixelDescriptor& format, uint16_t width
     d.apparentWidth = width;
     d.apparentHeight = height;
     return d;
+}
+
+// A texture over RGBA (or RGB) bytes, row 0 first.
+inline SmartPtr<Texture> MakeTexture(int width, int height, const std::vector<uint8_t>& pixels,
+                                     const PixelDescriptor& format = kRgba8) {
+    SmartPtr<TextureSource> source(new MemoryBlockTextureSource(
+        Describe(format, static_cast<uint16_t>(width), static_cast<uint16_t>(height)), pixels.data(),
+        pixels.size(), true));
+    return Texture2D::Create(source, 0, TextureCreateMode::Scale);
 }
 
 // A ".tex" file of one layer; `levels` from mip level 0 up.
