@@ -2,11 +2,6 @@
 // headless framebuffer, against the floor of the same quads drawn with plain
 // GL ES 2.0 calls from one buffer. Every frame ends with glFinish, so the GPU
 // work is counted. Prints frames per second and the ratio.
-//
-// The shaders come from the source tree's data folder (VARNOK_DATA_DIR
-// overrides it).
-#include "engine/core/DirectoryFileSystem.h"
-#include "engine/core/FileSystem.h"
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/MemoryBlockTextureSource.h"
 #include "engine/render/RenderTransforms.h"
@@ -15,7 +10,7 @@
 #include "engine/render/ShaderProgramCache.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture2D.h"
-#include "platform/PlatformDisplay.h"
+#include "bench/HeadlessRenderScene.h"
 
 #include <GLES2/gl2.h>
 #include <benchmark/benchmark.h>
@@ -35,12 +30,9 @@ constexpr int kWidth = 960;
 constexpr int kHeight = 640;
 constexpr int kQuadCount = 10000;
 constexpr float kQuadSize = 16.0f;
-constexpr GLenum kRgba8 = 0x8058;  // GL_RGBA8_OES
 
 struct Scene {
-    std::unique_ptr<PlatformDisplay> display;
-    GLuint framebuffer = 0;
-    GLuint colourBuffer = 0;
+    VarnokBench::HeadlessRenderScene gl;
     SmartPtr<Texture> texture;
     std::vector<ImmediateVertex> strips;     // 4 a quad, for one draw each
     std::vector<ImmediateVertex> triangles;  // 6 a quad, for one list
@@ -49,26 +41,6 @@ struct Scene {
 Scene* s_scene = nullptr;
 // Immediate per quad, immediate one list, plain GL one buffer, plain GL per quad.
 double s_fps[4] = {0, 0, 0, 0};
-
-uint32_t SceneFramebuffer(void*) {
-    return s_scene->framebuffer;
-}
-int SceneWidth(void*) {
-    return kWidth;
-}
-int SceneHeight(void*) {
-    return kHeight;
-}
-
-std::string DataFolder() {
-    if (const char* folder = std::getenv("VARNOK_DATA_DIR")) {
-        return folder;
-    }
-    std::string path = __FILE__;  // .../bench/ImmediateDrawBench.cpp
-    path.resize(path.rfind('/'));
-    path.resize(path.rfind('/') + 1);
-    return path + "data";
-}
 
 ImmediateVertex Corner(float x, float y, float u, float v, uint8_t tint) {
     ImmediateVertex vertex;
@@ -85,32 +57,9 @@ ImmediateVertex Corner(float x, float y, float u, float v, uint8_t tint) {
 
 bool SetUpScene() {
     s_scene = new Scene;
-    s_scene->display = CreateHeadlessDisplay();
-    DisplayDef def;
-    def.width = kWidth;
-    def.height = kHeight;
-    if (!s_scene->display->Open(def)) {
+    if (!s_scene->gl.Open(kWidth, kHeight, "ImmediateDrawBench")) {
         return false;
     }
-    glGenFramebuffers(1, &s_scene->framebuffer);
-    glGenRenderbuffers(1, &s_scene->colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, s_scene->colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, kRgba8, kWidth, kHeight);
-    glBindFramebuffer(GL_FRAMEBUFFER, s_scene->framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              s_scene->colourBuffer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        return false;
-    }
-    RenderTargetHooks hooks;
-    hooks.getDefaultFramebuffer = SceneFramebuffer;
-    hooks.getFramebufferWidth = SceneWidth;
-    hooks.getFramebufferHeight = SceneHeight;
-    Renderer::SetTargetHooks(hooks);
-    FileSystemRegistry::Get().Add(std::make_unique<DirectoryFileSystem>(DataFolder().c_str(), true),
-                                  FileSystemKey("base"), 0);
-    Renderer::Get().Init(nullptr, "ImmediateDrawBench", 0);
-    glViewport(0, 0, kWidth, kHeight);
     Renderer::Get().SetBlendFunc(kBlendSrcAlpha, kBlendOneMinusSrcAlpha);
 
     RenderTransforms& transforms = RenderTransforms::Get();

@@ -7,18 +7,13 @@
 // pixels written), so all the drawing work is counted. For every contender
 // the sprite count is searched for the largest that still takes at most
 // 1/60 s a frame (median of several frames).
-//
-// The shaders come from the source tree's data folder (VARNOK_DATA_DIR
-// overrides it).
-#include "engine/core/DirectoryFileSystem.h"
-#include "engine/core/FileSystem.h"
 #include "engine/render/MemoryBlockTextureSource.h"
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/SpriteLayerBatch.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture2D.h"
-#include "platform/PlatformDisplay.h"
+#include "bench/HeadlessRenderScene.h"
 
 #include <GLES2/gl2.h>
 #include <SDL2/SDL.h>
@@ -44,7 +39,6 @@ constexpr int kMaxSprites = 1 << 18;
 constexpr double kFrameBudget = 1.0 / 60.0;
 constexpr int kWarmUpFrames = 2;
 constexpr int kTimedFrames = 9;
-constexpr GLenum kRgba8 = 0x8058;  // GL_RGBA8_OES
 
 struct SpriteSpec {
     int x, y;  // bottom-left corner, pixels
@@ -53,16 +47,6 @@ struct SpriteSpec {
 
 std::vector<SpriteSpec> s_sprites;
 std::vector<uint8_t> s_discPixels;  // RGBA, row 0 first
-
-std::string DataFolder() {
-    if (const char* folder = std::getenv("VARNOK_DATA_DIR")) {
-        return folder;
-    }
-    std::string path = __FILE__;  // .../bench/SpriteBatchBench.cpp
-    path.resize(path.rfind('/'));
-    path.resize(path.rfind('/') + 1);
-    return path + "data";
-}
 
 // A soft white disc: every sprite blends.
 void MakeSceneData() {
@@ -135,53 +119,18 @@ int SpritesAt60(const char* name, const std::function<void(int)>& drawFrame) {
 // ---- The layered batch over the engine's headless display ----
 
 struct BatchScene {
-    std::unique_ptr<PlatformDisplay> display;
-    GLuint framebuffer = 0;
-    GLuint colourBuffer = 0;
+    VarnokBench::HeadlessRenderScene gl;
     SmartPtr<Texture> texture;
     std::unique_ptr<SpriteLayerBatch> batch;
 };
 BatchScene* s_batchScene = nullptr;
 
-uint32_t SceneFramebuffer(void*) {
-    return s_batchScene->framebuffer;
-}
-int SceneWidth(void*) {
-    return kWidth;
-}
-int SceneHeight(void*) {
-    return kHeight;
-}
-
 bool SetUpBatchScene() {
     s_batchScene = new BatchScene;
     BatchScene& scene = *s_batchScene;
-    scene.display = CreateHeadlessDisplay();
-    DisplayDef def;
-    def.width = kWidth;
-    def.height = kHeight;
-    if (!scene.display->Open(def)) {
+    if (!scene.gl.Open(kWidth, kHeight, "SpriteBatchBench")) {
         return false;
     }
-    glGenFramebuffers(1, &scene.framebuffer);
-    glGenRenderbuffers(1, &scene.colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, scene.colourBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, kRgba8, kWidth, kHeight);
-    glBindFramebuffer(GL_FRAMEBUFFER, scene.framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              scene.colourBuffer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        return false;
-    }
-    RenderTargetHooks hooks;
-    hooks.getDefaultFramebuffer = SceneFramebuffer;
-    hooks.getFramebufferWidth = SceneWidth;
-    hooks.getFramebufferHeight = SceneHeight;
-    Renderer::SetTargetHooks(hooks);
-    FileSystemRegistry::Get().Add(std::make_unique<DirectoryFileSystem>(DataFolder().c_str(), true),
-                                  FileSystemKey("base"), 0);
-    Renderer::Get().Init(nullptr, "SpriteBatchBench", 0);
-    glViewport(0, 0, kWidth, kHeight);
     Renderer& renderer = Renderer::Get();
     renderer.SetBlendFunc(kBlendSrcAlpha, kBlendOneMinusSrcAlpha);
     renderer.SetDepthTest(false);
