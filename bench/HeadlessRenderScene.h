@@ -6,6 +6,7 @@
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/render/Renderer.h"
+#include "platform/OffscreenFramebuffer.h"
 #include "platform/PlatformDisplay.h"
 
 #include <GLES2/gl2.h>
@@ -30,23 +31,10 @@ public:
         if (!m_display->Open(def)) {
             return false;
         }
-        glGenFramebuffers(1, &m_framebuffer);
-        glGenRenderbuffers(1, &m_colourBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, m_colourBuffer);
-        glRenderbufferStorage(GL_RENDERBUFFER, kRgba8, width, height);
-        glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colourBuffer);
-        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        if (!m_framebuffer.Create(width, height, false)) {
             return false;
         }
-        RenderTargetHooks hooks;
-        hooks.user = this;
-        hooks.getDefaultFramebuffer = [](void* self) {
-            return static_cast<uint32_t>(static_cast<HeadlessRenderScene*>(self)->m_framebuffer);
-        };
-        hooks.getFramebufferWidth = [](void* self) { return static_cast<HeadlessRenderScene*>(self)->m_width; };
-        hooks.getFramebufferHeight = [](void* self) { return static_cast<HeadlessRenderScene*>(self)->m_height; };
-        Renderer::SetTargetHooks(hooks);
+        Renderer::Get().SetTarget(&m_target);
         FileSystemRegistry::Get().Add(std::make_unique<DirectoryFileSystem>(DataFolder().c_str(), true),
                                       FileSystemKey("base"), 0);
         Renderer::Get().Init(nullptr, title, 0);
@@ -55,7 +43,16 @@ public:
     }
 
 private:
-    static constexpr GLenum kRgba8 = 0x8058;  // GL_RGBA8_OES
+    class Target final : public Varnok::RenderTarget {
+    public:
+        explicit Target(const Varnok::OffscreenFramebuffer& framebuffer) : m_framebuffer(framebuffer) {}
+        uint32_t DefaultFramebuffer() const override { return m_framebuffer.Framebuffer(); }
+        int FramebufferWidth() const override { return m_framebuffer.Width(); }
+        int FramebufferHeight() const override { return m_framebuffer.Height(); }
+
+    private:
+        const Varnok::OffscreenFramebuffer& m_framebuffer;
+    };
 
     static std::string DataFolder() {
         if (const char* folder = std::getenv("VARNOK_DATA_DIR")) {
@@ -68,8 +65,8 @@ private:
     }
 
     std::unique_ptr<Varnok::PlatformDisplay> m_display;
-    GLuint m_framebuffer = 0;
-    GLuint m_colourBuffer = 0;
+    Varnok::OffscreenFramebuffer m_framebuffer;
+    Target m_target{m_framebuffer};
     int m_width = 0;
     int m_height = 0;
 };

@@ -8,6 +8,7 @@
 #include "engine/iOS/internal/SystemVersion.h"
 #include "engine/render/GlesRenderer.h"
 #include "engine/render/Renderer.h"
+#include "platform/OffscreenFramebuffer.h"
 #include "platform/PlatformDisplay.h"
 
 #include <EGL/egl.h>
@@ -20,22 +21,7 @@
 namespace Varnok {
 namespace {
 
-constexpr GLenum kColourFormatRgba8 = 0x8058;  // GL_RGBA8_OES
-
 EAGLView* s_currentView = nullptr;
-
-uint32_t HookDefaultFramebuffer(void*) {
-    return GetDefaultFramebuffer();
-}
-int HookFramebufferWidth(void*) {
-    return GetFramebufferWidth();
-}
-int HookFramebufferHeight(void*) {
-    return GetFramebufferHeight();
-}
-void HookCreateCustomFramebuffer(void*, int width, int height) {
-    CreateCustomFramebuffer(width, height);
-}
 
 bool IsPopupOverlayVisible() {
     return false;
@@ -71,12 +57,6 @@ EAGLView::EAGLView(int boundsWidthPoints, int boundsHeightPoints)
     canDiscardDepthBuffer = SystemVersionAtLeast("4.0");
     resetNativeResolution();
     s_currentView = this;
-    RenderTargetHooks hooks;
-    hooks.getDefaultFramebuffer = HookDefaultFramebuffer;
-    hooks.getFramebufferWidth = HookFramebufferWidth;
-    hooks.getFramebufferHeight = HookFramebufferHeight;
-    hooks.createCustomFramebuffer = HookCreateCustomFramebuffer;
-    Renderer::SetTargetHooks(hooks);
 }
 
 EAGLView::~EAGLView() {
@@ -84,7 +64,9 @@ EAGLView::~EAGLView() {
     context = nullptr;
     if (s_currentView == this) {
         s_currentView = nullptr;
-        Renderer::SetTargetHooks(RenderTargetHooks{});
+    }
+    if (Renderer::Get().GetTarget() == this) {
+        Renderer::Get().SetTarget(nullptr);
     }
 }
 
@@ -112,33 +94,14 @@ void EAGLView::createFramebuffer() {
             // its bounds times the content scale.
             const int width = static_cast<int>(static_cast<float>(boundsWidth) * contentScaleFactor);
             const int height = static_cast<int>(static_cast<float>(boundsHeight) * contentScaleFactor);
-            GLuint framebuffer = 0;
-            GLuint colour = 0;
-            GLuint depth = 0;
-            glGenFramebuffers(1, &framebuffer);
-            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-            glGenRenderbuffers(1, &colour);
-            glBindRenderbuffer(GL_RENDERBUFFER, colour);
-            glRenderbufferStorage(GL_RENDERBUFFER, kColourFormatRgba8, width, height);
-            GLint reportedWidth = 0;
-            GLint reportedHeight = 0;
-            glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &reportedWidth);
-            glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_HEIGHT, &reportedHeight);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-            glGenRenderbuffers(1, &depth);
-            glBindRenderbuffer(GL_RENDERBUFFER, depth);
-            glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, reportedWidth, reportedHeight);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-            glBindRenderbuffer(GL_RENDERBUFFER, colour);
-            defaultFramebuffer = framebuffer;
-            colorRenderbuffer = colour;
-            depthRenderbuffer = depth;
-            framebufferWidth = reportedWidth;
-            framebufferHeight = reportedHeight;
-            const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-            if (status != GL_FRAMEBUFFER_COMPLETE) {
-                Log("Failed to make complete framebuffer object %x", status);
+            if (!m_offscreen.Create(width, height)) {
+                Log("EAGLView: the offscreen framebuffer is incomplete");
             }
+            defaultFramebuffer = m_offscreen.Framebuffer();
+            colorRenderbuffer = m_offscreen.ColourRenderbuffer();
+            depthRenderbuffer = m_offscreen.DepthRenderbuffer();
+            framebufferWidth = m_offscreen.Width();
+            framebufferHeight = m_offscreen.Height();
         } else {
             // A window draws into framebuffer 0, which the window system owns.
             glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -158,18 +121,10 @@ void EAGLView::deleteFramebuffer() {
     {
         RendererLock lock;
         MakeContextCurrent();
-        if (defaultFramebuffer != 0) {
-            glDeleteFramebuffers(1, &defaultFramebuffer);
-            defaultFramebuffer = 0;
-        }
-        if (depthRenderbuffer != 0) {
-            glDeleteRenderbuffers(1, &depthRenderbuffer);
-            depthRenderbuffer = 0;
-        }
-        if (colorRenderbuffer != 0) {
-            glDeleteRenderbuffers(1, &colorRenderbuffer);
-            colorRenderbuffer = 0;
-        }
+        m_offscreen.Delete();
+        defaultFramebuffer = 0;
+        depthRenderbuffer = 0;
+        colorRenderbuffer = 0;
         hasFramebuffer = false;
         needsBinding = true;
     }
@@ -295,18 +250,9 @@ bool EAGLView::ReadFramebuffer(std::vector<uint8_t>& outRgba, int& outWidth, int
     if (context == nullptr || width <= 0 || height <= 0) {
         return false;
     }
-    const size_t row = static_cast<size_t>(width) * 4;
-    std::vector<uint8_t> raw(row * static_cast<size_t>(height));
     glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
-    if (glGetError() != GL_NO_ERROR) {
+    if (!ReadFramebufferRgba(width, height, outRgba)) {
         return false;
-    }
-    // GL's first row is the bottom one.
-    outRgba.resize(raw.size());
-    for (int y = 0; y < height; ++y) {
-        memcpy(&outRgba[static_cast<size_t>(y) * row], &raw[static_cast<size_t>(height - 1 - y) * row], row);
     }
     outWidth = width;
     outHeight = height;
@@ -371,24 +317,6 @@ void EAGLView::HandleTouches(const PlatformTouchSet& touches, const PlatformTouc
 
 EAGLView* GetCurrentGLView() {
     return s_currentView;
-}
-
-uint32_t GetDefaultFramebuffer() {
-    return s_currentView != nullptr ? s_currentView->defaultFramebuffer : 0;
-}
-
-int GetFramebufferWidth() {
-    return s_currentView != nullptr ? s_currentView->framebufferWidth : 0;
-}
-
-int GetFramebufferHeight() {
-    return s_currentView != nullptr ? s_currentView->framebufferHeight : 0;
-}
-
-void CreateCustomFramebuffer(int width, int height) {
-    if (s_currentView != nullptr) {
-        s_currentView->createCustomFrameBuffer(width, height);
-    }
 }
 
 }  // namespace Varnok

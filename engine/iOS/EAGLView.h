@@ -4,6 +4,8 @@
 #pragma once
 
 #include "engine/iOS/PlatformObjects.h"
+#include "engine/render/RenderTarget.h"
+#include "platform/OffscreenFramebuffer.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,13 +17,13 @@ class PlatformDisplay;
 class VarnokGame;
 class VarnokTouchViewController;
 
-class EAGLView {
+class EAGLView : public RenderTarget {
 public:
     // Bounds in points (here the display's pixels). The view becomes the
     // current GL view and the renderer's target.
     EAGLView(int boundsWidth, int boundsHeight);
     // Deletes the framebuffer and lets go of the context.
-    ~EAGLView();
+    ~EAGLView() override;
     EAGLView(const EAGLView&) = delete;
     EAGLView& operator=(const EAGLView&) = delete;
 
@@ -70,6 +72,12 @@ public:
     [[nodiscard]] bool ReadFramebuffer(std::vector<uint8_t>& outRgba, int& outWidth,
                                        int& outHeight) const;
 
+    // The renderer's questions about its target.
+    uint32_t DefaultFramebuffer() const override { return defaultFramebuffer; }
+    int FramebufferWidth() const override { return framebufferWidth; }
+    int FramebufferHeight() const override { return framebufferHeight; }
+    void CreateCustomFramebuffer(int width, int height) override { createCustomFrameBuffer(width, height); }
+
     // Fields as the shell names them.
     int framebufferWidth = 0;  // pixels, as GL reports them
     int framebufferHeight = 0;
@@ -95,14 +103,10 @@ private:
     bool needsBinding = true;  // set at start and by every deletion
     bool contextCurrent = false;
     std::function<void()> presentObserver;
+    OffscreenFramebuffer m_offscreen;  // headless only
 };
 
 // Over the current GL view (the last one constructed and still alive).
 EAGLView* GetCurrentGLView();
-// 0 without a GL view.
-uint32_t GetDefaultFramebuffer();
-int GetFramebufferWidth();
-int GetFramebufferHeight();
-void CreateCustomFramebuffer(int width, int height);
 
 }  // namespace Varnok

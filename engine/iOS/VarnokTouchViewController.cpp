@@ -39,12 +39,14 @@ VarnokTouchViewController::VarnokTouchViewController(const ShellDef& def) : m_de
         glView = std::make_unique<EAGLView>(0, 0);
         m_clock = [] { return static_cast<uint64_t>(MachTimeToNanoseconds(GetMachTime())); };
     }
+    Renderer::Get().SetTarget(glView.get());
 }
 
 VarnokTouchViewController::~VarnokTouchViewController() {
     if (game != nullptr) {
         destroyGame();
     }
+    Renderer::Get().SetTarget(nullptr);
     glView.reset();
 }
 

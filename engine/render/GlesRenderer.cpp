@@ -27,7 +27,7 @@ float ByteToUnit(uint8_t value) {
 
 }  // namespace
 
-GlesRenderer::GlesRenderer() {
+GlesRenderer::GlesRenderer(RenderTarget* target) : Renderer(target) {
     m_inFrame = false;
     m_orientation = Matrix4::Identity();
     m_viewport = ViewportRect{0, 0, QueryFramebufferWidth(), QueryFramebufferHeight()};
@@ -162,9 +162,8 @@ void GlesRenderer::SetBlendEnable(bool enabled) {
 
 void GlesRenderer::SetViewport(int y0, int y1, int x0, int x1) {
     m_viewport = ViewportRect{x0, y0, x1, y1};
-    const RenderTargetHooks& hooks = GetTargetHooks();
-    if (hooks.createCustomFramebuffer != nullptr) {
-        hooks.createCustomFramebuffer(hooks.user, GetViewportWidth(), GetViewportHeight());
+    if (m_target != nullptr) {
+        m_target->CreateCustomFramebuffer(GetViewportWidth(), GetViewportHeight());
     }
 }
 
@@ -215,11 +214,7 @@ uint32_t GlesRenderer::GetWrapT() const {
 }
 
 uint32_t GlesRenderer::GetDefaultFramebuffer() const {
-    const RenderTargetHooks& hooks = GetTargetHooks();
-    if (hooks.getDefaultFramebuffer != nullptr) {
-        return hooks.getDefaultFramebuffer(hooks.user);
-    }
-    return 0;
+    return m_target != nullptr ? m_target->DefaultFramebuffer() : 0;
 }
 
 void GlesRenderer::SetWrapS(int /*textureStage*/, int mode) {

@@ -13,7 +13,7 @@ namespace Varnok {
 class GlesRenderer : public Renderer {
 public:
     // Takes the viewport from the render target. Makes no GL call.
-    GlesRenderer();
+    explicit GlesRenderer(RenderTarget* target = nullptr);
 
     void Init(VarnokGame* game, const char* title, int reserved) override;
     void BeginFrame() override;

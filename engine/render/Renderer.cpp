@@ -1,4 +1,4 @@
-// The renderer's shared behaviour, its singleton and the target hooks.
+// The renderer's shared behaviour and its singleton.
 #include "engine/render/Renderer.h"
 
 #include "engine/render/GlesRenderer.h"
@@ -7,24 +7,10 @@
 
 
 namespace Varnok {
-namespace {
-
-RenderTargetHooks s_targetHooks;
-
-}  // namespace
-
 Renderer& Renderer::Get() {
     // A function-local static: built once even if two threads ask at once.
     static GlesRenderer renderer;
     return renderer;
-}
-
-void Renderer::SetTargetHooks(const RenderTargetHooks& hooks) {
-    s_targetHooks = hooks;
-}
-
-const RenderTargetHooks& Renderer::GetTargetHooks() {
-    return s_targetHooks;
 }
 
 void Renderer::SetScreenSize(int width, int height) {
@@ -70,15 +56,15 @@ uint32_t Renderer::MapBlendFactor(int code) const {
 }
 
 int Renderer::QueryFramebufferWidth() const {
-    if (s_targetHooks.getFramebufferWidth != nullptr) {
-        return s_targetHooks.getFramebufferWidth(s_targetHooks.user);
+    if (m_target != nullptr) {
+        return m_target->FramebufferWidth();
     }
     return m_screenWidth > 0 ? m_screenWidth : GetViewportWidth();
 }
 
 int Renderer::QueryFramebufferHeight() const {
-    if (s_targetHooks.getFramebufferHeight != nullptr) {
-        return s_targetHooks.getFramebufferHeight(s_targetHooks.user);
+    if (m_target != nullptr) {
+        return m_target->FramebufferHeight();
     }
     return m_screenHeight > 0 ? m_screenHeight : GetViewportHeight();
 }

@@ -5,6 +5,7 @@
 #include "engine/core/Colour.h"
 #include "engine/core/MathUtil.h"
 #include "engine/core/Mutex.h"
+#include "engine/render/RenderTarget.h"
 
 #include <cstdint>
 
@@ -52,21 +53,11 @@ struct ViewportRect {
     int y1 = 0;
 };
 
-// What the renderer asks of the surface it draws into. The application shell
-// installs its own; each null entry keeps the default: framebuffer 0, sized
-// as the screen size (once set) or else the current viewport.
-struct RenderTargetHooks {
-    void* user = nullptr;  // handed back to every hook
-    uint32_t (*getDefaultFramebuffer)(void* user) = nullptr;
-    int (*getFramebufferWidth)(void* user) = nullptr;
-    int (*getFramebufferHeight)(void* user) = nullptr;
-    // Asked for a framebuffer of the new viewport's size by SetViewport.
-    void (*createCustomFramebuffer)(void* user, int width, int height) = nullptr;
-};
-
 class Renderer {
 public:
-    Renderer() = default;
+    // Without a target the renderer draws into framebuffer 0, sized as the
+    // screen size (once set) or else the current viewport.
+    explicit Renderer(RenderTarget* target = nullptr) : m_target(target) {}
     virtual ~Renderer() = default;
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -74,9 +65,10 @@ public:
     // The one renderer (an OpenGL ES 2.0 one), built on the first call.
     static Renderer& Get();
 
-    // Process-wide; may be set before or after the renderer is built.
-    static void SetTargetHooks(const RenderTargetHooks& hooks);
-    static const RenderTargetHooks& GetTargetHooks();
+    // Not owned; null returns to framebuffer 0. The owner clears it before
+    // the target goes.
+    void SetTarget(RenderTarget* target) { m_target = target; }
+    RenderTarget* GetTarget() const { return m_target; }
 
     // The renderer mutex (recursive). Held from BeginFrame to Present, and by
     // the shell and texture upload around their GL work.
@@ -183,10 +175,11 @@ public:
     bool IsInFrame() const { return m_inFrame; }
 
 protected:
-    // The target's framebuffer size, or the default (see RenderTargetHooks).
+    // The target's framebuffer size, or the default (see the constructor).
     int QueryFramebufferWidth() const;
     int QueryFramebufferHeight() const;
 
+    RenderTarget* m_target = nullptr;
     Colour m_clearColour = kColourBlack;
     Colour m_colour = kColourWhite;
     ViewportRect m_viewport{0, 0, 640, 480};

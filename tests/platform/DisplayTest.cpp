@@ -1,4 +1,5 @@
 #include "platform/FrameCapture.h"
+#include "platform/OffscreenFramebuffer.h"
 #include "platform/PlatformDisplay.h"
 
 #include <GLES2/gl2.h>
@@ -24,15 +25,8 @@ TEST(HeadlessDisplay, ClearsAndReadsBackThroughAnOffscreenFramebuffer) {
     ASSERT_TRUE(display->Open(def));
     EXPECT_TRUE(display->IsOffscreen());
 
-    GLuint fbo = 0;
-    GLuint colour = 0;
-    glGenFramebuffers(1, &fbo);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, 0x8058 /* GL_RGBA8_OES */, def.width, def.height);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    Varnok::OffscreenFramebuffer framebuffer;
+    ASSERT_TRUE(framebuffer.Create(def.width, def.height, false));
 
     glViewport(0, 0, def.width, def.height);
     glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
@@ -63,9 +57,6 @@ TEST(HeadlessDisplay, ClearsAndReadsBackThroughAnOffscreenFramebuffer) {
     EXPECT_EQ(h, 32);
     EXPECT_EQ(back, rgba);
     remove(path.c_str());
-
-    glDeleteFramebuffers(1, &fbo);
-    glDeleteRenderbuffers(1, &colour);
 }
 
 TEST(HeadlessDisplay, VirtualClockAdvancesExactlyOneSixtiethPerTick) {

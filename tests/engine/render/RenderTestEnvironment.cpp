@@ -6,6 +6,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/ShaderProgramCache.h"
+#include "platform/OffscreenFramebuffer.h"
 
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
@@ -16,22 +17,17 @@ namespace Varnok {
 namespace RenderTest {
 namespace {
 
-constexpr GLenum kRgba8 = 0x8058;  // GL_RGBA8_OES
-
 std::unique_ptr<PlatformDisplay> s_display;
-GLuint s_framebuffer = 0;
-GLuint s_colourBuffer = 0;
-GLuint s_depthBuffer = 0;
+std::unique_ptr<OffscreenFramebuffer> s_framebuffer;
 
-uint32_t TestFramebuffer(void*) {
-    return s_framebuffer;
-}
-int TestWidth(void*) {
-    return kWidth;
-}
-int TestHeight(void*) {
-    return kHeight;
-}
+class TestTarget final : public RenderTarget {
+public:
+    uint32_t DefaultFramebuffer() const override { return Framebuffer(); }
+    int FramebufferWidth() const override { return kWidth; }
+    int FramebufferHeight() const override { return kHeight; }
+};
+
+TestTarget s_target;
 
 class RenderEnvironment : public ::testing::Environment {
 public:
@@ -42,20 +38,8 @@ public:
         def.height = kHeight;
         ASSERT_TRUE(s_display->Open(def));
 
-        glGenFramebuffers(1, &s_framebuffer);
-        glGenRenderbuffers(1, &s_colourBuffer);
-        glGenRenderbuffers(1, &s_depthBuffer);
-        glBindRenderbuffer(GL_RENDERBUFFER, s_colourBuffer);
-        glRenderbufferStorage(GL_RENDERBUFFER, kRgba8, kWidth, kHeight);
-        glBindRenderbuffer(GL_RENDERBUFFER, s_depthBuffer);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, kWidth, kHeight);
-        glBindFramebuffer(GL_FRAMEBUFFER, s_framebuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  s_colourBuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                  s_depthBuffer);
-        ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER),
-                  static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+        s_framebuffer = std::make_unique<OffscreenFramebuffer>();
+        ASSERT_TRUE(s_framebuffer->Create(kWidth, kHeight));
         UseTestTarget();
 
         FileSystemRegistry::Get().Add(
@@ -69,10 +53,8 @@ public:
         // GL objects go while their context is still there.
         ShaderProgramCache::Get().Release();
         FileSystemRegistry::Get().Clear();
-        Renderer::SetTargetHooks(RenderTargetHooks{});
-        glDeleteFramebuffers(1, &s_framebuffer);
-        glDeleteRenderbuffers(1, &s_colourBuffer);
-        glDeleteRenderbuffers(1, &s_depthBuffer);
+        Renderer::Get().SetTarget(nullptr);
+        s_framebuffer.reset();
         s_display.reset();
     }
 };
@@ -87,16 +69,16 @@ PlatformDisplay& Display() {
 }
 
 uint32_t Framebuffer() {
-    return s_framebuffer;
+    return s_framebuffer != nullptr ? s_framebuffer->Framebuffer() : 0;
+}
+
+RenderTarget* Target() {
+    return &s_target;
 }
 
 void UseTestTarget() {
-    RenderTargetHooks hooks;
-    hooks.getDefaultFramebuffer = TestFramebuffer;
-    hooks.getFramebufferWidth = TestWidth;
-    hooks.getFramebufferHeight = TestHeight;
-    Renderer::SetTargetHooks(hooks);
-    glBindFramebuffer(GL_FRAMEBUFFER, s_framebuffer);
+    Renderer::Get().SetTarget(&s_target);
+    glBindFramebuffer(GL_FRAMEBUFFER, Framebuffer());
 }
 
 Rgba ReadPixel(int x, int y) {

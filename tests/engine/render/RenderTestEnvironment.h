@@ -3,6 +3,7 @@
 // with the bundle's shaders mounted and the renderer initialised.
 #pragma once
 
+#include "engine/render/RenderTarget.h"
 #include "platform/PlatformDisplay.h"
 
 #include <cstdint>
@@ -15,7 +16,9 @@ constexpr int kHeight = 64;
 
 PlatformDisplay& Display();
 uint32_t Framebuffer();
-// Binds the framebuffer object and sets the test's render target hooks.
+// The test framebuffer as a render target, for renderers a test builds.
+RenderTarget* Target();
+// Binds the framebuffer object and makes it the renderer's target.
 void UseTestTarget();
 
 struct Rgba {

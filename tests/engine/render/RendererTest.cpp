@@ -59,7 +59,6 @@ protected:
         } else {
             glDisable(GL_BLEND);
         }
-        Renderer::SetTargetHooks(RenderTargetHooks{});
         RenderTest::UseTestTarget();
         ExpectCacheMatchesGl(r);
     }
@@ -84,7 +83,7 @@ TEST_F(GlesRendererTest, FreshCacheMatchesAFreshContext) {
     {
         auto display = CreateHeadlessDisplay();
         ASSERT_TRUE(display->Open(DisplayDef{}));
-        GlesRenderer renderer;
+        GlesRenderer renderer(RenderTest::Target());
         ExpectCacheMatchesGl(renderer);
         EXPECT_FALSE(renderer.GetAlphaTest());
         EXPECT_EQ(renderer.GetAlphaFunc(), kCompareGreater);
@@ -124,7 +123,7 @@ TEST_F(SharedRendererTest, InitBlendsBySourceAlphaInCacheAndGl) {
 }
 
 TEST_F(GlesRendererTest, SettersReachGlAndTheCache) {
-    GlesRenderer renderer;
+    GlesRenderer renderer(RenderTest::Target());
     struct Step {
         const char* what;
         void (*apply)(Renderer&);
@@ -161,7 +160,7 @@ TEST_F(GlesRendererTest, SettersReachGlAndTheCache) {
 }
 
 TEST_F(GlesRendererTest, OnlyBlendEnableSkipsRedundantCalls) {
-    GlesRenderer renderer;
+    GlesRenderer renderer(RenderTest::Target());
     renderer.SetBlendEnable(true);
     renderer.SetDepthTest(true);
     // Changed behind the cache's back: a repeated set shows whether GL is asked.
@@ -178,7 +177,7 @@ TEST_F(GlesRendererTest, OnlyBlendEnableSkipsRedundantCalls) {
 }
 
 TEST_F(GlesRendererTest, AlphaTestLivesInTheCacheOnly) {
-    GlesRenderer renderer;
+    GlesRenderer renderer(RenderTest::Target());
     renderer.SetAlphaTest(true);
     renderer.SetAlphaFunc(kCompareEqual, 128);
     EXPECT_TRUE(renderer.GetAlphaTest());
@@ -188,7 +187,7 @@ TEST_F(GlesRendererTest, AlphaTestLivesInTheCacheOnly) {
 }
 
 TEST_F(GlesRendererTest, ColourIsReplacedWhole) {
-    GlesRenderer renderer;
+    GlesRenderer renderer(RenderTest::Target());
     renderer.SetColour(Colour(1, 2, 3, 4));
     renderer.SetColour(Colour(1, 2, 3, 5));
     EXPECT_EQ(renderer.GetColour().GetPacked(), 0x05010203u);
@@ -241,30 +240,24 @@ TEST_F(SharedRendererTest, BeginFrameClearsTheTarget) {
     renderer.SetClearColour(kColourBlack);
 }
 
-struct FakeTarget {
+struct FakeTarget final : RenderTarget {
+    uint32_t DefaultFramebuffer() const override { return RenderTest::Framebuffer(); }
+    int FramebufferWidth() const override { return width; }
+    int FramebufferHeight() const override { return height; }
+    void CreateCustomFramebuffer(int newWidth, int newHeight) override {
+        createdWidth = newWidth;
+        createdHeight = newHeight;
+    }
+
     int width = 1024;
     int height = 768;
     int createdWidth = 0;
     int createdHeight = 0;
 };
 
-RenderTargetHooks HooksFor(FakeTarget& target) {
-    RenderTargetHooks hooks;
-    hooks.user = &target;
-    hooks.getDefaultFramebuffer = [](void*) -> uint32_t { return RenderTest::Framebuffer(); };
-    hooks.getFramebufferWidth = [](void* user) { return static_cast<FakeTarget*>(user)->width; };
-    hooks.getFramebufferHeight = [](void* user) { return static_cast<FakeTarget*>(user)->height; };
-    hooks.createCustomFramebuffer = [](void* user, int width, int height) {
-        static_cast<FakeTarget*>(user)->createdWidth = width;
-        static_cast<FakeTarget*>(user)->createdHeight = height;
-    };
-    return hooks;
-}
-
 TEST_F(GlesRendererTest, FrameTakesTheTargetSizeTurnedWithTheOrientation) {
     FakeTarget target;
-    Renderer::SetTargetHooks(HooksFor(target));
-    GlesRenderer renderer;
+    GlesRenderer renderer(&target);
     EXPECT_EQ(renderer.GetViewportWidth(), 1024);  // from the target at construction
     EXPECT_EQ(renderer.GetDefaultFramebuffer(), RenderTest::Framebuffer());
 
@@ -300,8 +293,7 @@ TEST_F(GlesRendererTest, FrameTakesTheTargetSizeTurnedWithTheOrientation) {
     EXPECT_EQ(target.createdHeight, 200);
 }
 
-TEST_F(GlesRendererTest, WithoutHooksDrawsToFramebufferZeroAtTheScreenSize) {
-    Renderer::SetTargetHooks(RenderTargetHooks{});
+TEST_F(GlesRendererTest, WithoutATargetDrawsToFramebufferZeroAtTheScreenSize) {
     GlesRenderer renderer;
     EXPECT_EQ(renderer.GetDefaultFramebuffer(), 0u);
     EXPECT_EQ(renderer.GetViewportWidth(), 640);
@@ -320,7 +312,7 @@ TEST_F(GlesRendererTest, WithoutHooksDrawsToFramebufferZeroAtTheScreenSize) {
 }
 
 TEST_F(GlesRendererTest, MapsEngineCodesToGl) {
-    GlesRenderer renderer;
+    GlesRenderer renderer(RenderTest::Target());
     const GLenum factors[] = {GL_ZERO,      GL_ZERO,
                               GL_ONE,       GL_SRC_COLOR,
                               GL_ONE_MINUS_SRC_COLOR, GL_SRC_ALPHA,
@@ -341,7 +333,7 @@ TEST_F(GlesRendererTest, MapsEngineCodesToGl) {
 }
 
 TEST_F(GlesRendererTest, WrapModesActOnTheBoundTexture) {
-    GlesRenderer renderer;
+    GlesRenderer renderer(RenderTest::Target());
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);

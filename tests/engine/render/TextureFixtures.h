@@ -10,6 +10,7 @@
 #include "engine/render/Texture2D.h"
 #include "engine/render/TextureImage.h"
 #include "platform/FrameCapture.h"
+#include "platform/OffscreenFramebuffer.h"
 #include "tests/engine/render/RenderTestEnvironment.h"
 
 #include <GLES2/gl2.h>
@@ -170,16 +171,8 @@ inline std::vector<uint8_t> ReadTexture(uint32_t texture, int width, int height)
 
 // The test framebuffer, top row first (as PNG files hold it).
 inline std::vector<uint8_t> ReadFrame() {
-    const int w = RenderTest::kWidth;
-    const int h = RenderTest::kHeight;
-    std::vector<uint8_t> bottomUp(static_cast<size_t>(w) * h * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<uint8_t> topDown(bottomUp.size());
-    for (int y = 0; y < h; ++y) {
-        std::copy_n(&bottomUp[static_cast<size_t>(h - 1 - y) * w * 4], w * 4,
-                    &topDown[static_cast<size_t>(y) * w * 4]);
-    }
+    std::vector<uint8_t> topDown;
+    EXPECT_TRUE(ReadFramebufferRgba(RenderTest::kWidth, RenderTest::kHeight, topDown));
     return topDown;
 }
 
