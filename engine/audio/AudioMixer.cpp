@@ -241,13 +241,7 @@ void AudioMixer::AddMonoToChannels() {
     if (!m_needsMono || m_monoBuffer.empty() || m_channelBuffer.empty()) {
         return;
     }
-    int16_t* out = m_channelBuffer.data();
-    for (uint32_t i = 0; i < m_frameCount; ++i) {
-        const int32_t mono = m_monoBuffer[i];
-        for (uint32_t c = 0; c < m_channelCount; ++c, ++out) {
-            *out = static_cast<int16_t>(std::clamp(*out + mono, -32768, 32767));
-        }
-    }
+    AddMonoToFrames(m_channelBuffer.data(), m_channelCount, m_monoBuffer.data(), m_frameCount);
 }
 
 const int16_t* AudioMixer::GetOutputBuffer() const {

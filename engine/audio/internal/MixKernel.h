@@ -1,6 +1,7 @@
 // The one inner loop of all mixing: source samples times a 16.16 volume ramp,
 // stepped at a pitch in 8.24 fixed point, added into 16-bit samples with
-// saturation.
+// saturation. MixKernel runs the fastest kernel the target was built for;
+// every kernel adds exactly the same samples as the portable one.
 #pragma once
 
 #include <cstdint>
@@ -24,5 +25,21 @@ struct MixKernelArgs {
 };
 
 void MixKernel(const MixKernelArgs& args);
+
+// Adds mono sample i to every channel of interleaved frame i, with 16-bit
+// saturation: the mono mix joining the channels.
+void AddMonoToFrames(int16_t* interleaved, uint32_t channelCount, const int16_t* mono,
+                       uint32_t frames);
+
+// The portable kernel, and the reference the others are held to.
+void MixKernelScalar(const MixKernelArgs& args);
+
+#if defined(__SSE2__)
+#define VARNOK_MIX_KERNEL_SSE2 1
+// Eight output frames at a time where the output is one channel and the
+// pitch steady; everything else goes to the portable loops.
+void MixKernelSse2(const MixKernelArgs& args);
+void AddMonoToStereoSse2(int16_t* stereo, const int16_t* mono, uint32_t frames);
+#endif
 
 }  // namespace Varnok
