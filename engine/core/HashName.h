@@ -7,7 +7,8 @@ namespace Varnok {
 
 // Bob Jenkins' lookup2 (initial value 2053) over exactly `length` bytes, each
 // folded A-Z to a-z and then taken as a signed value, so the hash is case-blind.
-// Null, or a first byte of 0, gives 0 (no terminator is looked for otherwise).
+// Null, a length of 0 or less, or a first byte of 0, gives 0 (no terminator
+// is looked for otherwise). Reads nothing outside the given bytes.
 uint32_t HashName(const char* chars, int length);
 
 // The same hash over a zero-terminated path with '\' taken as '/'. No early

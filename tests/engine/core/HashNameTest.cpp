@@ -1,8 +1,11 @@
 #include "engine/core/HashName.h"
 
+#include "engine/core/AsciiString.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -117,6 +120,40 @@ TEST(HashName, AgreesWithAPlainByteByByteLookup2) {
                             static_cast<uint32_t>(asPath.size()), true))
             << round;
     }
+}
+
+// Long names in mixed case at every length up to 200, each in a block of
+// exactly its own size so that a read past the end shows under the address
+// sanitizer, and at every start offset 0-7 so that no alignment is assumed.
+TEST(HashName, AgreesWithAPlainByteByByteLookup2OnMixedCaseNamesUpTo200Bytes) {
+    std::mt19937 random(2053);
+    const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_/.\\@[`{";
+    for (uint32_t length = 0; length <= 200; ++length) {
+        for (uint32_t offset = 0; offset < 8; ++offset) {
+            std::unique_ptr<char[]> block(new char[offset + length]);
+            char* bytes = block.get() + offset;
+            for (uint32_t i = 0; i < length; ++i) {
+                bytes[i] = random() % 8 == 0 ? static_cast<char>(0x80 + random() % 128)
+                                             : letters[random() % (sizeof(letters) - 1)];
+            }
+            const auto* raw = reinterpret_cast<const unsigned char*>(bytes);
+            const uint32_t expected = length == 0 ? 0u : Reference(raw, length, false);
+            ASSERT_EQ(HashName(bytes, static_cast<int>(length)), expected)
+                << "length " << length << " offset " << offset;
+        }
+    }
+}
+
+// The engine string hashes its text up to the first zero byte, whatever its
+// length says.
+TEST(HashName, OfAnEngineStringStopsAtItsFirstZeroByte) {
+    const char bytes[] = {'N', 'a', 'm', 'e', '\0', 'x', 'y', 'z', 'w', 'v', 'u', 't', 's', 'r'};
+    const Varnok::AsciiString withZero(bytes, static_cast<int>(sizeof(bytes)));
+    EXPECT_EQ(withZero.GetHash(), Name("name"));
+    const Varnok::AsciiString plain(bytes, 4);
+    EXPECT_EQ(plain.GetHash(), Name("name"));
+    const Varnok::AsciiString longer("a name long enough for a heap block of its own");
+    EXPECT_EQ(longer.GetHash(), Name("A NAME LONG ENOUGH FOR A HEAP BLOCK OF ITS OWN"));
 }
 
 TEST(HashPath, TakesBackslashAsSlashAndFoldsCase) {
