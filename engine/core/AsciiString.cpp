@@ -23,17 +23,47 @@ AsciiString::AsciiString() {
     SetSize(1);
 }
 
+// A new string has no storage to reuse and cannot overlap its source: one
+// allocation at most and one copy, terminator included.
 AsciiString::AsciiString(const char* text) {
-    Assign(text);
+    if (text == nullptr) {
+        SetSize(1);
+        return;
+    }
+    const size_t length = strlen(text);
+    memcpy(InitStorage(static_cast<uint32_t>(length) + 1), text, length + 1);
 }
 
 AsciiString::AsciiString(const char* chars, int length) {
-    Assign(chars, length);
+    if (chars == nullptr || length < 0) {
+        length = 0;
+    }
+    char* data = InitStorage(static_cast<uint32_t>(length) + 1);
+    if (length > 0) {
+        memcpy(data, chars, static_cast<size_t>(length));
+    }
+    data[length] = '\0';
 }
 
-AsciiString::AsciiString(const AsciiString& other) {
-    Assign(other.c_str(), other.Length());
-    m_hash = other.m_hash;
+AsciiString::AsciiString(const AsciiString& other) : m_hash(other.m_hash) {
+    const int length = other.Length();
+    char* data = InitStorage(static_cast<uint32_t>(length) + 1);
+    memcpy(data, other.c_str(), static_cast<size_t>(length));
+    data[length] = '\0';
+}
+
+char* AsciiString::InitStorage(uint32_t size) {
+    m_size = size;
+    if (size <= kInline) {
+        return m_storage.inlineData;
+    }
+    char* block = static_cast<char*>(malloc(size));
+    if (block == nullptr) {
+        abort();
+    }
+    m_storage.heap.data = block;
+    m_storage.heap.capacity = size;
+    return block;
 }
 
 AsciiString::AsciiString(AsciiString&& other) noexcept
@@ -272,9 +302,17 @@ void AsciiString::AppendBool(int value) {
     Append(value == 1 ? "true" : "false");
 }
 
+// The hash covers the text up to its first zero byte. Nearly always that is
+// the whole length, and the branch lets the hash start on the known length
+// while strlen confirms it, instead of waiting for strlen first.
 uint32_t AsciiString::ComputeHash() const {
     const char* s = c_str();
-    m_hash = HashName(s, StrLength(s));
+    const int length = Length();
+    if (__builtin_expect(StrLength(s) == length, 1)) {
+        m_hash = HashName(s, length);
+    } else {
+        m_hash = HashName(s, StrLength(s));
+    }
     return m_hash;
 }
 

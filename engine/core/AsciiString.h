@@ -131,6 +131,9 @@ private:
     }
     // Moves storage to hold newSize bytes (terminator included); see .cpp.
     void SetSize(uint32_t newSize);
+    // For constructors: storage for `size` bytes (terminator included) in a
+    // string that has none yet; sets the size and answers where to write.
+    char* InitStorage(uint32_t size);
     uint32_t ComputeHash() const;
     bool EqualBytes(const char* chars, int length) const;
     static int CompareBytes(const AsciiString& a, const AsciiString& b);
