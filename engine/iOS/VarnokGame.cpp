@@ -1,12 +1,12 @@
-// Version parsing, the base answers and the game factory.
+// The base answers, the version and platform the shell sets, and the game
+// factory.
 #include "engine/iOS/VarnokGame.h"
 
 #include "engine/core/DeviceInfo.h"
 #include "engine/core/Log.h"
+#include "engine/iOS/GameVersion.h"
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace Varnok {
@@ -14,19 +14,6 @@ namespace {
 
 VarnokGame::Factory s_factory = nullptr;
 VarnokGame* s_current = nullptr;
-
-// The leading integer as C's atoi reads it, clamped to int instead of
-// overflowing.
-int LeadingInt(const char* text) {
-    const long value = strtol(text, nullptr, 10);
-    if (value > INT_MAX) {
-        return INT_MAX;
-    }
-    if (value < INT_MIN) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
 
 void CopyText(char* target, size_t size, const char* text) {
     snprintf(target, size, "%s", text != nullptr ? text : "");
@@ -76,37 +63,13 @@ void VarnokGame::SetVersion(const char* text) {
         return;
     }
     CopyText(m_versionText, sizeof(m_versionText), text);
-    m_major = 1;
-    m_minor = 0;
-    m_patch = 0;
     m_versionSet = true;
-
-    m_major = LeadingInt(text);
-    const char* minorPart = strchr(text, '.');
-    if (minorPart != nullptr) {
-        ++minorPart;
-        m_minor = LeadingInt(minorPart);
-        const char* minorEnd = strchr(minorPart, '.');
-        const size_t minorLength = minorEnd != nullptr ? static_cast<size_t>(minorEnd - minorPart)
-                                                       : strlen(minorPart);
-        if (minorLength == 1) {
-            m_minor *= 10;
-        }
-        if (minorEnd != nullptr) {
-            const char* patchPart = minorEnd + 1;
-            m_patch = LeadingInt(patchPart);
-            if (strlen(patchPart) == 1) {
-                m_patch *= 10;
-            }
-        }
-    }
-
-    snprintf(m_formattedVersion, sizeof(m_formattedVersion), "%04i.%02i.%02i", m_major, m_minor,
-             m_patch);
-    // Wide arithmetic: absurd texts must not overflow into a negative number.
-    const long long number = static_cast<long long>(m_patch) + static_cast<long long>(m_minor) * 100 +
-                             static_cast<long long>(m_major) * 10000;
-    m_versionNumber = number > INT_MAX ? INT_MAX : number < INT_MIN ? INT_MIN : static_cast<int>(number);
+    const GameVersion version = ParseGameVersion(text);
+    m_major = version.major;
+    m_minor = version.minor;
+    m_patch = version.patch;
+    m_versionNumber = version.number;
+    FormatGameVersion(version, m_formattedVersion, sizeof(m_formattedVersion));
 
     m_fastHardware = false;
     CopyText(m_platformName, sizeof(m_platformName), "IPHONE");

@@ -32,10 +32,9 @@ public:
     // null when there is none.
     static VarnokGame* Get();
 
-    // Major, minor and patch from "major.minor.patch"; a one-digit minor or
-    // a final one-digit patch counts in tenths ("1.0.4" is 1, 0, 40). Also
-    // resets the platform to "IPHONE" without fast hardware, so the platform
-    // is set after the version.
+    // Keeps the text and reads it with ParseGameVersion (GameVersion.h).
+    // Also resets the platform to "IPHONE" without fast hardware, so the
+    // platform is set after the version.
     void SetVersion(const char* text);
     void SetPlatform(const char* modelName, bool fastHardware);
 

@@ -1,9 +1,10 @@
-// The game base class's version parsing and answers, and the frame-rate
+// The game base class's version, platform and answers, and the frame-rate
 // controller's run flag, statistics and reseeding.
 #include "engine/iOS/VarnokGame.h"
 
 #include "engine/core/Random.h"
 #include "engine/iOS/FrameRateController.h"
+#include "engine/iOS/GameVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -29,32 +30,23 @@ TEST(VarnokGame, LeavesConstructionWithTheDefaultVersion) {
     EXPECT_EQ(VarnokGame::Get(), &game);
 }
 
-TEST(VarnokGame, ReadsOneDigitMinorAndFinalPatchInTenths) {
-    const struct {
-        const char* text;
-        int major, minor, patch;
-        const char* formatted;
-    } cases[] = {
-        {"1.0.0", 1, 0, 0, "0001.00.00"},
-        {"1.0.4", 1, 0, 40, "0001.00.40"},
-        {"2.13.5", 2, 13, 50, "0002.13.50"},
-        {"1.5", 1, 50, 0, "0001.50.00"},
-        {"10", 10, 0, 0, "0010.00.00"},
-        {"1..3", 1, 0, 30, "0001.00.30"},
-        {"1.2.34", 1, 20, 34, "0001.20.34"},
-        {"", 0, 0, 0, "0000.00.00"},
-        {"99999999999.1", 2147483647, 10, 0, "2147483647.10.00"},  // clamped, not overflowed
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+// The reading itself is GameVersionTest's; here the game keeps the text and
+// the parts, and its platform goes back to the default.
+TEST(VarnokGame, SetVersionKeepsTheTextAndItsPartsAndResetsThePlatform) {
+    for (const char* text : {"1.0.4", "2.13.5", "1.5", "", "99999999999.1"}) {
+        SCOPED_TRACE(text);
+        const GameVersion expected = ParseGameVersion(text);
+        char formatted[VarnokGame::kVersionTextSize];
+        FormatGameVersion(expected, formatted, sizeof(formatted));
         BareGame game;
         game.SetPlatform("iPhone 4", true);
-        game.SetVersion(c.text);
-        EXPECT_EQ(game.GetMajorVersion(), c.major);
-        EXPECT_EQ(game.GetMinorVersion(), c.minor);
-        EXPECT_EQ(game.GetPatchVersion(), c.patch);
-        EXPECT_STREQ(game.GetFormattedVersion(), c.formatted);
-        EXPECT_STREQ(game.GetVersionText(), c.text);
+        game.SetVersion(text);
+        EXPECT_EQ(game.GetMajorVersion(), expected.major);
+        EXPECT_EQ(game.GetMinorVersion(), expected.minor);
+        EXPECT_EQ(game.GetPatchVersion(), expected.patch);
+        EXPECT_EQ(game.GetVersionNumber(), expected.number);
+        EXPECT_STREQ(game.GetFormattedVersion(), formatted);
+        EXPECT_STREQ(game.GetVersionText(), text);
         // The platform goes back to its default; the shell sets it afterwards.
         EXPECT_STREQ(game.GetPlatformName(), "IPHONE");
         EXPECT_FALSE(game.IsFastHardware());
@@ -62,6 +54,7 @@ TEST(VarnokGame, ReadsOneDigitMinorAndFinalPatchInTenths) {
     BareGame game;
     game.SetVersion("1.0.4");
     EXPECT_EQ(game.GetVersionNumber(), 10040);
+    EXPECT_STREQ(game.GetFormattedVersion(), "0001.00.40");
     game.SetVersion(nullptr);  // ignored
     EXPECT_STREQ(game.GetVersionText(), "1.0.4");
 }
