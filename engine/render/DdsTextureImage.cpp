@@ -118,10 +118,11 @@ uint64_t LayerBytes(const uint8_t* bytes, const PixelDescriptor& format, uint32_
     if (level == 0 && (flags & kFlagLinearSize) != 0) {
         return ReadWord(bytes, kPitchOffset);
     }
-    if ((flags & kFlagPitch) != 0) {
-        // Every row of a level is stored, the last level of a tall or wide
-        // image included, so rows are counted from at least 1.
-        return static_cast<uint64_t>(ReadWord(bytes, kPitchOffset) >> level) * h;
+    if (level == 0 && (flags & kFlagPitch) != 0) {
+        // The pitch describes level 0's rows only: halving it would round a
+        // row of an odd width (100 pixels: 400, 200, 100, 50 bytes) away from
+        // the whole pixels the writers store (48 bytes for 12 pixels).
+        return static_cast<uint64_t>(ReadWord(bytes, kPitchOffset)) * h;
     }
     if (format.encoding == PixelEncoding::S3tc) {
         return ((w + 3) / 4) * ((h + 3) / 4) * (format.variant == 1 ? 8u : 16u);

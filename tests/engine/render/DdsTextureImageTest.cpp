@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -365,6 +367,48 @@ TEST(DdsTextureImage, Dxt5DecodesToRgba) {
     // (2 x 248 + 0) / 3 = 165, (2 x 252) / 3 = 168; alpha (3 x 10 + 2 x 100) / 5 = 46.
     EXPECT_EQ(at(4, 0), (std::vector<int>{165, 168, 165, 46}));
     EXPECT_EQ(at(7, 3), (std::vector<int>{165, 168, 165, 46}));
+}
+
+// A 100 x 76 BGRA file with 7 levels and the pitch flag, written by GIMP's
+// DDS export: red, green, blue and white quarters. Rows of levels past the
+// first hold whole pixels (12 pixels: 48 bytes), not the halved pitch.
+TEST(DdsTextureImage, NonPowerOfTwoMipChainWithPitch) {
+    std::ifstream in(std::string(VARNOK_TEST_DATA_DIR) + "/npot_mips.dds", std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 40584u);
+    testing::internal::CaptureStderr();
+    const auto image = Read(bytes);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->description.mipCount, 7);
+    const size_t sizes[] = {30400, 7600, 1900, 432, 96, 24, 4};
+    using Pixel = std::vector<int>;  // bytes in memory: blue, green, red, alpha
+    for (int level = 0; level < 7; ++level) {
+        SCOPED_TRACE(level);
+        size_t size = 0;
+        const uint8_t* data = image->GetData(0, level, size);
+        ASSERT_NE(data, nullptr);
+        ASSERT_EQ(size, sizes[level]);
+        const int w = std::max(1, 100 >> level);
+        const int h = std::max(1, 76 >> level);
+        auto at = [&](int x, int y) {
+            const uint8_t* p = data + (y * w + x) * 4;
+            return Pixel{p[0], p[1], p[2], p[3]};
+        };
+        if (level < 6) {
+            EXPECT_EQ(at(0, 0), (Pixel{0, 0, 255, 255}));           // red
+            EXPECT_EQ(at(w - 1, 0), (Pixel{0, 255, 0, 255}));       // green
+            EXPECT_EQ(at(0, h - 1), (Pixel{255, 0, 0, 255}));       // blue
+            EXPECT_EQ(at(w - 1, h - 1), (Pixel{255, 255, 255, 255}));  // white
+        } else {
+            const Pixel grey = at(0, 0);  // the four quarters averaged
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_NEAR(grey[c], 128, 8) << c;
+            }
+            EXPECT_EQ(grey[3], 255);
+        }
+    }
 }
 
 }  // namespace
