@@ -5,6 +5,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/MemoryStream.h"
 
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -15,6 +16,30 @@
 namespace Varnok {
 
 namespace {
+
+// Deflate codes at most 258 bytes in 2 bits, so no deflated entry grows past
+// 1032 times its compressed bytes; the other methods are held to the same
+// ceiling. Stored entries hold their bytes as they are.
+constexpr uint64_t kMaxInflateRatio = 1032;
+
+// The most an entry's data could decompress to, by its declared compressed
+// size, which itself cannot exceed the archive.
+uint64_t MaxEntryBytes(const zip_stat_t& stat, uint64_t archiveBytes) {
+    const bool hasCompressedSize = (stat.valid & ZIP_STAT_COMP_SIZE) != 0;
+    const uint64_t compressed =
+        hasCompressedSize ? std::min<uint64_t>(stat.comp_size, archiveBytes) : archiveBytes;
+    const bool stored = (stat.valid & ZIP_STAT_COMP_METHOD) != 0 &&
+                        stat.comp_method == ZIP_CM_STORE;
+    return stored ? compressed : compressed * kMaxInflateRatio;
+}
+
+bool IsAes(const zip_stat_t& stat) {
+    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) == 0) {
+        return false;
+    }
+    return stat.encryption_method == ZIP_EM_AES_128 || stat.encryption_method == ZIP_EM_AES_192 ||
+           stat.encryption_method == ZIP_EM_AES_256;
+}
 
 // Holds the file-layer lock for a scope.
 class FileLayerLock {
@@ -55,6 +80,9 @@ bool ZipFileSystem::Open(const char* archivePath, const char* prefix, const char
         return false;
     }
     zip_set_default_password(m_archive, password);
+    struct stat archiveStat;
+    const uint64_t archiveBytes =
+        stat(archivePath, &archiveStat) == 0 ? static_cast<uint64_t>(archiveStat.st_size) : 0;
 
     if (prefix != nullptr && prefix[0] != '\0') {
         m_prefix = prefix;
@@ -69,13 +97,13 @@ bool ZipFileSystem::Open(const char* archivePath, const char* prefix, const char
 
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     for (zip_int64_t i = 0; i < count && i <= INT32_MAX; ++i) {
-        zip_stat_t stat;
-        zip_stat_init(&stat);
-        if (zip_stat_index(m_archive, static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
-            (stat.valid & ZIP_STAT_NAME) == 0 || (stat.valid & ZIP_STAT_SIZE) == 0) {
+        zip_stat_t entry;
+        zip_stat_init(&entry);
+        if (zip_stat_index(m_archive, static_cast<zip_uint64_t>(i), 0, &entry) != 0 ||
+            (entry.valid & ZIP_STAT_NAME) == 0 || (entry.valid & ZIP_STAT_SIZE) == 0) {
             continue;
         }
-        const char* name = stat.name;
+        const char* name = entry.name;
         if (prefixLength > 0 && strncmp(name, m_prefix.c_str(), prefixLength) != 0) {
             continue;
         }
@@ -83,12 +111,13 @@ bool ZipFileSystem::Open(const char* archivePath, const char* prefix, const char
         if (prefixLength > 0 && inside[0] == '\0') {
             continue;  // the prefix's own folder entry
         }
-        if (stat.size > INT32_MAX) {
+        if (entry.size > INT32_MAX) {
             Log("Zip archive %s: entry %s is too large, skipped", archivePath, name);
             continue;
         }
-        m_records.push_back(
-            {HashPath(inside), static_cast<int32_t>(stat.size), static_cast<int32_t>(i)});
+        m_records.push_back({HashPath(inside), static_cast<int32_t>(entry.size),
+                             static_cast<int32_t>(i), ChooseCheck(entry),
+                             entry.size <= MaxEntryBytes(entry, archiveBytes)});
     }
     // Stable, so that of two names hashing alike the earlier entry comes first.
     std::stable_sort(m_records.begin(), m_records.end(),
@@ -121,6 +150,11 @@ bool ZipFileSystem::Load(const char* path, uint8_t** inOutData, int32_t* inOutLe
     if (record == nullptr || m_archive == nullptr) {
         return false;
     }
+    if (!record->plausible) {
+        Log("Zip entry %s declares %d bytes, more than its archive can hold", path,
+            record->size);
+        return false;
+    }
     const bool allocate = *inOutData == nullptr;
     const int32_t want = allocate ? record->size : std::max(0, std::min(*inOutLength, record->size));
     uint8_t* target = *inOutData;
@@ -132,33 +166,7 @@ bool ZipFileSystem::Load(const char* path, uint8_t** inOutData, int32_t* inOutLe
         }
     }
 
-    zip_int64_t total = 0;
-    bool ok = false;
-    {
-        FileLayerLock lock;
-        zip_file_t* file = zip_fopen_index(m_archive, static_cast<zip_uint64_t>(record->index), 0);
-        if (file != nullptr) {
-            while (total < want) {
-                const zip_int64_t got = zip_fread(file, target + total,
-                                                  static_cast<zip_uint64_t>(want - total));
-                if (got <= 0) {
-                    break;
-                }
-                total += got;
-            }
-            ok = total == want;
-            if (ok && want == record->size) {
-                // One read past the end lets libzip check the entry's CRC, so a
-                // wrong password or damaged data cannot pass as content.
-                uint8_t extra = 0;
-                ok = zip_fread(file, &extra, 1) == 0;
-            }
-            zip_fclose(file);
-        }
-        if (!ok) {
-            Log("Zip entry %s cannot be read: %s", path, zip_strerror(m_archive));
-        }
-    }
+    const bool ok = ReadEntry(*record, path, target, want);
     if (!ok) {
         if (allocate) {
             std::free(target);
@@ -169,6 +177,83 @@ bool ZipFileSystem::Load(const char* path, uint8_t** inOutData, int32_t* inOutLe
     *inOutLength = want;
     *outOwnsData = allocate;
     return true;
+}
+
+// WinZip AES writers may store a CRC of 0 and leave the proof to the entry's
+// authentication code, which libzip compares when its decryption reaches the
+// end; a CRC of 0 fails libzip's CRC check whatever the content. A compressed
+// entry can be decrypted to its end without decompressing, and so without the
+// CRC check; a stored one cannot, and keeps the password check libzip makes
+// at open.
+ZipFileSystem::Check ZipFileSystem::ChooseCheck(const zip_stat_t& stat) {
+    const bool stored =
+        (stat.valid & ZIP_STAT_COMP_METHOD) != 0 && stat.comp_method == ZIP_CM_STORE;
+    const bool hasCrc = (stat.valid & ZIP_STAT_CRC) != 0 && stat.crc != 0;
+    if (!IsAes(stat) || (stored && hasCrc)) {
+        return Check::Crc;
+    }
+    return stored ? Check::Password : Check::AesCode;
+}
+
+bool ZipFileSystem::ReadEntry(const Record& record, const char* path, uint8_t* target,
+                              int32_t want) {
+    FileLayerLock lock;
+    zip_file_t* file = zip_fopen_index(m_archive, static_cast<zip_uint64_t>(record.index), 0);
+    if (file == nullptr) {
+        Log("Zip entry %s cannot be read: %s", path, zip_strerror(m_archive));
+        return false;
+    }
+    zip_int64_t total = 0;
+    zip_int64_t got = 0;
+    while (total < want) {
+        got = zip_fread(file, target + total, static_cast<zip_uint64_t>(want - total));
+        if (got <= 0) {
+            break;
+        }
+        total += got;
+    }
+    bool ok = total == want;
+    if (ok && want == record.size && record.check == Check::Crc) {
+        // One read past the end lets libzip check the entry's CRC, so a wrong
+        // password or damaged data cannot pass as content.
+        uint8_t extra = 0;
+        got = zip_fread(file, &extra, 1);
+        ok = got == 0;
+    }
+    if (!ok) {
+        // libzip leaves the file's error unset when the data merely ends early.
+        if (got < 0) {
+            Log("Zip entry %s cannot be read: %s", path, zip_file_strerror(file));
+        } else {
+            Log("Zip entry %s ends after %lld of its %d bytes", path,
+                static_cast<long long>(total), record.size);
+        }
+    }
+    zip_fclose(file);
+    if (ok && want == record.size && record.check == Check::AesCode) {
+        ok = CheckAesCode(record, path);
+    }
+    return ok;
+}
+
+// Requires: the file-layer lock held.
+bool ZipFileSystem::CheckAesCode(const Record& record, const char* path) {
+    zip_file_t* file =
+        zip_fopen_index(m_archive, static_cast<zip_uint64_t>(record.index), ZIP_FL_COMPRESSED);
+    if (file == nullptr) {
+        Log("Zip entry %s cannot be read: %s", path, zip_strerror(m_archive));
+        return false;
+    }
+    uint8_t buffer[4096];
+    zip_int64_t got = 0;
+    do {
+        got = zip_fread(file, buffer, sizeof buffer);
+    } while (got > 0);
+    if (got < 0) {
+        Log("Zip entry %s fails its authentication: %s", path, zip_file_strerror(file));
+    }
+    zip_fclose(file);
+    return got == 0;
 }
 
 std::unique_ptr<FileStream> ZipFileSystem::Open(const char* path, int mode) {

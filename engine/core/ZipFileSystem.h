@@ -10,6 +10,7 @@
 #include <vector>
 
 struct zip;
+struct zip_stat;
 
 namespace Varnok {
 
@@ -26,7 +27,9 @@ public:
     bool Exists(const char* path) override;
     int32_t GetSize(const char* path) override;
     // Under the file-layer lock; fails unless exactly the wanted bytes arrive
-    // (a wrong password or a damaged entry fails).
+    // (a wrong password or a damaged entry fails). An entry that declares more
+    // bytes than the archive could inflate to is refused before anything is
+    // allocated.
     bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
               bool* outOwnsData) override;
     // Mode 0 only: the whole entry in a MemoryStream. Writing answers null.
@@ -36,11 +39,24 @@ public:
     int EntryCount() const { return static_cast<int>(m_records.size()); }
 
 private:
+    // How a whole read proves the bytes are the entry's.
+    enum class Check : uint8_t {
+        Crc,        // one read past the end makes libzip compare the CRC
+        AesCode,    // WinZip AES, compressed: the authentication code, read apart
+        Password,   // WinZip AES, stored, no CRC: only the password check at open
+    };
+
     struct Record {
         uint32_t hash;  // HashPath of the name without the prefix
-        int32_t size;   // uncompressed
+        int32_t size;   // uncompressed, as declared
         int32_t index;  // in the archive
+        Check check;
+        bool plausible;  // the declared size fits what the archive can hold
     };
+
+    static Check ChooseCheck(const zip_stat& stat);
+    bool ReadEntry(const Record& record, const char* path, uint8_t* target, int32_t want);
+    bool CheckAesCode(const Record& record, const char* path);
 
     // Two names that hash alike are not told apart: the first record wins.
     const Record* FindRecord(const char* path) const;

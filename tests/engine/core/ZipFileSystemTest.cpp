@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -268,4 +269,97 @@ TEST(ZipFileSystem, DamagedArchivesFailCleanly) {
     EXPECT_FALSE(missing.Open((dir / "nope.zip").c_str(), nullptr, nullptr));
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(missing.GetSize("a"), -1);
+}
+
+// Made by 7-Zip (7z a -tzip -mem=AES256 -ps3cret): WinZip AES entries with a
+// stored CRC of 0, one deflated (600 bytes) and one stored (20 bytes).
+TEST(ZipFileSystem, ReadsAesEntriesWithoutACrc) {
+    const std::string archive = std::string(VARNOK_TEST_DATA_DIR) + "/aes_7z.zip";
+    std::string secret(600, ' ');
+    for (size_t i = 0; i < secret.size(); ++i) {
+        secret[i] = static_cast<char>('A' + (i * 7) % 23);
+    }
+    ZipFileSystem zip;
+    ASSERT_TRUE(zip.Open(archive.c_str(), "fruit/", "s3cret"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadText(zip, "secret.txt"), secret);
+    EXPECT_EQ(LoadText(zip, "small.xml"), "<fruit name=\"kiwi\"/>");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    // secret.txt's data comes first: after the 30-byte local header, its name
+    // and extra field, 16 bytes of salt, 2 of password check, the enciphered
+    // bytes and 10 bytes of authentication code.
+    TempDir dir;
+    const std::string bytes = ReadHostFile(archive);
+    auto u16 = [&](size_t at) { return uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8; };
+    const size_t dataStart = 30 + u16(26) + u16(28);
+    const size_t dataEnd = dataStart + u16(18);  // the compressed size, under 64 KB
+    auto flipped = [&](size_t at, const char* name) {
+        std::string s = bytes;
+        s[at] = static_cast<char>(s[at] ^ 0x01);
+        WriteHostFile(dir / name, s);
+        return dir / name;
+    };
+    const struct {
+        const char* what;
+        std::string path;
+        const char* password;
+        const char* reason;
+    } refused[] = {
+        {"wrong password", archive, "guess", "Wrong password"},
+        {"damaged data", flipped(dataStart + 20, "data.zip"), "s3cret", "Zlib error"},
+        {"damaged authentication code", flipped(dataEnd - 3, "code.zip"), "s3cret",
+         "fails its authentication: CRC error"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.what);
+        ZipFileSystem locked;
+        ASSERT_TRUE(locked.Open(c.path.c_str(), "fruit/", c.password));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadText(locked, "secret.txt"), "<none>");
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find("Zip entry secret.txt "), std::string::npos) << log;
+        EXPECT_NE(log.find(c.reason), std::string::npos) << log;
+        EXPECT_EQ(log.find("No error"), std::string::npos) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
+}
+
+// A size in the central directory is believed only as far as the archive
+// could hold it, so a few hundred bytes cannot ask for gigabytes.
+TEST(ZipFileSystem, RefusesDeclaredSizesPastTheArchive) {
+    TempDir dir;
+    const std::string goodPath = dir / "good.zip";
+    MakeZip(goodPath, {{"stored.txt", Text(100, 's'), ZIP_EM_NONE, false},
+                       {"deflated.txt", Text(100, 'd')}});
+    const std::string good = ReadHostFile(goodPath);
+    // The uncompressed size sits 24 bytes into a central directory record.
+    auto declare = [&](const char* name, uint32_t size) {
+        std::string s = good;
+        const size_t record = s.rfind("PK\x01\x02", s.find(name, s.find("PK\x01\x02")));
+        for (int i = 0; i < 4; ++i) {
+            s[record + 24 + i] = static_cast<char>(size >> (8 * i));
+        }
+        return s;
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* name;
+    } cases[] = {
+        {"stored, one byte more than it holds", declare("stored.txt", 101), "stored.txt"},
+        {"deflated, two gigabytes", declare("deflated.txt", 0x7FFFFFF0u), "deflated.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir / "bad.zip";
+        WriteHostFile(path, c.bytes);
+        ZipFileSystem zip;
+        ASSERT_TRUE(zip.Open(path.c_str(), nullptr, nullptr));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadText(zip, c.name), "<none>");
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find("more than its archive can hold"), std::string::npos) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
 }
