@@ -27,13 +27,18 @@ bool LoadXmlDocumentFromFile(TiXmlDocument& document, FileObject& file,
 // Empties the document and fills it from `length` bytes: a binary image when
 // there are more than 4 bytes beginning with b, x, m, l, otherwise XML text
 // (up to the first zero byte, with CR LF and lone CR read as LF). True when
-// the document has no error.
+// the document has no error. An internal subset in the document type
+// declaration is read past (and kept for saving); text left over after the
+// document is refused with one log line rather than dropped.
 bool ParseXmlDocument(TiXmlDocument& document, const char* bytes, size_t length,
                       TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
 // Prints the document into the named file, opened for writing through the
 // file layer (the first mounted file system that accepts writing takes it).
 // False when the file does not open or the bytes could not all be written.
+// A document whose load was refused on its content (any error but a missing
+// or empty file) is not saved: the file's contents would be written away.
+// ClearError() first to overwrite such a file on purpose.
 [[nodiscard]] bool SaveXmlDocument(const TiXmlDocument& document, const char* fileName);
 
 }  // namespace Varnok

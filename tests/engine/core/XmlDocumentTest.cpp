@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -232,6 +233,79 @@ TEST_F(XmlFiles, FailedSavesReportFailure) {
     FileSystemRegistry::Get().Add(std::make_unique<DirectoryFileSystem>(m_bundle.c_str(), true),
                                   FileSystemKey("base"), 0);
     EXPECT_FALSE(SaveXmlDocument(small, "kept.xml"));
+}
+
+TEST(XmlDocument, ReadsPastAnInternalSubset) {
+    const std::string text =
+        "<?xml version=\"1.0\"?>\n"
+        "<!DOCTYPE r [\n"
+        "  <!ELEMENT r (#PCDATA)>\n"
+        "  <!ATTLIST r a CDATA \"x>y\"> <!-- a ] in a comment --> %extra;\n"
+        "]>\n"
+        "<r a=\"1\">text</r>\n";
+    TiXmlDocument document;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(ParseXmlDocument(document, text.data(), text.size()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const TiXmlElement* root = document.RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->Value(), "r");
+    EXPECT_STREQ(root->Attribute("a"), "1");
+    EXPECT_STREQ(root->GetText(), "text");
+    EXPECT_EQ(root->Row(), 6);  // lines inside the subset still count
+    // Printed again with its subset.
+    EXPECT_NE(Printed(document).find("<!DOCTYPE r [\n  <!ELEMENT r (#PCDATA)>"), std::string::npos)
+        << Printed(document);
+}
+
+TEST(XmlDocument, RefusesWhatItCannotReadWholeWithOneLine) {
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"text after the root", "<r a=\"1\">text</r>\n<!-- note -->\nleft over"},
+        {"an internal subset that does not end", "<!DOCTYPE r [ <!ELEMENT r ANY>\n<r/>"},
+        {"stray text in an internal subset", "<!DOCTYPE r [ junk ]>\n<r/>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TiXmlDocument document;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(ParseXmlDocument(document, c.text.data(), c.text.size()));
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(document.Error());
+        EXPECT_EQ(document.RootElement(), nullptr);
+        EXPECT_EQ(log.rfind("XmlDocument: text in memory: ", 0), 0u) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
+}
+
+TEST_F(XmlFiles, ARefusedLoadIsNotSavedOverItsFile) {
+    Mount(false);  // saves land in the documents folder
+    const std::string damaged = "<prefs volume=\"3\"/>\ngarbage the next version may read";
+    const std::string path = m_documents + "/prefs.xml";
+    VarnokTest::WriteHostFile(path, damaged);
+    TiXmlDocument document;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LoadXmlDocument(document, "prefs.xml"));
+    EXPECT_FALSE(SaveXmlDocument(document, "prefs.xml"));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("not saving prefs.xml"), std::string::npos) << log;
+    EXPECT_EQ(VarnokTest::ReadHostFile(path), damaged);
+
+    // A missing file is no loss: the fresh document is saved.
+    TiXmlDocument fresh;
+    EXPECT_FALSE(LoadXmlDocument(fresh, "new.xml"));
+    fresh.LinkEndChild(new TiXmlElement("new"));
+    EXPECT_TRUE(SaveXmlDocument(fresh, "new.xml"));
+
+    // A document type with an internal subset loads, and saves whole.
+    VarnokTest::WriteHostFile(path, "<!DOCTYPE prefs [ <!ELEMENT prefs EMPTY> ]>\n<prefs/>\n");
+    ASSERT_TRUE(LoadXmlDocument(document, "prefs.xml"));
+    document.RootElement()->SetAttribute("volume", 5);
+    ASSERT_TRUE(SaveXmlDocument(document, "prefs.xml"));
+    EXPECT_EQ(VarnokTest::ReadHostFile(path),
+              "<!DOCTYPE prefs [ <!ELEMENT prefs EMPTY> ]>\n<prefs volume=\"5\" />\n");
 }
 
 }  // namespace
