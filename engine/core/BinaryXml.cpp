@@ -255,7 +255,10 @@ const uint8_t* ReadBinaryXml(TiXmlDocument& document, const uint8_t* image, size
                 node = ReadDeclaration(in);
                 break;
             default:
-                // Not a node: reading ends here, keeping what was built.
+                // Not a node: reading ends here, keeping what was built and
+                // setting no error, as the format's readers always have.
+                Log("BinaryXml: %s: unknown node type %u at byte %zu; the rest is not read",
+                    NameOf(document), static_cast<unsigned>(type), in.Position() - 1);
                 return nullptr;
         }
         if (node == nullptr) {

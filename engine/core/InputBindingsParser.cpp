@@ -35,11 +35,14 @@ private:
     bool m_cut = false;  // some token of the data was longer than the buffer
 };
 
-void AddLineIfComplete(uint32_t action, const std::vector<uint32_t>& inputs, uint32_t states,
+// False when the line lacks an action, an input or a known state.
+bool AddLineIfComplete(uint32_t action, const std::vector<uint32_t>& inputs, uint32_t states,
                        std::vector<InputBindingLine>& out) {
     if (action != 0 && !inputs.empty() && states != 0) {
         out.push_back({action, inputs, states});
+        return true;
     }
+    return false;
 }
 
 }  // namespace
@@ -52,6 +55,16 @@ std::vector<InputBindingLine> ParseInputBindings(const uint8_t* data, int32_t le
     uint32_t states = 0;
     int separators = 0;  // ':' and ';' seen on this line
     Token token;
+    int lineNumber = 1;
+    int firstDropped = 0;  // the first line that binds nothing, 0: none
+    int droppedCount = 0;
+    bool lineHasText = false;
+    auto dropped = [&]() {
+        if (firstDropped == 0) {
+            firstDropped = lineNumber;
+        }
+        ++droppedCount;
+    };
     for (int32_t i = 0; data != nullptr && i < length; ++i) {
         const uint8_t byte = data[i];
         switch (byte) {
@@ -80,9 +93,15 @@ std::vector<InputBindingLine> ParseInputBindings(const uint8_t* data, int32_t le
                 break;
             case '\n':
                 states |= token.StateBits();
-                AddLineIfComplete(action, inputs, states, lines);
+                // A blank line binds nothing and says nothing; a line with
+                // text that binds nothing is worth a word.
+                if (!AddLineIfComplete(action, inputs, states, lines) && lineHasText) {
+                    dropped();
+                }
                 separators = 0;
                 token.Clear();
+                lineHasText = false;
+                ++lineNumber;
                 break;
             default:
                 // Carriage returns and other control bytes, and 0xB0 upwards, are dropped.
@@ -91,13 +110,26 @@ std::vector<InputBindingLine> ParseInputBindings(const uint8_t* data, int32_t le
                 }
                 break;
         }
+        if (byte != '\n' && byte > 0x20 && byte != 0x7F) {
+            lineHasText = true;
+        }
     }
     if (separators == 2) {
-        AddLineIfComplete(action, inputs, states | token.StateBits(), lines);
+        if (!AddLineIfComplete(action, inputs, states | token.StateBits(), lines)) {
+            dropped();
+        }
+    } else if (lineHasText) {
+        dropped();
     }
+    const char* name = sourceName != nullptr ? sourceName : "(memory)";
     if (token.WasCut()) {
-        Log("Input bindings %s: a name longer than %d characters was cut",
-            sourceName != nullptr ? sourceName : "(memory)", kInputBindingTokenMax);
+        Log("Input bindings %s: a name longer than %d characters was cut", name,
+            kInputBindingTokenMax);
+    }
+    if (droppedCount > 0) {
+        Log("Input bindings %s: %d line%s bind nothing (no action, input or known state), "
+            "the first at line %d",
+            name, droppedCount, droppedCount == 1 ? "" : "s", firstDropped);
     }
     return lines;
 }

@@ -5,6 +5,7 @@
 #include "engine/core/FileSystem.h"
 #include "engine/core/FillPlaceholders.h"
 #include "engine/core/HashName.h"
+#include "engine/core/Log.h"
 #include "engine/render/DdsTextureImage.h"
 #include "engine/render/MipChainTextureImage.h"
 #include "engine/render/PackedTextureImage.h"
@@ -54,6 +55,7 @@ SmartPtr<TextureSource> TextureLoader::CreateFromMemory(std::unique_ptr<uint8_t[
 
 std::unique_ptr<TextureImage> TextureLoader::Decode(const uint8_t* data, size_t byteCount) const {
     if (data == nullptr || byteCount == 0) {
+        Log("TextureLoader: %s: no texture bytes", m_name.c_str());
         return nullptr;
     }
     // The readers in a fixed order; the first that accepts the bytes wins.
@@ -69,6 +71,7 @@ std::unique_ptr<TextureImage> TextureLoader::Decode(const uint8_t* data, size_t 
     if (auto image = PackedTextureImage::Create(data, byteCount)) {
         return image;
     }
+    Log("TextureLoader: %s: no texture reader accepts its %zu bytes", m_name.c_str(), byteCount);
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -302,6 +303,26 @@ TEST(BinaryXml, DamagedImagesFailCleanly) {
             ReadBinaryXml(document, bytes.get(), image.size());
         }
     }
+}
+
+TEST(BinaryXml, UnknownNodeTypeIsLoggedOnceNamingTheFile) {
+    ImageBuilder b;
+    b.Element("kept", {}, 0).Byte(9).Element("lost", {}, 0).Byte(7);
+    VarnokTest::TempDir dir;
+    VarnokTest::WriteHostFile(dir / "screen.xml", b.Build(4));
+    FileSystemRegistry& registry = FileSystemRegistry::Get();
+    registry.Clear();
+    registry.Add(std::make_unique<DirectoryFileSystem>(dir.Path().c_str(), true),
+                 FileSystemKey("base"), 0);
+    TiXmlDocument document;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadXmlDocument(document, "screen.xml"));  // the load stands, as before
+    const std::string log = testing::internal::GetCapturedStderr();
+    registry.Clear();
+    EXPECT_EQ(log.rfind("BinaryXml: screen.xml: unknown node type 9 at byte ", 0), 0u) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    ASSERT_NE(document.RootElement(), nullptr);
+    EXPECT_EQ(document.RootElement()->NextSibling(), nullptr);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -84,4 +85,32 @@ TEST(InputBindingsParser, OverlongNamesAreCutNotOverrun) {
     EXPECT_EQ(lines[0].inputs, std::vector<uint32_t>{137});
     EXPECT_EQ(lines[1].action, Hash("C"));
     EXPECT_EQ(lines[1].inputs, std::vector<uint32_t>{139});
+}
+
+TEST(InputBindingsParser, LinesThatBindNothingGetOneLogLine) {
+    const struct {
+        const char* what;
+        std::string text;
+        const char* said;  // null: nothing logged
+    } cases[] = {
+        {"a good file", "A:Touch1;pressed\n\n  \nB:Touch2;down", nullptr},
+        {"an unknown state word", "A:Touch1;hover\n", "1 line bind"},
+        {"no ';', then good lines", "A:Touch1\nB:Touch2;down\nC:Touch3;up\n", "at line 1"},
+        {"several bad lines, one log line", "A:Touch1;down\n\nB:Touch2;hover\nC:Touch3\n:x;y",
+         "3 lines bind nothing (no action, input or known state), the first at line 3"},
+        {"a last line with two ';'", "A:Touch1;Touch2;pressed", "at line 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::internal::CaptureStderr();
+        Parse(c.text);
+        const std::string log = testing::internal::GetCapturedStderr();
+        if (c.said == nullptr) {
+            EXPECT_EQ(log, "");
+            continue;
+        }
+        EXPECT_EQ(log.rfind("Input bindings test: ", 0), 0u) << log;
+        EXPECT_NE(log.find(c.said), std::string::npos) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
 }

@@ -134,5 +134,15 @@ TEST(TextureLoader, MemoryLoadersOwnTheirBytes) {
     source->ReleaseImage(image);
 }
 
+TEST(TextureLoader, BytesNoReaderAcceptsGetOneLogLine) {
+    MountedFolder folder;
+    folder.WriteText("noise.tex", std::string(64, '\x5A'));
+    SmartPtr<TextureSource> noise = TextureLoader::Create("noise.tex");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(noise->AcquireImage(), nullptr);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log, "TextureLoader: noise.tex: no texture reader accepts its 64 bytes\n");
+}
+
 }  // namespace
 }  // namespace Varnok
