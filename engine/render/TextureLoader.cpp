@@ -83,13 +83,17 @@ TextureImage* TextureLoader::AcquireImage() {
         m_image = Decode(m_block.get(), m_blockSize);
     } else {
         std::unique_ptr<FileObject> file(new FileObject(m_name.c_str(), kOpenRead));
-        if (file->Load()) {
-            m_image = Decode(file->GetData(), static_cast<size_t>(file->GetLength()));
-            if (m_image) {
-                m_file = std::move(file);  // the image may point into its bytes
-            }
+        if (!file->Load()) {
+            m_refused = false;
+            m_count = 0;
+            return nullptr;
+        }
+        m_image = Decode(file->GetData(), static_cast<size_t>(file->GetLength()));
+        if (m_image) {
+            m_file = std::move(file);  // the image may point into its bytes
         }
     }
+    m_refused = !m_image;
     if (!m_image) {
         m_count = 0;
         return nullptr;

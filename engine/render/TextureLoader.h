@@ -43,6 +43,8 @@ public:
     int32_t GetAcquireCount() const { return m_count; }
     // Whether the file's bytes are loaded now.
     bool IsFileLoaded() const { return m_file != nullptr; }
+    // Whether the last acquire found bytes that no reader accepts (logged).
+    bool RefusedItsBytes() const { return m_refused; }
 
 private:
     TextureLoader() = default;
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<uint8_t[]> m_block;  // a memory loader's bytes
     uint32_t m_blockSize = 0;
     bool m_fromMemory = false;
+    bool m_refused = false;
 };
 
 }  // namespace Varnok

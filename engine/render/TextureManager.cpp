@@ -56,7 +56,8 @@ SmartPtr<Texture> TextureManager::LoadTexture(const char* path, int mode) {
         return nullptr;
     }
     SmartPtr<Texture> texture = Texture::CreateFromSource(loader, mode);
-    if (!texture) {
+    // Bytes that no reader accepts were reported by the loader already.
+    if (!texture && !static_cast<TextureLoader*>(loader.Get())->RefusedItsBytes()) {
         Log("TextureManager: \"%s\" is not a flat image in a known format", path);
     }
     return texture;
