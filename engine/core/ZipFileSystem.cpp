@@ -117,7 +117,10 @@ bool ZipFileSystem::Open(const char* archivePath, const char* prefix, const char
         }
         m_records.push_back({HashPath(inside), static_cast<int32_t>(entry.size),
                              static_cast<int32_t>(i), ChooseCheck(entry),
-                             entry.size <= MaxEntryBytes(entry, archiveBytes)});
+                             entry.size <= MaxEntryBytes(entry, archiveBytes),
+                             (entry.valid & ZIP_STAT_ENCRYPTION_METHOD) != 0
+                                 ? entry.encryption_method
+                                 : static_cast<uint16_t>(ZIP_EM_NONE)});
     }
     // Stable, so that of two names hashing alike the earlier entry comes first.
     std::stable_sort(m_records.begin(), m_records.end(),
@@ -153,6 +156,14 @@ bool ZipFileSystem::Load(const char* path, uint8_t** inOutData, int32_t* inOutLe
     if (!record->plausible) {
         Log("Zip entry %s declares %d bytes, more than its archive can hold", path,
             record->size);
+        return false;
+    }
+    // Asked to open an entry it cannot decipher, libzip loses the memory of
+    // the reader it began, so it is not asked.
+    if (record->encryption != ZIP_EM_NONE &&
+        !zip_encryption_method_supported(record->encryption, 0)) {
+        Log("Zip entry %s cannot be read: encryption method %u is not supported", path,
+            static_cast<unsigned>(record->encryption));
         return false;
     }
     const bool allocate = *inOutData == nullptr;

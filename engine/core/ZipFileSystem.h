@@ -52,6 +52,7 @@ private:
         int32_t index;  // in the archive
         Check check;
         bool plausible;  // the declared size fits what the archive can hold
+        uint16_t encryption;  // libzip's method id; readable only when it can decode it
     };
 
     static Check ChooseCheck(const zip_stat& stat);

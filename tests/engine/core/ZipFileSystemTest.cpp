@@ -363,3 +363,21 @@ TEST(ZipFileSystem, RefusesDeclaredSizesPastTheArchive) {
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
     }
 }
+
+// Found by fuzzing: plain.txt's flags claim strong encryption, a method
+// libzip cannot decipher; asked to open it anyway, libzip leaks its reader.
+TEST(ZipFileSystem, RefusesEntriesWithAnUnknownCipher) {
+    const std::string archive = std::string(VARNOK_TEST_DATA_DIR) + "/unknown_cipher.zip";
+    ZipFileSystem zip;
+    ASSERT_TRUE(zip.Open(archive.c_str(), "fruit/", "s3cret"));
+    ASSERT_TRUE(zip.Exists("plain.txt"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadText(zip, "plain.txt"), "<none>");
+    EXPECT_EQ(zip.Open("plain.txt", kOpenRead), nullptr);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("Zip entry plain.txt cannot be read: encryption method 65535 is not "
+                       "supported"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;  // one a read
+}
