@@ -251,5 +251,23 @@ TEST(DecodedSample, KeepsWhatAShortSourceDelivers) {
     EXPECT_EQ(sample->GetFrames(0, 50000)[49999], static_cast<int16_t>(49999));
 }
 
+TEST(AudioDecoder, RefusesAnOverfullCodebook) {
+    // A file found by fuzzing: one codebook's code lengths claim more than
+    // the whole code space; the library left it without a dimension and
+    // divided by that on the first decode.
+    std::ifstream file(std::string(VARNOK_TEST_DATA_DIR) + "/overfull_codebook.ogg",
+                       std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
+    ASSERT_FALSE(bytes.empty());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CreateAudioDecoder(new MemoryDataSource(bytes.data(), bytes.size()), true),
+              nullptr);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("VorbisDecoder: a codebook of the setup header is malformed"),
+              std::string::npos)
+        << log;
+}
+
 }  // namespace
 }  // namespace Varnok
