@@ -17,9 +17,22 @@ namespace {
 
 constexpr int kMaxEntries = 32;  // enough for every path; bounds one input's work
 
+// The archive's bytes go to a file of this process, removed at exit.
+class ArchiveFile {
+public:
+    ArchiveFile() : m_path("/tmp/varnok-zip-fuzz-" + std::to_string(getpid()) + ".zip") {}
+    ~ArchiveFile() { std::remove(m_path.c_str()); }
+    ArchiveFile(const ArchiveFile&) = delete;
+    ArchiveFile& operator=(const ArchiveFile&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
 const std::string& ArchivePath() {
-    static const std::string path = "/tmp/varnok-zip-fuzz-" + std::to_string(getpid()) + ".zip";
-    return path;
+    static const ArchiveFile file;
+    return file.Path();
 }
 
 bool WriteArchive(const uint8_t* data, size_t size) {
