@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,7 +31,11 @@ uint64_t MaxEntryBytes(const zip_stat_t& stat, uint64_t archiveBytes) {
         hasCompressedSize ? std::min<uint64_t>(stat.comp_size, archiveBytes) : archiveBytes;
     const bool stored = (stat.valid & ZIP_STAT_COMP_METHOD) != 0 &&
                         stat.comp_method == ZIP_CM_STORE;
-    return stored ? compressed : compressed * kMaxInflateRatio;
+    if (stored) {
+        return compressed;
+    }
+    return compressed <= UINT64_MAX / kMaxInflateRatio ? compressed * kMaxInflateRatio
+                                                       : UINT64_MAX;
 }
 
 bool IsAes(const zip_stat_t& stat) {
@@ -81,8 +86,9 @@ bool ZipFileSystem::Open(const char* archivePath, const char* prefix, const char
     }
     zip_set_default_password(m_archive, password);
     struct stat archiveStat;
-    const uint64_t archiveBytes =
-        stat(archivePath, &archiveStat) == 0 ? static_cast<uint64_t>(archiveStat.st_size) : 0;
+    const uint64_t archiveBytes = stat(archivePath, &archiveStat) == 0
+                                      ? static_cast<uint64_t>(archiveStat.st_size)
+                                      : UINT64_MAX;  // unknown: the entries' own sizes bound
 
     if (prefix != nullptr && prefix[0] != '\0') {
         m_prefix = prefix;
