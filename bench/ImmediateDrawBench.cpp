@@ -4,6 +4,7 @@
 // work is counted. Prints frames per second and the ratio.
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/MemoryBlockTextureSource.h"
+#include "engine/render/PixelFormat.h"
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderProgram.h"
@@ -78,18 +79,7 @@ bool SetUpScene() {
             pixels.insert(pixels.end(), {255, 255, 255, alpha});
         }
     }
-    TextureDescription description;
-    description.pixelFormat = PixelDescriptor{PixelEncoding::Uncompressed,
-                                              0,
-                                              0x3000,
-                                              {{8, PixelChannelId::Alpha},
-                                               {8, PixelChannelId::Blue},
-                                               {8, PixelChannelId::Green},
-                                               {8, PixelChannelId::Red}}};
-    description.width = 32;
-    description.height = 32;
-    description.apparentWidth = 32;
-    description.apparentHeight = 32;
+    const TextureDescription description = RgbaDescription(32, 32);
     s_scene->texture = Texture2D::Create(SmartPtr<TextureSource>(new MemoryBlockTextureSource(
                                              description, pixels.data(), pixels.size(), true)),
                                          0, TextureCreateMode::Scale);

@@ -11,14 +11,6 @@
 
 namespace {
 
-constexpr Varnok::PixelDescriptor kGlRgba{0,
-                                          0,
-                                          0x3000,
-                                          {{8, Varnok::PixelChannelId::Alpha},
-                                           {8, Varnok::PixelChannelId::Blue},
-                                           {8, Varnok::PixelChannelId::Green},
-                                           {8, Varnok::PixelChannelId::Red}}};
-
 uint32_t Touch(const uint8_t* data, size_t size) {
     uint32_t sum = 0;
     for (size_t i = 0; i < size; ++i) {
@@ -52,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
-    const auto converted = Varnok::ConvertTextureImage(*image, kGlRgba);
+    const auto converted = Varnok::ConvertTextureImage(*image, Varnok::kRgba8Descriptor);
     if (converted != nullptr) {
         size_t count = 0;
         const uint8_t* pixels = converted->GetData(0, 0, count);

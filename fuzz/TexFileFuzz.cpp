@@ -11,14 +11,6 @@
 
 namespace {
 
-constexpr Varnok::PixelDescriptor kGlRgba{0,
-                                          0,
-                                          0x3000,
-                                          {{8, Varnok::PixelChannelId::Alpha},
-                                           {8, Varnok::PixelChannelId::Blue},
-                                           {8, Varnok::PixelChannelId::Green},
-                                           {8, Varnok::PixelChannelId::Red}}};
-
 // Reads every byte so that the sanitizer sees a level that lies about its size.
 uint32_t Touch(const uint8_t* data, size_t size) {
     uint32_t sum = 0;
@@ -49,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             sink = sink + Touch(level0, count);
         }
     }
-    const auto converted = Varnok::ConvertTextureImage(*image, kGlRgba);
+    const auto converted = Varnok::ConvertTextureImage(*image, Varnok::kRgba8Descriptor);
     if (converted != nullptr) {
         size_t count = 0;
         const uint8_t* pixels = converted->GetData(0, 0, count);

@@ -5,11 +5,7 @@ namespace Varnok {
 namespace AtlasPixelFormat {
 namespace {
 
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
-constexpr uint8_t kL = PixelChannelId::Luminance;
+using namespace ChannelIds;
 
 struct FormatEntry {
     int bytesPerPixel;
@@ -17,12 +13,16 @@ struct FormatEntry {
 };
 
 constexpr FormatEntry kFormats[] = {
-    {1, {PixelEncoding::Uncompressed, 0, 0, {{8, kA}, {}, {}, {}}}},
-    {2, {PixelEncoding::Uncompressed, 0, 0x1000, {{8, kA}, {8, kL}, {}, {}}}},
-    {4, {PixelEncoding::Uncompressed, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}}},
-    {2, {PixelEncoding::Uncompressed, 0, 0x1000, {{4, kA}, {4, kB}, {4, kG}, {4, kR}}}},
-    {3, {PixelEncoding::Uncompressed, 0, 0x2000, {{8, kB}, {8, kG}, {8, kR}, {}}}},
-    {4, {PixelEncoding::Pvrtc, 4, 0, {{8, kR}, {8, kG}, {8, kB}, {8, kA}}}},
+    {1, kAlpha8Descriptor},
+    {2, kLuminanceAlpha8Descriptor},
+    {4, kRgba8Descriptor},
+    {2, {PixelEncoding::Uncompressed, 0, kByteOrderLittle16, {{4, kA}, {4, kB}, {4, kG}, {4, kR}}}},
+    {3,
+     {PixelEncoding::Uncompressed,
+      0,
+      kByteOrderLittle24,
+      {kChannelB8, kChannelG8, kChannelR8, {}}}},
+    {4, {PixelEncoding::Pvrtc, 4, 0, {kChannelR8, kChannelG8, kChannelB8, kChannelA8}}},
 };
 constexpr uint32_t kFormatCount = sizeof(kFormats) / sizeof(kFormats[0]);
 constexpr uint32_t kDefaultFormat = 2;

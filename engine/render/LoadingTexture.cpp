@@ -36,24 +36,6 @@ bool IsTallPhone(float aspect) {
            std::fabs(aspect - kTallPhoneAspectInverse) < 1e-6f;
 }
 
-// Red, green, blue, alpha: canonical alpha, blue, green, red with the four
-// bytes reversed.
-TextureDescription RgbaDescription(uint16_t width, uint16_t height) {
-    TextureDescription description;
-    description.pixelFormat = PixelDescriptor{PixelEncoding::Uncompressed,
-                                              0,
-                                              0x3000,
-                                              {{8, PixelChannelId::Alpha},
-                                               {8, PixelChannelId::Blue},
-                                               {8, PixelChannelId::Green},
-                                               {8, PixelChannelId::Red}}};
-    description.width = width;
-    description.height = height;
-    description.apparentWidth = width;
-    description.apparentHeight = height;
-    return description;
-}
-
 }  // namespace
 
 AsciiString ChooseLaunchImage(const char* bundleDir, const LaunchImageDef& def) {

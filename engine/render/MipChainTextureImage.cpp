@@ -18,11 +18,7 @@ constexpr int kClassPvrtc2 = 2;
 constexpr int kClassPvrtc4 = 3;
 
 using C = PixelChannel;
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
-constexpr uint8_t kX = PixelChannelId::Padding;
+using namespace ChannelIds;
 
 struct SubFormat {
     int bits;
@@ -33,16 +29,16 @@ struct SubFormat {
 // Sub-formats 1 to 11.
 constexpr SubFormat kSubFormats[] = {
     {24, 0, {C{8, kR}, C{8, kG}, C{8, kB}, C{}}},
-    {32, 0x3000, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}},
-    {16, 0x1000, {C{5, kR}, C{5, kG}, C{5, kB}, C{1, kA}}},
-    {16, 0x1000, {C{4, kR}, C{4, kG}, C{4, kB}, C{4, kA}}},
-    {16, 0x1000, {C{5, kR}, C{6, kG}, C{5, kB}, C{}}},
+    {32, kByteOrderLittle32, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}},
+    {16, kByteOrderLittle16, {C{5, kR}, C{5, kG}, C{5, kB}, C{1, kA}}},
+    {16, kByteOrderLittle16, {C{4, kR}, C{4, kG}, C{4, kB}, C{4, kA}}},
+    {16, kByteOrderLittle16, {C{5, kR}, C{6, kG}, C{5, kB}, C{}}},
     {24, 0, {C{8, kB}, C{8, kG}, C{8, kR}, C{}}},
-    {16, 0x1000, {C{1, kA}, C{5, kR}, C{5, kG}, C{5, kB}}},
-    {32, 0x3000, {C{8, kA}, C{8, kR}, C{8, kG}, C{8, kB}}},
-    {32, 0x3000, {C{8, kX}, C{8, kR}, C{8, kG}, C{8, kB}}},
-    {16, 0x1000, {C{5, kR}, C{5, kG}, C{5, kB}, C{1, kX}}},
-    {16, 0x1000, {C{4, kA}, C{4, kR}, C{4, kG}, C{4, kB}}},
+    {16, kByteOrderLittle16, {C{1, kA}, C{5, kR}, C{5, kG}, C{5, kB}}},
+    {32, kByteOrderLittle32, {C{8, kA}, C{8, kR}, C{8, kG}, C{8, kB}}},
+    {32, kByteOrderLittle32, {C{8, kX}, C{8, kR}, C{8, kG}, C{8, kB}}},
+    {16, kByteOrderLittle16, {C{5, kR}, C{5, kG}, C{5, kB}, C{1, kX}}},
+    {16, kByteOrderLittle16, {C{4, kA}, C{4, kR}, C{4, kG}, C{4, kB}}},
 };
 
 const SubFormat* FindSubFormat(int subFormat) {

@@ -13,10 +13,9 @@ namespace {
 constexpr int kMaxLog2Size = 15;  // 2^15 is the largest power of two in 16 bits
 
 using C = PixelChannel;
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
+using namespace ChannelIds;
+constexpr uint16_t kLe16 = kByteOrderLittle16;
+constexpr uint16_t kLe32 = kByteOrderLittle32;
 
 struct PackedFormat {
     int bits;  // 0: PVRTC, not size-checked
@@ -30,10 +29,10 @@ struct PackedFormat {
 // those of one index.
 constexpr PackedFormat kFormats[] = {
     {24, PixelEncoding::Uncompressed, 0, {C{8, kR}, C{8, kG}, C{8, kB}, C{}}, 0},
-    {32, PixelEncoding::Uncompressed, 0, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}, 0x3000},
-    {32, PixelEncoding::Uncompressed, 0, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}, 0x3000},
-    {16, PixelEncoding::Uncompressed, 0, {C{1, kA}, C{5, kB}, C{5, kG}, C{5, kR}}, 0x1000},
-    {16, PixelEncoding::Uncompressed, 0, {C{4, kA}, C{4, kB}, C{4, kG}, C{4, kR}}, 0x1000},
+    {32, PixelEncoding::Uncompressed, 0, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}, kLe32},
+    {32, PixelEncoding::Uncompressed, 0, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}, kLe32},
+    {16, PixelEncoding::Uncompressed, 0, {C{1, kA}, C{5, kB}, C{5, kG}, C{5, kR}}, kLe16},
+    {16, PixelEncoding::Uncompressed, 0, {C{4, kA}, C{4, kB}, C{4, kG}, C{4, kR}}, kLe16},
     {8, PixelEncoding::Paletted, 8, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}, 0},
     {4, PixelEncoding::Paletted, 4, {C{8, kA}, C{8, kB}, C{8, kG}, C{8, kR}}, 0},
     {8, PixelEncoding::Paletted, 8, {C{1, kA}, C{5, kB}, C{5, kG}, C{5, kR}}, 0},
@@ -44,9 +43,9 @@ constexpr PackedFormat kFormats[] = {
     {0, PixelEncoding::Pvrtc, 4, {C{8, kR}, C{8, kG}, C{8, kB}, C{8, kA}}, 0},
     {0, PixelEncoding::Pvrtc, 2, {C{8, kR}, C{8, kG}, C{8, kB}, C{}}, 0},
     {0, PixelEncoding::Pvrtc, 4, {C{8, kR}, C{8, kG}, C{8, kB}, C{}}, 0},
-    {16, PixelEncoding::Uncompressed, 0, {C{5, kR}, C{5, kG}, C{5, kB}, C{1, kA}}, 0x1000},
-    {16, PixelEncoding::Uncompressed, 0, {C{4, kR}, C{4, kG}, C{4, kB}, C{4, kA}}, 0x1000},
-    {16, PixelEncoding::Uncompressed, 0, {C{5, kR}, C{6, kG}, C{5, kB}, C{}}, 0x1000},
+    {16, PixelEncoding::Uncompressed, 0, {C{5, kR}, C{5, kG}, C{5, kB}, C{1, kA}}, kLe16},
+    {16, PixelEncoding::Uncompressed, 0, {C{4, kR}, C{4, kG}, C{4, kB}, C{4, kA}}, kLe16},
+    {16, PixelEncoding::Uncompressed, 0, {C{5, kR}, C{6, kG}, C{5, kB}, C{}}, kLe16},
 };
 
 }  // namespace

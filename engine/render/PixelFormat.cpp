@@ -2,10 +2,22 @@
 #include "engine/render/PixelFormat.h"
 
 #include "engine/core/BinaryStream.h"
+#include "engine/render/TextureImage.h"
 
 #include <cstring>
 
 namespace Varnok {
+
+TextureDescription RgbaDescription(uint16_t width, uint16_t height) {
+    TextureDescription d;
+    d.pixelFormat = kRgba8Descriptor;
+    d.width = width;
+    d.height = height;
+    d.apparentWidth = width;
+    d.apparentHeight = height;
+    return d;
+}
+
 namespace PixelFormat {
 
 namespace {

@@ -35,6 +35,17 @@ enum : uint8_t {
 };
 }  // namespace PixelChannelId
 
+// One-letter ids for tables of channel layouts: `using namespace ChannelIds;`
+// inside a file's own anonymous namespace.
+namespace ChannelIds {
+constexpr uint8_t kA = PixelChannelId::Alpha;
+constexpr uint8_t kR = PixelChannelId::Red;
+constexpr uint8_t kG = PixelChannelId::Green;
+constexpr uint8_t kB = PixelChannelId::Blue;
+constexpr uint8_t kL = PixelChannelId::Luminance;
+constexpr uint8_t kX = PixelChannelId::Padding;
+}  // namespace ChannelIds
+
 constexpr uint8_t kChannelIdMask = 0x7F;
 constexpr uint8_t kChannelFlag = 0x80;
 
@@ -60,31 +71,75 @@ static_assert(sizeof(PixelDescriptor) == 12, "pixel descriptors are 12 bytes");
 
 constexpr uint16_t kCanonicalOrderLimit = 4096;
 
+// The byte-order words of the uncompressed layouts: pixels stored as
+// little-endian words of 16, 24 or 32 bits, i.e. every 2, 3 or 4 single
+// bytes reversed against the canonical order.
+constexpr uint16_t kByteOrderCanonical = 0;
+constexpr uint16_t kByteOrderLittle16 = 0x1000;
+constexpr uint16_t kByteOrderLittle24 = 0x2000;
+constexpr uint16_t kByteOrderLittle32 = 0x3000;
+
+// Channel entries of eight bits.
+constexpr PixelChannel kChannelA8{8, PixelChannelId::Alpha};
+constexpr PixelChannel kChannelR8{8, PixelChannelId::Red};
+constexpr PixelChannel kChannelG8{8, PixelChannelId::Green};
+constexpr PixelChannel kChannelB8{8, PixelChannelId::Blue};
+constexpr PixelChannel kChannelL8{8, PixelChannelId::Luminance};
+constexpr PixelChannel kChannelX8{8, PixelChannelId::Padding};
+
+// Bytes red, green, blue, alpha in memory (GL's RGBA with unsigned bytes):
+// the little-endian 32-bit word read from its top is alpha, blue, green, red.
+// The layout of decoded and drawn pictures.
+constexpr PixelDescriptor kRgba8Descriptor{PixelEncoding::Uncompressed,
+                                           0,
+                                           kByteOrderLittle32,
+                                           {kChannelA8, kChannelB8, kChannelG8, kChannelR8}};
+// Bytes red, green, blue in memory.
+constexpr PixelDescriptor kRgb8Descriptor{
+    PixelEncoding::Uncompressed, 0, kByteOrderCanonical, {kChannelR8, kChannelG8, kChannelB8, {}}};
+// One byte of alpha.
+constexpr PixelDescriptor kAlpha8Descriptor{
+    PixelEncoding::Uncompressed, 0, kByteOrderCanonical, {kChannelA8, {}, {}, {}}};
+// Alpha then luminance in a little-endian 16-bit word (GL's luminance-alpha
+// bytes: luminance first).
+constexpr PixelDescriptor kLuminanceAlpha8Descriptor{
+    PixelEncoding::Uncompressed, 0, kByteOrderLittle16, {kChannelA8, kChannelL8, {}, {}}};
+// The packed 16-bit layouts GL uploads, as little-endian words.
+constexpr PixelDescriptor kRgb565Descriptor{
+    PixelEncoding::Uncompressed,
+    0,
+    kByteOrderLittle16,
+    {{5, PixelChannelId::Red}, {6, PixelChannelId::Green}, {5, PixelChannelId::Blue}, {}}};
+constexpr PixelDescriptor kRgba4444Descriptor{PixelEncoding::Uncompressed,
+                                              0,
+                                              kByteOrderLittle16,
+                                              {{4, PixelChannelId::Red},
+                                               {4, PixelChannelId::Green},
+                                               {4, PixelChannelId::Blue},
+                                               {4, PixelChannelId::Alpha}}};
+constexpr PixelDescriptor kRgba5551Descriptor{PixelEncoding::Uncompressed,
+                                              0,
+                                              kByteOrderLittle16,
+                                              {{5, PixelChannelId::Red},
+                                               {5, PixelChannelId::Green},
+                                               {5, PixelChannelId::Blue},
+                                               {1, PixelChannelId::Alpha}}};
+
 // The descriptors the GL texture code names besides its own table.
 constexpr PixelDescriptor kEtc1RgbDescriptor{
-    PixelEncoding::Etc1,
-    1,
-    0,
-    {{8, PixelChannelId::Red}, {8, PixelChannelId::Green}, {8, PixelChannelId::Blue}, {}}};
+    PixelEncoding::Etc1, 1, kByteOrderCanonical, {kChannelR8, kChannelG8, kChannelB8, {}}};
 constexpr PixelDescriptor kAtcRgbDescriptor{
-    PixelEncoding::Atc,
-    0,
-    0,
-    {{8, PixelChannelId::Red}, {8, PixelChannelId::Green}, {8, PixelChannelId::Blue}, {}}};
-constexpr PixelDescriptor kAtcExplicitAlphaDescriptor{PixelEncoding::Atc,
-                                                      1,
-                                                      0,
-                                                      {{8, PixelChannelId::Red},
-                                                       {8, PixelChannelId::Green},
-                                                       {8, PixelChannelId::Blue},
-                                                       {8, PixelChannelId::Alpha}}};
-constexpr PixelDescriptor kAtcInterpolatedAlphaDescriptor{PixelEncoding::Atc,
-                                                          2,
-                                                          0,
-                                                          {{8, PixelChannelId::Red},
-                                                           {8, PixelChannelId::Green},
-                                                           {8, PixelChannelId::Blue},
-                                                           {8, PixelChannelId::Alpha}}};
+    PixelEncoding::Atc, 0, kByteOrderCanonical, {kChannelR8, kChannelG8, kChannelB8, {}}};
+constexpr PixelDescriptor kAtcExplicitAlphaDescriptor{
+    PixelEncoding::Atc, 1, kByteOrderCanonical, {kChannelR8, kChannelG8, kChannelB8, kChannelA8}};
+constexpr PixelDescriptor kAtcInterpolatedAlphaDescriptor{
+    PixelEncoding::Atc, 2, kByteOrderCanonical, {kChannelR8, kChannelG8, kChannelB8, kChannelA8}};
+
+struct TextureDescription;  // engine/render/TextureImage.h, which callers include for the type
+
+// A flat image of one layer and one level, width x height pixels in
+// kRgba8Descriptor, its apparent size its size.
+TextureDescription RgbaDescription(uint16_t width, uint16_t height);
 
 namespace PixelFormat {
 

@@ -24,15 +24,8 @@ uint32_t LevelSize(uint32_t size, int level) {
 
 // What a compressed image is decoded to before it is resized.
 PixelDescriptor DecodedDescriptor(const PixelDescriptor& compressed) {
-    const PixelChannel r{8, PixelChannelId::Red};
-    const PixelChannel g{8, PixelChannelId::Green};
-    const PixelChannel b{8, PixelChannelId::Blue};
-    const PixelChannel a{8, PixelChannelId::Alpha};
-    if (PixelFormat::HasChannel(compressed, PixelChannelId::Alpha)) {
-        // Red, green, blue, alpha in memory.
-        return PixelDescriptor{PixelEncoding::Uncompressed, 0, 0x3000, {a, b, g, r}};
-    }
-    return PixelDescriptor{PixelEncoding::Uncompressed, 0, 0, {r, g, b, {}}};
+    return PixelFormat::HasChannel(compressed, PixelChannelId::Alpha) ? kRgba8Descriptor
+                                                                      : kRgb8Descriptor;
 }
 
 // A level's bytes, at least `needed` of them: a short level is copied into

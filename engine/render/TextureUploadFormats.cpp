@@ -21,40 +21,26 @@ constexpr uint32_t kGlDxt1 = 0x83F1;  // GL_COMPRESSED_RGBA_S3TC_DXT1_EXT
 constexpr uint32_t kGlDxt3 = 0x83F2;
 constexpr uint32_t kGlDxt5 = 0x83F3;
 
-constexpr PixelChannel kA8{8, PixelChannelId::Alpha};
-constexpr PixelChannel kR8{8, PixelChannelId::Red};
-constexpr PixelChannel kG8{8, PixelChannelId::Green};
-constexpr PixelChannel kB8{8, PixelChannelId::Blue};
-constexpr PixelChannel kL8{8, PixelChannelId::Luminance};
-constexpr PixelChannel kPad8{8, PixelChannelId::Padding};
-
-constexpr PixelDescriptor Uncompressed(uint16_t byteOrder, PixelChannel a, PixelChannel b = {},
-                                       PixelChannel c = {}, PixelChannel d = {}) {
-    return PixelDescriptor{PixelEncoding::Uncompressed, 0, byteOrder, {a, b, c, d}};
-}
-
 const TextureUploadFormat kUncompressed[] = {
-    {GL_ALPHA, GL_UNSIGNED_BYTE, Uncompressed(0, kA8)},
-    {GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, Uncompressed(0x1000, kA8, kL8)},
-    {GL_RGB, GL_UNSIGNED_BYTE, Uncompressed(0, kR8, kG8, kB8)},
-    {GL_RGB, GL_UNSIGNED_SHORT_5_6_5,
-     Uncompressed(0x1000, {5, PixelChannelId::Red}, {6, PixelChannelId::Green},
-                  {5, PixelChannelId::Blue})},
-    {GL_RGBA, GL_UNSIGNED_BYTE, Uncompressed(0x3000, kA8, kB8, kG8, kR8)},
-    {GL_RGBA, GL_UNSIGNED_SHORT_4_4_4_4,
-     Uncompressed(0x1000, {4, PixelChannelId::Red}, {4, PixelChannelId::Green},
-                  {4, PixelChannelId::Blue}, {4, PixelChannelId::Alpha})},
-    {GL_RGBA, GL_UNSIGNED_SHORT_5_5_5_1,
-     Uncompressed(0x1000, {5, PixelChannelId::Red}, {5, PixelChannelId::Green},
-                  {5, PixelChannelId::Blue}, {1, PixelChannelId::Alpha})},
+    {GL_ALPHA, GL_UNSIGNED_BYTE, kAlpha8Descriptor},
+    {GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, kLuminanceAlpha8Descriptor},
+    {GL_RGB, GL_UNSIGNED_BYTE, kRgb8Descriptor},
+    {GL_RGB, GL_UNSIGNED_SHORT_5_6_5, kRgb565Descriptor},
+    {GL_RGBA, GL_UNSIGNED_BYTE, kRgba8Descriptor},
+    {GL_RGBA, GL_UNSIGNED_SHORT_4_4_4_4, kRgba4444Descriptor},
+    {GL_RGBA, GL_UNSIGNED_SHORT_5_5_5_1, kRgba5551Descriptor},
 };
 
 // Offered when the GL lists the format among its compressed formats.
 const TextureUploadFormat kListedCompressed[] = {
-    {kGlPvrtcRgb2, 0, PixelDescriptor{PixelEncoding::Pvrtc, 2, 0, {kR8, kG8, kB8, {}}}},
-    {kGlPvrtcRgb4, 0, PixelDescriptor{PixelEncoding::Pvrtc, 4, 0, {kR8, kG8, kB8, {}}}},
-    {kGlPvrtcRgba2, 0, PixelDescriptor{PixelEncoding::Pvrtc, 2, 0, {kR8, kG8, kB8, kA8}}},
-    {kGlPvrtcRgba4, 0, PixelDescriptor{PixelEncoding::Pvrtc, 4, 0, {kR8, kG8, kB8, kA8}}},
+    {kGlPvrtcRgb2, 0,
+     PixelDescriptor{PixelEncoding::Pvrtc, 2, 0, {kChannelR8, kChannelG8, kChannelB8, {}}}},
+    {kGlPvrtcRgb4, 0,
+     PixelDescriptor{PixelEncoding::Pvrtc, 4, 0, {kChannelR8, kChannelG8, kChannelB8, {}}}},
+    {kGlPvrtcRgba2, 0,
+     PixelDescriptor{PixelEncoding::Pvrtc, 2, 0, {kChannelR8, kChannelG8, kChannelB8, kChannelA8}}},
+    {kGlPvrtcRgba4, 0,
+     PixelDescriptor{PixelEncoding::Pvrtc, 4, 0, {kChannelR8, kChannelG8, kChannelB8, kChannelA8}}},
     {kGlEtc1, 0, kEtc1RgbDescriptor},
     {kGlAtcRgb, 0, kAtcRgbDescriptor},
     {kGlAtcExplicitAlpha, 0, kAtcExplicitAlphaDescriptor},
@@ -63,11 +49,14 @@ const TextureUploadFormat kListedCompressed[] = {
 
 // The descriptors the DDS reader gives S3TC images.
 const TextureUploadFormat kDxt1{
-    kGlDxt1, 0, PixelDescriptor{PixelEncoding::S3tc, 1, 0, {kB8, kG8, kR8, kPad8}}};
+    kGlDxt1, 0,
+    PixelDescriptor{PixelEncoding::S3tc, 1, 0, {kChannelB8, kChannelG8, kChannelR8, kChannelX8}}};
 const TextureUploadFormat kDxt3{
-    kGlDxt3, 0, PixelDescriptor{PixelEncoding::S3tc, 3, 0, {kB8, kG8, kR8, kA8}}};
+    kGlDxt3, 0,
+    PixelDescriptor{PixelEncoding::S3tc, 3, 0, {kChannelB8, kChannelG8, kChannelR8, kChannelA8}}};
 const TextureUploadFormat kDxt5{
-    kGlDxt5, 0, PixelDescriptor{PixelEncoding::S3tc, 5, 0, {kB8, kG8, kR8, kA8}}};
+    kGlDxt5, 0,
+    PixelDescriptor{PixelEncoding::S3tc, 5, 0, {kChannelB8, kChannelG8, kChannelR8, kChannelA8}}};
 
 bool DescriptorLess(const TextureUploadFormat& a, const TextureUploadFormat& b) {
     return PixelFormat::Compare(a.descriptor, b.descriptor) < 0;

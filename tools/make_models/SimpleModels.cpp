@@ -208,19 +208,9 @@ RgbaPicture MakeCubePicture() {
 }
 
 bool WriteTexPicture(const RgbaPicture& picture, std::vector<uint8_t>& outBytes) {
-    // Bytes red, green, blue, alpha in memory: the packed word read from
-    // its top is alpha, blue, green, red.
-    constexpr PixelDescriptor kRgba8 = {0, 0, 0x3000,
-                                        {{8, PixelChannelId::Alpha},
-                                         {8, PixelChannelId::Blue},
-                                         {8, PixelChannelId::Green},
-                                         {8, PixelChannelId::Red}}};
     MemoryTextureImage image;
-    image.description.pixelFormat = kRgba8;
-    image.description.width = static_cast<uint16_t>(picture.width);
-    image.description.height = static_cast<uint16_t>(picture.height);
-    image.description.apparentWidth = static_cast<uint32_t>(picture.width);
-    image.description.apparentHeight = static_cast<uint32_t>(picture.height);
+    image.description = RgbaDescription(static_cast<uint16_t>(picture.width),
+                                        static_cast<uint16_t>(picture.height));
     image.SetBlock(picture.pixels.data(), picture.pixels.size());
     return WriteTexFile(image, outBytes);
 }

@@ -28,12 +28,6 @@ namespace {
 
 using namespace Varnok;
 
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
-constexpr uint8_t kL = PixelChannelId::Luminance;
-
 // The uncompressed layouts of the GL upload table, by name. rgba8 is the
 // layout of the drawn and decoded pictures.
 struct NamedFormat {
@@ -41,13 +35,10 @@ struct NamedFormat {
     PixelDescriptor descriptor;
 };
 constexpr NamedFormat kFormats[] = {
-    {"rgba8", {0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}}},
-    {"rgb8", {0, 0, 0, {{8, kR}, {8, kG}, {8, kB}, {}}}},
-    {"rgb565", {0, 0, 0x1000, {{5, kR}, {6, kG}, {5, kB}, {}}}},
-    {"rgba4444", {0, 0, 0x1000, {{4, kR}, {4, kG}, {4, kB}, {4, kA}}}},
-    {"rgba5551", {0, 0, 0x1000, {{5, kR}, {5, kG}, {5, kB}, {1, kA}}}},
-    {"la8", {0, 0, 0x1000, {{8, kA}, {8, kL}, {}, {}}}},
-    {"a8", {0, 0, 0, {{8, kA}, {}, {}, {}}}},
+    {"rgba8", kRgba8Descriptor},       {"rgb8", kRgb8Descriptor},
+    {"rgb565", kRgb565Descriptor},     {"rgba4444", kRgba4444Descriptor},
+    {"rgba5551", kRgba5551Descriptor}, {"la8", kLuminanceAlpha8Descriptor},
+    {"a8", kAlpha8Descriptor},
 };
 
 const NamedFormat* FindFormat(const std::string& name) {
@@ -105,11 +96,8 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 // The picture in the chosen layout, written and read back before it is saved.
 bool Save(const RgbaPicture& picture, const NamedFormat& format, const std::string& path) {
     MemoryTextureImage source;
-    source.description.pixelFormat = kFormats[0].descriptor;
-    source.description.width = static_cast<uint16_t>(picture.width);
-    source.description.height = static_cast<uint16_t>(picture.height);
-    source.description.apparentWidth = static_cast<uint32_t>(picture.width);
-    source.description.apparentHeight = static_cast<uint32_t>(picture.height);
+    source.description = RgbaDescription(static_cast<uint16_t>(picture.width),
+                                         static_cast<uint16_t>(picture.height));
     source.SetBlock(picture.pixels.data(), picture.pixels.size());
 
     std::unique_ptr<ConvertedTextureImage> converted;

@@ -16,10 +16,7 @@ namespace {
 
 using TextureTest::Bytes;
 
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
+using namespace ChannelIds;
 
 std::vector<uint8_t> MipChainFile(int formatClass, int subFormat, int log2Width, int log2Height,
                                   int levels, size_t dataBytes, uint16_t tag = 4) {
@@ -83,10 +80,10 @@ TEST(MipChainTextureImage, Descriptors) {
         size_t bytes;  // one level of 8 x 8 pixels
         PixelDescriptor expected;
     } cases[] = {
-        {1, 2, 256, {0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}}},
-        {1, 5, 128, {0, 0, 0x1000, {{5, kR}, {6, kG}, {5, kB}, {}}}},
-        {1, 9, 256, {0, 0, 0x3000, {{8, 0}, {8, kR}, {8, kG}, {8, kB}}}},
-        {1, 11, 128, {0, 0, 0x1000, {{4, kA}, {4, kR}, {4, kG}, {4, kB}}}},
+        {1, 2, 256, kRgba8Descriptor},
+        {1, 5, 128, {0, 0, kByteOrderLittle16, {{5, kR}, {6, kG}, {5, kB}, {}}}},
+        {1, 9, 256, {0, 0, kByteOrderLittle32, {{8, 0}, {8, kR}, {8, kG}, {8, kB}}}},
+        {1, 11, 128, {0, 0, kByteOrderLittle16, {{4, kA}, {4, kR}, {4, kG}, {4, kB}}}},
         {2, 0, 16, {PixelEncoding::Pvrtc, 2, 0, {}}},
         {3, 1, 32, {PixelEncoding::Pvrtc, 4, 0, {{8, kR}, {8, kG}, {8, kB}, {}}}},
     };
@@ -149,15 +146,15 @@ TEST(PackedTextureImage, SizesAndDescriptors) {
          2,
          4,
          {PixelEncoding::Paletted, 4, 0, {{4, kA}, {4, kB}, {4, kG}, {4, kR}}}},
-        {"32-bit", 2, 1, 1, 16, {0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}}},
-        {"1555", 3, 1, 0, 4, {0, 0, 0x1000, {{1, kA}, {5, kB}, {5, kG}, {5, kR}}}},
+        {"32-bit", 2, 1, 1, 16, kRgba8Descriptor},
+        {"1555", 3, 1, 0, 4, {0, 0, kByteOrderLittle16, {{1, kA}, {5, kB}, {5, kG}, {5, kR}}}},
         {"8-bit index",
          7,
          2,
          2,
          16,
          {PixelEncoding::Paletted, 8, 0, {{1, kA}, {5, kB}, {5, kG}, {5, kR}}}},
-        {"565", 17, 2, 1, 16, {0, 0, 0x1000, {{5, kR}, {6, kG}, {5, kB}, {}}}},
+        {"565", 17, 2, 1, 16, {0, 0, kByteOrderLittle16, {{5, kR}, {6, kG}, {5, kB}, {}}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -10,20 +10,9 @@
 namespace Varnok {
 namespace {
 
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
-constexpr uint8_t kL = PixelChannelId::Luminance;
-constexpr uint8_t kX = PixelChannelId::Padding;
+using namespace ChannelIds;
 
-constexpr PixelDescriptor kGlRgba{0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}};
-constexpr PixelDescriptor kGlRgb{0, 0, 0, {{8, kR}, {8, kG}, {8, kB}, {}}};
-constexpr PixelDescriptor kGlRgb565{0, 0, 0x1000, {{5, kR}, {6, kG}, {5, kB}, {}}};
-constexpr PixelDescriptor kGlRgba4444{0, 0, 0x1000, {{4, kR}, {4, kG}, {4, kB}, {4, kA}}};
 constexpr PixelDescriptor kGlLuminance{0, 0, 0, {{8, kL}, {}, {}, {}}};
-constexpr PixelDescriptor kGlLuminanceAlpha{0, 0, 0x1000, {{8, kA}, {8, kL}, {}, {}}};
-constexpr PixelDescriptor kGlAlpha{0, 0, 0, {{8, kA}, {}, {}, {}}};
 
 // A w x h image with `layers` layers over the given bytes (all layers share them).
 struct Fixture {
@@ -57,29 +46,41 @@ TEST(ConvertTextureImage, ChannelConversions) {
         {"luminance fills red, green and blue; alpha is full",
          kGlLuminance,
          {77},
-         kGlRgba,
+         kRgba8Descriptor,
          {77, 77, 77, 255}},
-        {"luminance into luminance-alpha", kGlLuminance, {77}, kGlLuminanceAlpha, {77, 255}},
-        {"red is a third of luminance", kGlRgb, {255, 0, 0}, kGlLuminance, {85}},
-        {"grey stays grey", kGlRgb, {90, 90, 90}, kGlLuminance, {90}},
-        {"5-bit 31 and 6-bit 63 widen to 255", kGlRgb565, {0xFF, 0xFF}, kGlRgb, {255, 255, 255}},
+        {"luminance into luminance-alpha",
+         kGlLuminance,
+         {77},
+         kLuminanceAlpha8Descriptor,
+         {77, 255}},
+        {"red is a third of luminance", kRgb8Descriptor, {255, 0, 0}, kGlLuminance, {85}},
+        {"grey stays grey", kRgb8Descriptor, {90, 90, 90}, kGlLuminance, {90}},
+        {"5-bit 31 and 6-bit 63 widen to 255",
+         kRgb565Descriptor,
+         {0xFF, 0xFF},
+         kRgb8Descriptor,
+         {255, 255, 255}},
         // 16 << 3 with the three new bits set: 135.
-        {"5-bit 16 widens to 135", kGlRgb565, {0x00, 0x80}, kGlRgb, {135, 0, 0}},
-        {"0 stays 0", kGlRgb565, {0x00, 0x00}, kGlRgb, {0, 0, 0}},
+        {"5-bit 16 widens to 135", kRgb565Descriptor, {0x00, 0x80}, kRgb8Descriptor, {135, 0, 0}},
+        {"0 stays 0", kRgb565Descriptor, {0x00, 0x00}, kRgb8Descriptor, {0, 0, 0}},
         // 200 >> 3 = 25 in red, 100 >> 2 = 25 in green, 8 >> 3 = 1 in blue:
         // the word 0xCB21, stored low byte first.
-        {"8-bit 200 narrows to 25", kGlRgb, {200, 100, 8}, kGlRgb565, {0x21, 0xCB}},
-        {"byte orders on both sides", kGlRgba, {1, 2, 3, 4}, kGlRgb, {1, 2, 3}},
-        {"alpha only", kGlRgba, {1, 2, 3, 200}, kGlAlpha, {200}},
+        {"8-bit 200 narrows to 25",
+         kRgb8Descriptor,
+         {200, 100, 8},
+         kRgb565Descriptor,
+         {0x21, 0xCB}},
+        {"byte orders on both sides", kRgba8Descriptor, {1, 2, 3, 4}, kRgb8Descriptor, {1, 2, 3}},
+        {"alpha only", kRgba8Descriptor, {1, 2, 3, 200}, kAlpha8Descriptor, {200}},
         {"alpha into 4 bits, colour absent in the source written as 0",
-         kGlAlpha,
+         kAlpha8Descriptor,
          {0xFF},
-         kGlRgba4444,
+         kRgba4444Descriptor,
          {0x0F, 0x00}},
         {"padding of the source is dropped",
-         {0, 0, 0x3000, {{8, kX}, {8, kR}, {8, kG}, {8, kB}}},
+         {0, 0, kByteOrderLittle32, {{8, kX}, {8, kR}, {8, kG}, {8, kB}}},
          {30, 20, 10, 99},
-         kGlRgba,
+         kRgba8Descriptor,
          {10, 20, 30, 255}},
     };
     for (const auto& c : cases) {
@@ -94,14 +95,14 @@ TEST(ConvertTextureImage, ChannelConversions) {
 
 TEST(ConvertTextureImage, KeepsTheDescriptionAndEveryLayer) {
     // Two 2 x 1 layers; the fixture shares its bytes, so both convert alike.
-    Fixture source(kGlRgb, 2, 1, {10, 20, 30, 40, 50, 60}, 2);
+    Fixture source(kRgb8Descriptor, 2, 1, {10, 20, 30, 40, 50, 60}, 2);
     source.image.description.mipCount = 3;
     source.image.description.kind = TextureKind::Volume;
     source.image.description.apparentWidth = 7;
     source.image.pairList.push_back(TexturePair{1, 2});
     source.image.shortList.push_back(9);
     source.image.extraWord = 5;
-    const auto converted = ConvertTextureImage(source.image, kGlRgba);
+    const auto converted = ConvertTextureImage(source.image, kRgba8Descriptor);
     ASSERT_NE(converted, nullptr);
     const TextureDescription& d = converted->description;
     EXPECT_EQ(d.mipCount, 1);
@@ -124,7 +125,7 @@ TEST(ConvertTextureImage, DecompressesS3tcAndEtc1) {
     // One DXT1 block: c0 = red, every pixel code 0.
     const PixelDescriptor dxt1{PixelEncoding::S3tc, 1, 0, {{8, kB}, {8, kG}, {8, kR}, {8, kX}}};
     Fixture dxt(dxt1, 4, 4, {0x00, 0xF8, 0x00, 0x00, 0, 0, 0, 0});
-    const auto fromDxt = ConvertTextureImage(dxt.image, kGlRgb);
+    const auto fromDxt = ConvertTextureImage(dxt.image, kRgb8Descriptor);
     ASSERT_NE(fromDxt, nullptr);
     const std::vector<uint8_t> rgb = Level0(*fromDxt);
     ASSERT_EQ(rgb.size(), 48u);
@@ -132,7 +133,7 @@ TEST(ConvertTextureImage, DecompressesS3tcAndEtc1) {
 
     // One ETC1 block, individual mode, colour (0xF, 0x8, 0x0) with +2 everywhere.
     Fixture etc(kEtc1RgbDescriptor, 4, 4, {0xF0, 0x88, 0x00, 0x00, 0, 0, 0, 0});
-    const auto fromEtc = ConvertTextureImage(etc.image, kGlRgba);
+    const auto fromEtc = ConvertTextureImage(etc.image, kRgba8Descriptor);
     ASSERT_NE(fromEtc, nullptr);
     const std::vector<uint8_t> rgba = Level0(*fromEtc);
     ASSERT_EQ(rgba.size(), 64u);
@@ -154,24 +155,24 @@ TEST(ConvertTextureImage, RefusesWhatItCannotConvert) {
         size_t bytes;
         PixelDescriptor to;
     } cases[] = {
-        {"equal descriptors: used as it is", kGlRgba, 1, 1, 4, kGlRgba},
-        {"compressed target", kGlRgba, 4, 4, 64, dxt5},
-        {"no software path for PVRTC", pvrtc, 8, 8, 32, kGlRgba},
-        {"pixels that are not whole bytes", twelveBits, 2, 1, 3, kGlRgba},
-        {"a target that is not whole bytes", kGlRgba, 2, 1, 8, twelveBits},
-        {"a channel wider than 64 bits", wideChannel, 1, 1, 9, kGlRgba},
-        {"S3TC that does not decode to 4 bytes a pixel", dxt5Wide, 4, 4, 16, kGlRgba},
-        {"uncompressed data short by a byte", kGlRgb, 2, 2, 11, kGlRgba},
-        {"S3TC data short by a block", dxt5, 8, 4, 16, kGlRgba},
-        {"ETC1 data short", kEtc1RgbDescriptor, 4, 4, 7, kGlRgba},
+        {"equal descriptors: used as it is", kRgba8Descriptor, 1, 1, 4, kRgba8Descriptor},
+        {"compressed target", kRgba8Descriptor, 4, 4, 64, dxt5},
+        {"no software path for PVRTC", pvrtc, 8, 8, 32, kRgba8Descriptor},
+        {"pixels that are not whole bytes", twelveBits, 2, 1, 3, kRgba8Descriptor},
+        {"a target that is not whole bytes", kRgba8Descriptor, 2, 1, 8, twelveBits},
+        {"a channel wider than 64 bits", wideChannel, 1, 1, 9, kRgba8Descriptor},
+        {"S3TC that does not decode to 4 bytes a pixel", dxt5Wide, 4, 4, 16, kRgba8Descriptor},
+        {"uncompressed data short by a byte", kRgb8Descriptor, 2, 2, 11, kRgba8Descriptor},
+        {"S3TC data short by a block", dxt5, 8, 4, 16, kRgba8Descriptor},
+        {"ETC1 data short", kEtc1RgbDescriptor, 4, 4, 7, kRgba8Descriptor},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Fixture source(c.from, c.width, c.height, std::vector<uint8_t>(c.bytes, 0x5A));
         EXPECT_EQ(ConvertTextureImage(source.image, c.to), nullptr);
     }
-    Fixture noLayers(kGlRgb, 1, 1, {1, 2, 3}, 0);
-    EXPECT_EQ(ConvertTextureImage(noLayers.image, kGlRgba), nullptr);
+    Fixture noLayers(kRgb8Descriptor, 1, 1, {1, 2, 3}, 0);
+    EXPECT_EQ(ConvertTextureImage(noLayers.image, kRgba8Descriptor), nullptr);
 }
 
 }  // namespace

@@ -17,11 +17,7 @@ namespace {
 
 using TextureTest::Bytes;
 
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
-constexpr uint8_t kX = PixelChannelId::Padding;
+using namespace ChannelIds;
 
 constexpr uint32_t kFlagPitch = 0x8;
 constexpr uint32_t kFlagLinearSize = 0x80000;
@@ -106,27 +102,24 @@ TEST(DdsTextureImage, MaskDescriptors) {
         {"32-bit BGRX",
          32,
          {0xFF0000, 0xFF00, 0xFF, 0},
-         {0, 0, 0x3000, {{8, kX}, {8, kR}, {8, kG}, {8, kB}}}},
+         {0, 0, kByteOrderLittle32, {{8, kX}, {8, kR}, {8, kG}, {8, kB}}}},
         {"32-bit BGRA",
          32,
          {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-         {0, 0, 0x3000, {{8, kA}, {8, kR}, {8, kG}, {8, kB}}}},
-        {"32-bit RGBA in bytes",
-         32,
-         {0xFF, 0xFF00, 0xFF0000, 0xFF000000},
-         {0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}}},
+         {0, 0, kByteOrderLittle32, {{8, kA}, {8, kR}, {8, kG}, {8, kB}}}},
+        {"32-bit RGBA in bytes", 32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, kRgba8Descriptor},
         {"24-bit BGR",
          24,
          {0xFF0000, 0xFF00, 0xFF, 0},
-         {0, 0, 0x2000, {{8, kR}, {8, kG}, {8, kB}, {0, kA}}}},
+         {0, 0, kByteOrderLittle24, {{8, kR}, {8, kG}, {8, kB}, {0, kA}}}},
         {"16-bit 565",
          16,
          {0xF800, 0x07E0, 0x001F, 0},
-         {0, 0, 0x1000, {{5, kR}, {6, kG}, {5, kB}, {0, kA}}}},
+         {0, 0, kByteOrderLittle16, {{5, kR}, {6, kG}, {5, kB}, {0, kA}}}},
         {"16-bit 1555",
          16,
          {0x7C00, 0x03E0, 0x001F, 0x8000},
-         {0, 0, 0x1000, {{1, kA}, {5, kR}, {5, kG}, {5, kB}}}},
+         {0, 0, kByteOrderLittle16, {{1, kA}, {5, kR}, {5, kG}, {5, kB}}}},
         {"8-bit alpha", 8, {0, 0, 0, 0xFF}, {0, 0, 0, {{8, kA}, {0, kR}, {0, kG}, {0, kB}}}},
     };
     for (const auto& c : cases) {
@@ -350,8 +343,7 @@ TEST(DdsTextureImage, Dxt5DecodesToRgba) {
     const auto image = Read(file.Build());
     ASSERT_NE(image, nullptr);
 
-    constexpr PixelDescriptor kGlRgba{0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}};
-    const auto rgba = ConvertTextureImage(*image, kGlRgba);
+    const auto rgba = ConvertTextureImage(*image, kRgba8Descriptor);
     ASSERT_NE(rgba, nullptr);
     size_t size = 0;
     const uint8_t* pixels = rgba->GetData(0, 0, size);

@@ -1,6 +1,7 @@
 #include "engine/render/PixelFormat.h"
 
 #include "engine/core/BinaryStream.h"
+#include "engine/render/TextureImage.h"
 
 #include <gtest/gtest.h>
 
@@ -10,25 +11,17 @@
 namespace Varnok {
 namespace {
 
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
-constexpr uint8_t kL = PixelChannelId::Luminance;
-constexpr uint8_t kX = PixelChannelId::Padding;
+using namespace ChannelIds;
 
 // GL_RGBA with GL_UNSIGNED_BYTE: bytes red, green, blue, alpha in memory.
-constexpr PixelDescriptor kGlRgba{0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}};
-constexpr PixelDescriptor kGlRgb{0, 0, 0, {{8, kR}, {8, kG}, {8, kB}, {}}};
-constexpr PixelDescriptor kGlRgb565{0, 0, 0x1000, {{5, kR}, {6, kG}, {5, kB}, {}}};
 
 TEST(PixelFormat, BitsAndChannels) {
-    EXPECT_EQ(PixelFormat::GetBitsPerPixel(kGlRgba), 32);
-    EXPECT_EQ(PixelFormat::GetBitsPerPixel(kGlRgb565), 16);
-    EXPECT_TRUE(PixelFormat::HasChannel(kGlRgba, kA));
-    EXPECT_FALSE(PixelFormat::HasChannel(kGlRgb, kA));
+    EXPECT_EQ(PixelFormat::GetBitsPerPixel(kRgba8Descriptor), 32);
+    EXPECT_EQ(PixelFormat::GetBitsPerPixel(kRgb565Descriptor), 16);
+    EXPECT_TRUE(PixelFormat::HasChannel(kRgba8Descriptor, kA));
+    EXPECT_FALSE(PixelFormat::HasChannel(kRgb8Descriptor, kA));
     // The flag bit is ignored, and an entry of 0 bits is absent whatever its id.
-    PixelDescriptor flagged = kGlRgb;
+    PixelDescriptor flagged = kRgb8Descriptor;
     flagged.channels[1].id = kG | kChannelFlag;
     flagged.channels[3].id = kA;
     EXPECT_TRUE(PixelFormat::HasChannel(flagged, kG));
@@ -36,11 +29,11 @@ TEST(PixelFormat, BitsAndChannels) {
 }
 
 TEST(PixelFormat, CompareOrdersFieldByField) {
-    EXPECT_EQ(PixelFormat::Compare(kGlRgba, kGlRgba), 0);
+    EXPECT_EQ(PixelFormat::Compare(kRgba8Descriptor, kRgba8Descriptor), 0);
 
-    PixelDescriptor absentId = kGlRgb;
+    PixelDescriptor absentId = kRgb8Descriptor;
     absentId.channels[3].id = kA;  // the id of a 0-bit entry says nothing
-    EXPECT_EQ(PixelFormat::Compare(kGlRgb, absentId), 0);
+    EXPECT_EQ(PixelFormat::Compare(kRgb8Descriptor, absentId), 0);
 
     auto with = [](PixelDescriptor d, auto change) {
         change(d);
@@ -51,31 +44,34 @@ TEST(PixelFormat, CompareOrdersFieldByField) {
         PixelDescriptor first;
         PixelDescriptor second;
     } cases[] = {
-        {"encoding before everything", with(kGlRgba, [](PixelDescriptor& d) { d.variant = 9; }),
-         with(kGlRgb, [](PixelDescriptor& d) { d.encoding = 1; })},
-        {"variant before bits", with(kGlRgba, [](PixelDescriptor&) {}),
-         with(kGlRgb, [](PixelDescriptor& d) { d.variant = 1; })},
-        {"fewer bits per pixel first", kGlRgb565, kGlRgb},
+        {"encoding before everything",
+         with(kRgba8Descriptor, [](PixelDescriptor& d) { d.variant = 9; }),
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.encoding = 1; })},
+        {"variant before bits", with(kRgba8Descriptor, [](PixelDescriptor&) {}),
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.variant = 1; })},
+        {"fewer bits per pixel first", kRgb565Descriptor, kRgb8Descriptor},
         {"first entry's bit count",
-         with(kGlRgb,
+         with(kRgb8Descriptor,
               [](PixelDescriptor& d) {
                   d.channels[0].bits = 7;
                   d.channels[1].bits = 9;
               }),
-         kGlRgb},
-        {"then its id", with(kGlRgb, [](PixelDescriptor& d) { d.channels[0].id = kA; }), kGlRgb},
-        {"then its flag", kGlRgb,
-         with(kGlRgb, [](PixelDescriptor& d) { d.channels[0].id |= kChannelFlag; })},
-        {"byte order low byte", kGlRgb,
-         with(kGlRgb, [](PixelDescriptor& d) { d.byteOrder = 0x0001; })},
+         kRgb8Descriptor},
+        {"then its id", with(kRgb8Descriptor, [](PixelDescriptor& d) { d.channels[0].id = kA; }),
+         kRgb8Descriptor},
+        {"then its flag", kRgb8Descriptor,
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.channels[0].id |= kChannelFlag; })},
+        {"byte order low byte", kRgb8Descriptor,
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.byteOrder = 0x0001; })},
         {"byte order low byte before the flag",
-         with(kGlRgb, [](PixelDescriptor& d) { d.byteOrder = 0x0100; }),
-         with(kGlRgb, [](PixelDescriptor& d) { d.byteOrder = 0x0001; })},
-        {"flag before group size", with(kGlRgb, [](PixelDescriptor& d) { d.byteOrder = 0x0200; }),
-         with(kGlRgb, [](PixelDescriptor& d) { d.byteOrder = 0x0100; })},
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.byteOrder = 0x0100; }),
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.byteOrder = 0x0001; })},
+        {"flag before group size",
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.byteOrder = 0x0200; }),
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.byteOrder = 0x0100; })},
         {"group size before group count",
-         with(kGlRgb, [](PixelDescriptor& d) { d.byteOrder = 0xF000; }),
-         with(kGlRgb, [](PixelDescriptor& d) { d.byteOrder = 0x0200; })},
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.byteOrder = 0xF000; }),
+         with(kRgb8Descriptor, [](PixelDescriptor& d) { d.byteOrder = 0x0200; })},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -114,13 +110,13 @@ TEST(PixelFormat, ChannelCosts) {
 }
 
 TEST(PixelFormat, DistanceRanksTheNearestLayout) {
-    const PixelChannel* rgb = kGlRgb.channels;
+    const PixelChannel* rgb = kRgb8Descriptor.channels;
     // Each entry goes to the cheapest entry of the other layout; the position
     // adds 8 per step.
-    EXPECT_EQ(PixelFormat::Distance(rgb, kGlRgb.channels, 4), 0u + 8 + 16 + 0);
-    EXPECT_EQ(PixelFormat::Distance(rgb, kGlRgba.channels, 4), 24u + 16 + 8 + 0);
-    EXPECT_LT(PixelFormat::Distance(rgb, kGlRgb.channels, 4),
-              PixelFormat::Distance(rgb, kGlRgba.channels, 4));
+    EXPECT_EQ(PixelFormat::Distance(rgb, kRgb8Descriptor.channels, 4), 0u + 8 + 16 + 0);
+    EXPECT_EQ(PixelFormat::Distance(rgb, kRgba8Descriptor.channels, 4), 24u + 16 + 8 + 0);
+    EXPECT_LT(PixelFormat::Distance(rgb, kRgb8Descriptor.channels, 4),
+              PixelFormat::Distance(rgb, kRgba8Descriptor.channels, 4));
     // Ties go to the first entry.
     const PixelChannel twoReds[2] = {{8, kR}, {8, kR}};
     const PixelChannel red[2] = {{8, kR}, {}};
@@ -135,7 +131,7 @@ TEST(PixelFormat, ReadsStoredByteOrderAndShortData) {
     EXPECT_EQ(d.byteOrder, 0x3012);  // 4 groups of 1 byte
     EXPECT_EQ(PixelFormat::Compare(d,
                                    [] {
-                                       PixelDescriptor e = kGlRgba;
+                                       PixelDescriptor e = kRgba8Descriptor;
                                        e.byteOrder = 0x3012;
                                        return e;
                                    }()),
@@ -195,6 +191,31 @@ TEST(PixelFormat, ReorderReversesGroupsOfWholeUnits) {
     EXPECT_EQ(big[127], 7);
 }
 
+TEST(PixelFormat, NamedLayoutsAreWhatGlUploads) {
+    // Memory bytes red, green, blue, alpha read back as the canonical alpha,
+    // blue, green, red that kRgba8Descriptor names.
+    const uint8_t rgba[4] = {0x11, 0x22, 0x33, 0x44};
+    uint8_t canonical[4] = {};
+    PixelFormat::Reorder(canonical, rgba, 4, kRgba8Descriptor.byteOrder);
+    EXPECT_EQ(canonical[0], 0x44);
+    EXPECT_EQ(canonical[3], 0x11);
+    EXPECT_EQ(kRgba8Descriptor.channels[0].id, PixelChannelId::Alpha);
+    EXPECT_EQ(kRgba8Descriptor.channels[3].id, PixelChannelId::Red);
+    EXPECT_EQ(PixelFormat::GetBitsPerPixel(kRgba8Descriptor), 32);
+    EXPECT_EQ(PixelFormat::GetBitsPerPixel(kRgb8Descriptor), 24);
+    EXPECT_LT(kRgb8Descriptor.byteOrder, kCanonicalOrderLimit);  // stored as read
+
+    const TextureDescription d = RgbaDescription(5, 3);
+    EXPECT_EQ(PixelFormat::Compare(d.pixelFormat, kRgba8Descriptor), 0);
+    EXPECT_EQ(d.kind, TextureKind::Flat);
+    EXPECT_EQ(d.width, 5);
+    EXPECT_EQ(d.height, 3);
+    EXPECT_EQ(d.apparentWidth, 5u);
+    EXPECT_EQ(d.apparentHeight, 3u);
+    EXPECT_EQ(d.imageCount, 1);
+    EXPECT_EQ(d.mipCount, 1);
+}
+
 TEST(PixelFormat, LevelByteCounts) {
     const PixelDescriptor dxt1{PixelEncoding::S3tc, 1, 0, {{8, kB}, {8, kG}, {8, kR}, {8, kX}}};
     const PixelDescriptor dxt5{PixelEncoding::S3tc, 5, 0, {{8, kB}, {8, kG}, {8, kR}, {8, kA}}};
@@ -205,14 +226,14 @@ TEST(PixelFormat, LevelByteCounts) {
         uint32_t height;
         uint64_t bytes;
     } cases[] = {
-        {kGlRgba, 3, 5, 60},
-        {kGlRgb565, 0, 0, 2},  // at least one pixel
+        {kRgba8Descriptor, 3, 5, 60},
+        {kRgb565Descriptor, 0, 0, 2},  // at least one pixel
         {dxt1, 64, 64, 2048},
         {dxt1, 2, 1, 8},
         {dxt5, 6, 4, 32},
         {kEtc1RgbDescriptor, 6, 6, 32},
-        {{0, 0, 0, {{4, kL}, {}, {}, {}}}, 3, 1, 2},    // rounded up to whole bytes
-        {kGlRgba, 65535, 65535, 65535ull * 65535 * 4},  // no 32-bit overflow
+        {{0, 0, 0, {{4, kL}, {}, {}, {}}}, 3, 1, 2},             // rounded up to whole bytes
+        {kRgba8Descriptor, 65535, 65535, 65535ull * 65535 * 4},  // no 32-bit overflow
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);

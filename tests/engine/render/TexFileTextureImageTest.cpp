@@ -14,17 +14,12 @@ namespace {
 
 using TextureTest::Bytes;
 
-constexpr uint8_t kA = PixelChannelId::Alpha;
-constexpr uint8_t kR = PixelChannelId::Red;
-constexpr uint8_t kG = PixelChannelId::Green;
-constexpr uint8_t kB = PixelChannelId::Blue;
-
-constexpr PixelDescriptor kGlRgba{0, 0, 0x3000, {{8, kA}, {8, kB}, {8, kG}, {8, kR}}};
+using namespace ChannelIds;
 
 // A ".tex" file as the fields say; level sizes default to the blocks' sizes.
 struct TexFile {
     uint32_t magic = kTexFileMagic;
-    PixelDescriptor format = kGlRgba;
+    PixelDescriptor format = kRgba8Descriptor;
     uint32_t kind = 0;
     uint16_t width = 2, height = 2, imageCount = 1, mipCount = 1;
     uint32_t apparentWidth = 2, apparentHeight = 2;
@@ -90,7 +85,7 @@ TEST(TexFileTextureImage, ReadsDescriptionListsAndLevels) {
     const auto image = Read(bytes);
     ASSERT_NE(image, nullptr);
     const TextureDescription& d = image->description;
-    EXPECT_EQ(PixelFormat::Compare(d.pixelFormat, kGlRgba), 0);
+    EXPECT_EQ(PixelFormat::Compare(d.pixelFormat, kRgba8Descriptor), 0);
     EXPECT_EQ(d.pixelFormat.byteOrder, 0x3000);
     EXPECT_EQ(d.kind, TextureKind::Volume);
     EXPECT_EQ(d.width, 2);

@@ -179,9 +179,8 @@ TEST(Texture2D, ConvertsToTheNearestFormatTheGlTakes) {
     SmartPtr<CountingSource> source(new CountingSource(Describe(luminance, 2, 2), {0, 85, 170, 255}));
     SmartPtr<Texture> texture = Texture2D::Create(source, 0, TextureCreateMode::Scale);
     ASSERT_NE(texture->GetGLId(), 0u);
-    const PixelDescriptor luminanceAlpha{PixelEncoding::Uncompressed, 0, 0x1000,
-                                         {kA8, {8, PixelChannelId::Luminance}, {}, {}}};
-    EXPECT_EQ(PixelFormat::Compare(texture->GetDescription().pixelFormat, luminanceAlpha), 0);
+    EXPECT_EQ(
+        PixelFormat::Compare(texture->GetDescription().pixelFormat, kLuminanceAlpha8Descriptor), 0);
     EXPECT_FALSE(texture->HasAlpha());  // judged by the image's own pixels
     EXPECT_EQ(texture->GetDescription().mipCount, 1);
 }

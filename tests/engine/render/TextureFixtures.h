@@ -26,16 +26,12 @@
 namespace Varnok {
 namespace TextureFixture {
 
-constexpr PixelChannel kA8{8, PixelChannelId::Alpha};
-constexpr PixelChannel kR8{8, PixelChannelId::Red};
-constexpr PixelChannel kG8{8, PixelChannelId::Green};
-constexpr PixelChannel kB8{8, PixelChannelId::Blue};
-
-// Bytes red, green, blue, alpha in memory: GL's RGBA with unsigned bytes.
-constexpr PixelDescriptor kRgba8{PixelEncoding::Uncompressed, 0, 0x3000, {kA8, kB8, kG8, kR8}};
-constexpr PixelDescriptor kAlpha8{PixelEncoding::Uncompressed, 0, 0, {kA8, {}, {}, {}}};
-constexpr PixelDescriptor kDxt5{PixelEncoding::S3tc, 5, 0, {kB8, kG8, kR8, kA8}};
-constexpr PixelDescriptor kRgb8{PixelEncoding::Uncompressed, 0, 0, {kR8, kG8, kB8, {}}};
+// The shared layouts under the short names the texture tests use.
+constexpr PixelDescriptor kRgba8 = kRgba8Descriptor;
+constexpr PixelDescriptor kAlpha8 = kAlpha8Descriptor;
+constexpr PixelDescriptor kRgb8 = kRgb8Descriptor;
+constexpr PixelDescriptor kDxt5{
+    PixelEncoding::S3tc, 5, kByteOrderCanonical, {kChannelB8, kChannelG8, kChannelR8, kChannelA8}};
 
 inline TextureDescription Describe(const PixelDescriptor& format, uint16_t width, uint16_t height,
                                    uint32_t kind = TextureKind::Flat) {

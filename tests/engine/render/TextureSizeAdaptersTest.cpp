@@ -115,9 +115,6 @@ TEST(TextureSizePadder, PadsWithZerosAndClipsTheContent) {
 }
 
 TEST(TextureLayerScaler, Resamples) {
-    const PixelDescriptor rgb565{PixelEncoding::Uncompressed, 0, 0x1000,
-                                 {{5, PixelChannelId::Red}, {6, PixelChannelId::Green},
-                                  {5, PixelChannelId::Blue}, {}}};
     const uint16_t pixel565 = (21 << 11) | (42 << 5) | 9;
     const uint8_t lo = pixel565 & 0xFF, hi = pixel565 >> 8;
     const struct {
@@ -130,12 +127,20 @@ TEST(TextureLayerScaler, Resamples) {
         // The neighbour past the last pixel is the last pixel itself.
         {"row of two to four", Describe(kAlpha8, 2, 1), {10, 21}, 4, 1, {10, 15, 21, 21}},
         {"column of two to four", Describe(kAlpha8, 1, 2), {10, 21}, 1, 4, {10, 15, 21, 21}},
-        {"every 5-6-5 field kept", Describe(rgb565, 3, 1), {lo, hi, lo, hi, lo, hi}, 4, 1,
+        {"every 5-6-5 field kept",
+         Describe(kRgb565Descriptor, 3, 1),
+         {lo, hi, lo, hi, lo, hi},
+         4,
+         1,
          {lo, hi, lo, hi, lo, hi, lo, hi}},
         {"four to two averages", Describe(kAlpha8, 4, 1), {10, 20, 100, 200}, 2, 1, {15, 150}},
         {"even shrinking, rows too", Describe(kAlpha8, 5, 5), std::vector<uint8_t>(25, 200), 4, 4,
          std::vector<uint8_t>(16, 200)},
-        {"RGBA bytes stay in their channels", Describe(kRgba8, 1, 1), {1, 2, 3, 4}, 2, 2,
+        {"RGBA bytes stay in their channels",
+         Describe(kRgba8, 1, 1),
+         {1, 2, 3, 4},
+         2,
+         2,
          {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4}},
     };
     for (const auto& c : cases) {

@@ -13,22 +13,6 @@
 namespace Varnok {
 namespace {
 
-TextureDescription Rgba(uint16_t width, uint16_t height) {
-    TextureDescription d;
-    d.pixelFormat = PixelDescriptor{0,
-                                    0,
-                                    0x3000,
-                                    {{8, PixelChannelId::Alpha},
-                                     {8, PixelChannelId::Blue},
-                                     {8, PixelChannelId::Green},
-                                     {8, PixelChannelId::Red}}};
-    d.width = width;
-    d.height = height;
-    d.apparentWidth = width;
-    d.apparentHeight = height;
-    return d;
-}
-
 // Records what a source tells its listeners.
 struct ListenerRecord {
     int changes = 0;
@@ -73,7 +57,8 @@ private:
 };
 
 TEST(MemoryBlockTextureSource, DescribesItselfByName) {
-    SmartPtr<MemoryBlockTextureSource> source(new MemoryBlockTextureSource(Rgba(1, 1), "abcd", 4));
+    SmartPtr<MemoryBlockTextureSource> source(
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));
     EXPECT_STREQ(source->Describe().c_str(), "<MemoryBlockTextureSource>");
     source->SetName("banner");
     EXPECT_STREQ(source->Describe().c_str(), "banner");
@@ -86,9 +71,9 @@ TEST(MemoryBlockTextureSource, DescribesItselfByName) {
 TEST(MemoryBlockTextureSource, CopiesOrBorrowsTheBlock) {
     std::vector<uint8_t> pixels = {1, 2, 3, 4};
     SmartPtr<MemoryBlockTextureSource> copied(
-        new MemoryBlockTextureSource(Rgba(1, 1), pixels.data(), pixels.size(), true));
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), pixels.data(), pixels.size(), true));
     SmartPtr<MemoryBlockTextureSource> borrowed(
-        new MemoryBlockTextureSource(Rgba(1, 1), pixels.data(), pixels.size(), false));
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), pixels.data(), pixels.size(), false));
     pixels[0] = 9;
 
     TextureImage* image = copied->AcquireImage();
@@ -107,7 +92,8 @@ TEST(MemoryBlockTextureSource, CopiesOrBorrowsTheBlock) {
 }
 
 TEST(MemoryBlockTextureSource, SetDataReportsARegionAndResetAChange) {
-    SmartPtr<MemoryBlockTextureSource> source(new MemoryBlockTextureSource(Rgba(1, 1), "abcd", 4));
+    SmartPtr<MemoryBlockTextureSource> source(
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));
     ListenerRecord first;
     ListenerRecord second;
     first.Listen(*source);
@@ -124,7 +110,7 @@ TEST(MemoryBlockTextureSource, SetDataReportsARegionAndResetAChange) {
     EXPECT_EQ(source->AcquireImage()->GetData(0, 0, size)[0], 5);
     EXPECT_EQ(source->AcquireImage()->description.width, 1);  // description unchanged
 
-    source->Reset(Rgba(2, 1), next, 8, false);
+    source->Reset(RgbaDescription(2, 1), next, 8, false);
     for (const ListenerRecord* record : {&first, &second}) {
         EXPECT_EQ(record->changes, 1);
         EXPECT_EQ(record->regions.size(), 1u);
@@ -146,7 +132,8 @@ struct SelfRemover {
 };
 
 TEST(TextureSource, ListenerRemovingItselfIsCalledOnce) {
-    SmartPtr<MemoryBlockTextureSource> source(new MemoryBlockTextureSource(Rgba(1, 1), "abcd", 4));
+    SmartPtr<MemoryBlockTextureSource> source(
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));
     SelfRemover remover;
     remover.list = &source->GetChangeListeners();
     ListenerRecord after;
@@ -165,8 +152,8 @@ TEST(TextureSource, ListenerRemovingItselfIsCalledOnce) {
 }
 
 TEST(TextureImageLock, PairsEveryAcquireWithARelease) {
-    SmartPtr<CountingSource> a(new CountingSource(Rgba(1, 1)));
-    SmartPtr<CountingSource> b(new CountingSource(Rgba(2, 2)));
+    SmartPtr<CountingSource> a(new CountingSource(RgbaDescription(1, 1)));
+    SmartPtr<CountingSource> b(new CountingSource(RgbaDescription(2, 2)));
     {
         TextureImageLock lock(a);
         EXPECT_EQ(a->held, 1);
@@ -184,7 +171,7 @@ TEST(TextureImageLock, PairsEveryAcquireWithARelease) {
     }
     EXPECT_EQ(b->held, 0);  // the destructor released it
 
-    SmartPtr<CountingSource> none(new CountingSource(Rgba(1, 1), false));
+    SmartPtr<CountingSource> none(new CountingSource(RgbaDescription(1, 1), false));
     TextureImageLock empty(none);
     EXPECT_EQ(empty.GetImage(), nullptr);
     EXPECT_EQ(empty.GetSource(), none);
@@ -193,8 +180,8 @@ TEST(TextureImageLock, PairsEveryAcquireWithARelease) {
 }
 
 TEST(ApparentSizeTextureSource, SizeComesFromTheSizeSource) {
-    SmartPtr<CountingSource> pixels(new CountingSource(Rgba(64, 32)));
-    SmartPtr<CountingSource> base(new CountingSource(Rgba(32, 16)));
+    SmartPtr<CountingSource> pixels(new CountingSource(RgbaDescription(64, 32)));
+    SmartPtr<CountingSource> base(new CountingSource(RgbaDescription(32, 16)));
     SmartPtr<ApparentSizeTextureSource> source(new ApparentSizeTextureSource(pixels, base));
 
     TextureImage* image = source->AcquireImage();
@@ -215,8 +202,8 @@ TEST(ApparentSizeTextureSource, SizeComesFromTheSizeSource) {
 }
 
 TEST(ApparentSizeTextureSource, FallsBackToThePixelsOrFails) {
-    SmartPtr<CountingSource> pixels(new CountingSource(Rgba(64, 32)));
-    SmartPtr<CountingSource> empty(new CountingSource(Rgba(8, 8), false));
+    SmartPtr<CountingSource> pixels(new CountingSource(RgbaDescription(64, 32)));
+    SmartPtr<CountingSource> empty(new CountingSource(RgbaDescription(8, 8), false));
 
     SmartPtr<ApparentSizeTextureSource> fallback(new ApparentSizeTextureSource(pixels, empty));
     TextureImage* image = fallback->AcquireImage();
@@ -236,7 +223,8 @@ TEST(ApparentSizeTextureSource, FallsBackToThePixelsOrFails) {
 }
 
 TEST(ApparentSizeTextureSource, ExplicitSizeWithoutASizeSource) {
-    SmartPtr<MemoryBlockTextureSource> pixels(new MemoryBlockTextureSource(Rgba(1, 1), "abcd", 4));
+    SmartPtr<MemoryBlockTextureSource> pixels(
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));
     pixels->SetName("banner");
     SmartPtr<ApparentSizeTextureSource> source(new ApparentSizeTextureSource(pixels, nullptr));
     EXPECT_STREQ(source->Describe().c_str(), "banner (apparentSize: 0, 0)");
@@ -256,8 +244,10 @@ TEST(ApparentSizeTextureSource, ExplicitSizeWithoutASizeSource) {
 }
 
 TEST(ApparentSizeTextureSource, PassesChangesOnAndLetsGoOfItsSources) {
-    SmartPtr<MemoryBlockTextureSource> pixels(new MemoryBlockTextureSource(Rgba(1, 1), "abcd", 4));
-    SmartPtr<MemoryBlockTextureSource> base(new MemoryBlockTextureSource(Rgba(1, 1), "abcd", 4));
+    SmartPtr<MemoryBlockTextureSource> pixels(
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));
+    SmartPtr<MemoryBlockTextureSource> base(
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));
     SmartPtr<ApparentSizeTextureSource> source(new ApparentSizeTextureSource(pixels, base));
     ListenerRecord record;
     record.Listen(*source);
@@ -266,15 +256,16 @@ TEST(ApparentSizeTextureSource, PassesChangesOnAndLetsGoOfItsSources) {
     ASSERT_EQ(record.regions.size(), 1u);
     EXPECT_EQ(record.regions[0][2], 2147483647);
     EXPECT_EQ(record.changes, 0);
-    pixels->Reset(Rgba(1, 1), "wxyz", 4, true);
+    pixels->Reset(RgbaDescription(1, 1), "wxyz", 4, true);
     EXPECT_EQ(record.changes, 1);
-    base->Reset(Rgba(1, 1), "wxyz", 4, true);
+    base->Reset(RgbaDescription(1, 1), "wxyz", 4, true);
     EXPECT_EQ(record.changes, 2);
     base->SetData("wxyz", 4, true);  // the size source's regions do not matter
     EXPECT_EQ(record.regions.size(), 1u);
 
     // Changing a source tells the listeners; the old source forgets this one.
-    SmartPtr<MemoryBlockTextureSource> other(new MemoryBlockTextureSource(Rgba(1, 1), "abcd", 4));
+    SmartPtr<MemoryBlockTextureSource> other(
+        new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));
     source->SetPixelSource(other);
     EXPECT_EQ(record.changes, 3);
     EXPECT_EQ(pixels->GetChangeListeners().ListenerCount(), 0);
