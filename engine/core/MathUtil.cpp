@@ -11,16 +11,16 @@ namespace {
 
 constexpr int kSineEntries = 4096;
 constexpr int kAtanEntries = 129;  // atan(i / 128) for i = 0..128
-constexpr double kPi = 3.14159265358979323846;
-
 // The table keeps the engine's 3.14159 for pi, so that the half-turn entry is
 // about 2.65e-6 rather than 0 (the cosine of a quarter turn is never exactly
 // 0). It is computed in double and stored as floats.
+constexpr double kSineTablePi = 3.14159;
+
 struct SineTable {
     float values[kSineEntries];
     SineTable() {
         for (int i = 0; i < kSineEntries; ++i) {
-            values[i] = static_cast<float>(std::sin(2.0 * 3.14159 * i / kSineEntries));
+            values[i] = static_cast<float>(std::sin(2.0 * kSineTablePi * i / kSineEntries));
         }
     }
 };
@@ -30,7 +30,7 @@ struct AtanTable {
     AtanTable() {
         for (int i = 0; i < kAtanEntries; ++i) {
             values[i] = static_cast<uint16_t>(
-                std::lround(std::atan(i / 128.0) * 65536.0 / (2.0 * kPi)));
+                std::lround(std::atan(i / 128.0) * 65536.0 / (2.0 * kPiDouble)));
         }
     }
 };

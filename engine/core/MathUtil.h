@@ -14,6 +14,9 @@ constexpr Angle kQuarterTurn = 0x4000;
 constexpr Angle kHalfTurn = 0x8000;
 constexpr int kAngleUnitsPerDegree = 182;  // just under 65536 / 360
 
+constexpr double kPiDouble = 3.14159265358979323846;
+constexpr float kPi = static_cast<float>(kPiDouble);
+
 // Degrees to angle units (degrees times 182, wrapped to a turn). NaN and
 // infinities give 0.
 Angle AngleFromDegrees(float degrees);
@@ -48,6 +51,23 @@ struct Vector3 {
     // As Vector2::Normalise.
     float Normalise();
 };
+
+inline Vector3 Add(const Vector3& a, const Vector3& b) {
+    return Vector3{a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vector3 Subtract(const Vector3& a, const Vector3& b) {
+    return Vector3{a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vector3 Scale(const Vector3& v, float s) {
+    return Vector3{v.x * s, v.y * s, v.z * s};
+}
+inline float Dot(const Vector3& a, const Vector3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+// Right-handed: Cross(x axis, y axis) is the z axis.
+inline Vector3 Cross(const Vector3& a, const Vector3& b) {
+    return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 
 struct Quaternion {
     float x = 0.0f;

@@ -20,18 +20,6 @@ constexpr float kSegmentContactDistanceSq = 0.00001f;
 // Below this the segments' directions count as parallel.
 constexpr float kParallelDeterminant = 0.000001f;
 
-Vector3 Sub(const Vector3& a, const Vector3& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vector3 Add(const Vector3& a, const Vector3& b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vector3 Scale(const Vector3& v, float s) {
-    return {v.x * s, v.y * s, v.z * s};
-}
-float Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
 float& Axis(Vector3& v, int axis) {
     return axis == 0 ? v.x : (axis == 1 ? v.y : v.z);
 }
@@ -156,7 +144,7 @@ bool IntersectBoxSphere(const CollisionBox& box, const CollisionSphere& sphere, 
         }
         return true;
     }
-    Vector3 v = Sub(closest, sphere.centre);
+    Vector3 v = Subtract(closest, sphere.centre);
     const float lengthSq = Dot(v, v);
     if (!(lengthSq - sphere.radius * sphere.radius < 0.0f)) {
         return false;
@@ -173,7 +161,7 @@ bool IntersectBoxSegment(const CollisionBox& box, const CollisionSegment& segmen
     if (box.halfExtents.x == 0.0f && box.halfExtents.y == 0.0f && box.halfExtents.z == 0.0f) {
         return false;
     }
-    const Vector3 d = Sub(segment.b, segment.a);
+    const Vector3 d = Subtract(segment.b, segment.a);
     const Vector3 h = Scale(d, 0.5f);
     const Vector3 m = Add(segment.a, h);
     Vector3 e;
@@ -185,7 +173,7 @@ bool IntersectBoxSegment(const CollisionBox& box, const CollisionSegment& segmen
         }
     }
     Vector3 n{d.x, d.y, -d.z};
-    if (Dot(n, Sub(box.centre, segment.a)) > 0.0f) {
+    if (Dot(n, Subtract(box.centre, segment.a)) > 0.0f) {
         n = {-d.x, d.y, d.z};
     }
     n.Normalise();
@@ -212,7 +200,7 @@ bool IntersectBoxSegment(const CollisionBox& box, const CollisionSegment& segmen
 }
 
 bool IntersectSphereSphere(const CollisionSphere& a, const CollisionSphere& b, Vector3* out) {
-    const Vector3 diff = Sub(a.centre, b.centre);
+    const Vector3 diff = Subtract(a.centre, b.centre);
     if (out != nullptr) {
         *out = Vector3{};
     }
@@ -241,7 +229,7 @@ bool IntersectSegmentSphere(const CollisionSphere& sphere, const CollisionSegmen
         t = std::min(std::max(t, 0.0f), 1.0f);  // NaN stays NaN and misses below
     }
     const Vector3 nearest{segment.a.x + t * dx, segment.a.y + t * dy, 0.0f};
-    Vector3 v = Sub(nearest, sphere.centre);
+    Vector3 v = Subtract(nearest, sphere.centre);
     const float distanceSq = Dot(v, v);
     if (!(distanceSq < sphere.radius * sphere.radius)) {
         return false;
@@ -255,9 +243,9 @@ bool IntersectSegmentSphere(const CollisionSphere& sphere, const CollisionSegmen
 }
 
 bool IntersectSegmentSegment(const CollisionSegment& p, const CollisionSegment& q, Vector3* out) {
-    const Vector3 u = Sub(p.b, p.a);
-    const Vector3 v = Sub(q.b, q.a);
-    const Vector3 w = Sub(p.a, q.a);
+    const Vector3 u = Subtract(p.b, p.a);
+    const Vector3 v = Subtract(q.b, q.a);
+    const Vector3 w = Subtract(p.a, q.a);
     const float a = Dot(u, u);
     const float b = Dot(u, v);
     const float c = Dot(v, v);
@@ -279,7 +267,7 @@ bool IntersectSegmentSegment(const CollisionSegment& p, const CollisionSegment& 
     }
     const Vector3 closestP = Add(p.a, Scale(u, s));
     const Vector3 closestQ = Add(q.a, Scale(v, t));
-    const Vector3 between = Sub(closestP, closestQ);
+    const Vector3 between = Subtract(closestP, closestQ);
     if (!(Dot(between, between) < kSegmentContactDistanceSq) || !(s >= 0.0f && s <= 1.0f) ||
         !(t >= 0.0f && t <= 1.0f)) {
         return false;
@@ -365,7 +353,6 @@ void BuildCodeGenSphere(GeneratedMesh& mesh, float radius, int ringCount, int se
             segmentCount);
         return;
     }
-    const float kPi = 3.14159265358979f;
     std::vector<GeneratedVertex> grid(static_cast<size_t>(ringCount) * segmentCount);
     for (int j = 0; j < ringCount; ++j) {
         const float theta = static_cast<float>(j) * kPi / static_cast<float>(ringCount - 1);

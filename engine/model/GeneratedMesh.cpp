@@ -16,10 +16,6 @@ const Vector3 kDirections[kDepthSortDirectionCount] = {
     {-1, 1, 1}, {-1, 1, -1}, {-1, -1, 1}, {-1, -1, -1},
 };
 
-float Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 }  // namespace
 
 const Vector3& GetDepthSortDirection(int index) {

@@ -4,13 +4,6 @@
 #include "engine/render/Renderer.h"
 
 namespace Varnok {
-namespace {
-
-Vector3 Add(const Vector3& a, const Vector3& b) {
-    return Vector3{a.x + b.x, a.y + b.y, a.z + b.z};
-}
-
-}  // namespace
 
 void Camera::SetViewport(float nearDistance, float farDistance, float horizontalAngle,
                          float verticalAngle, int mode) {

@@ -7,18 +7,6 @@
 namespace Varnok {
 namespace {
 
-Vector3 Subtract(const Vector3& a, const Vector3& b) {
-    return Vector3{a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-Vector3 Cross(const Vector3& a, const Vector3& b) {
-    return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-float Dot(const Vector3& a, const Vector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 Matrix4 ZeroMatrix() {
     Matrix4 matrix;
     for (float& element : matrix.m) {

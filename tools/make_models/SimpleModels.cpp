@@ -1,6 +1,7 @@
 // Spheres, hemispheres with their cut faces, a cube, and their pictures.
 #include "tools/make_models/SimpleModels.h"
 
+#include "engine/core/MathUtil.h"
 #include "engine/render/PixelFormat.h"
 #include "engine/render/TextureImage.h"
 #include "tools/make_textures/TexFileWriter.h"
@@ -12,7 +13,6 @@ namespace ModelTool {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr int kRings = 12;
 constexpr int kSegments = 16;
 constexpr int kPictureSize = 16;
