@@ -1,15 +1,9 @@
-// The hit tests between boxes, spheres and segments, the debug sphere mesh
-// and the volumes' debug drawing.
+// The hit tests between boxes, spheres and segments, and the table that
+// picks one for a pair of volumes.
 #include "engine/model/CollisionVolume.h"
-
-#include "engine/core/Log.h"
-#include "engine/model/GeneratedMesh.h"
-#include "engine/render/ImmediatePrimitiveRenderer.h"
-#include "engine/render/RenderTransforms.h"
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace Varnok {
 
@@ -278,212 +272,86 @@ bool IntersectSegmentSegment(const CollisionSegment& p, const CollisionSegment& 
     return true;
 }
 
-bool CollisionBox::Intersect(CollisionVolume& other, Vector3* out) {
-    bool touching = false;
-    switch (other.GetType()) {
-        case CollisionType::Box:
-            touching = IntersectBoxBox(*this, static_cast<CollisionBox&>(other), out);
-            break;
-        case CollisionType::Sphere:
-            touching = IntersectBoxSphere(*this, static_cast<CollisionSphere&>(other), out);
-            Negate(out);
-            break;
-        case CollisionType::Segment:
-            touching = IntersectBoxSegment(*this, static_cast<CollisionSegment&>(other), out);
-            Negate(out);
-            break;
-        default:
-            return other.Intersect(*this, out);
-    }
-    if (touching) {
-        MarkHit();
-        other.MarkHit();
-    }
-    return touching;
-}
-
-bool CollisionSphere::Intersect(CollisionVolume& other, Vector3* out) {
-    bool touching = false;
-    switch (other.GetType()) {
-        case CollisionType::Box:
-            touching = IntersectBoxSphere(static_cast<CollisionBox&>(other), *this, out);
-            break;
-        case CollisionType::Sphere:
-            touching = IntersectSphereSphere(*this, static_cast<CollisionSphere&>(other), out);
-            break;
-        case CollisionType::Segment:
-            touching = IntersectSegmentSphere(*this, static_cast<CollisionSegment&>(other), out);
-            break;
-        default:
-            return other.Intersect(*this, out);
-    }
-    if (touching) {
-        MarkHit();
-        other.MarkHit();
-    }
-    return touching;
-}
-
-bool CollisionSegment::Intersect(CollisionVolume& other, Vector3* out) {
-    bool touching = false;
-    switch (other.GetType()) {
-        case CollisionType::Box:
-            touching = IntersectBoxSegment(static_cast<CollisionBox&>(other), *this, out);
-            Negate(out);
-            break;
-        case CollisionType::Sphere:
-            touching = IntersectSegmentSphere(static_cast<CollisionSphere&>(other), *this, out);
-            break;
-        case CollisionType::Segment:
-            touching = IntersectSegmentSegment(*this, static_cast<CollisionSegment&>(other), out);
-            break;
-        default:
-            return other.Intersect(*this, out);
-    }
-    if (touching) {
-        MarkHit();
-        other.MarkHit();
-    }
-    return touching;
-}
-
-void BuildCodeGenSphere(GeneratedMesh& mesh, float radius, int ringCount, int segmentCount) {
-    if (ringCount < 2 || segmentCount < 2) {
-        Log("BuildCodeGenSphere: needs at least 2 rings and 2 segments, got %d and %d", ringCount,
-            segmentCount);
-        return;
-    }
-    std::vector<GeneratedVertex> grid(static_cast<size_t>(ringCount) * segmentCount);
-    for (int j = 0; j < ringCount; ++j) {
-        const float theta = static_cast<float>(j) * kPi / static_cast<float>(ringCount - 1);
-        for (int i = 0; i < segmentCount; ++i) {
-            const float phi = static_cast<float>(i) * 2.0f * kPi / static_cast<float>(segmentCount - 1);
-            GeneratedVertex& vertex = grid[static_cast<size_t>(j) * segmentCount + i];
-            vertex.normal[0] = std::sin(theta) * std::cos(phi);
-            vertex.normal[1] = -std::cos(theta);
-            vertex.normal[2] = std::sin(theta) * std::sin(phi);
-            for (int k = 0; k < 3; ++k) {
-                vertex.position[k] = radius * vertex.normal[k];
-            }
-            vertex.texCoord[0] = static_cast<float>(i % 2);
-            vertex.texCoord[1] = static_cast<float>(j % 2);
-            for (float& channel : vertex.colour) {
-                channel = 255.0f;
-            }
-        }
-    }
-    auto at = [&grid, segmentCount](int ring, int segment) -> const GeneratedVertex& {
-        return grid[static_cast<size_t>(ring) * segmentCount + segment];
-    };
-
-    auto subMesh = std::make_unique<GeneratedSubMesh>();
-    subMesh->vertices.reserve(static_cast<size_t>(ringCount - 1) * segmentCount * 6);
-    for (int j = 0; j + 1 < ringCount; ++j) {
-        for (int i = 0; i < segmentCount; ++i) {
-            const int next = (i + 1 == segmentCount) ? 0 : i + 1;
-            for (const GeneratedVertex* vertex :
-                 {&at(j, i), &at(j + 1, next), &at(j, next), &at(j, i), &at(j + 1, i),
-                  &at(j + 1, next)}) {
-                subMesh->vertices.push_back(*vertex);
-            }
-        }
-    }
-    DepthSortedIndexSets(*subMesh);
-    mesh.subMeshes.push_back(std::move(subMesh));
-    mesh.name = "CodeGenSphere";
-}
-
-// ---- debug drawing ----
-
 namespace {
 
-const Colour kDebugColour(0, 125, 125, 100);
-const Colour kDebugHitColour(255, 0, 0, 100);
-// Radians per debug draw, shared by every debug sphere.
-constexpr float kDebugSpinStep = 0.0016f;
-float s_debugSpin = 0.0f;
-
-const Colour& DebugColour(const CollisionVolume& volume) {
-    return volume.IsHit() ? kDebugHitColour : kDebugColour;
+// Runs one pair test with the volumes in the order it takes them.
+template <typename First, typename Second, bool (*Test)(const First&, const Second&, Vector3*)>
+bool ReceiverFirst(CollisionVolume& receiver, CollisionVolume& other, Vector3* out) {
+    return Test(static_cast<First&>(receiver), static_cast<Second&>(other), out);
+}
+template <typename First, typename Second, bool (*Test)(const First&, const Second&, Vector3*)>
+bool OtherFirst(CollisionVolume& receiver, CollisionVolume& other, Vector3* out) {
+    return Test(static_cast<First&>(other), static_cast<Second&>(receiver), out);
 }
 
-// The world transform becomes scale then translation, and is applied.
-void SetDebugWorld(const Vector3& scale, const Vector3& translation) {
-    RenderTransforms& transforms = RenderTransforms::Get();
-    Matrix4 world;
-    world.m[0] = scale.x;
-    world.m[5] = scale.y;
-    world.m[10] = scale.z;
-    world.m[12] = translation.x;
-    world.m[13] = translation.y;
-    world.m[14] = translation.z;
-    transforms.World().Set(world);
-    transforms.Apply(true);
+struct PairTest {
+    bool (*test)(CollisionVolume& receiver, CollisionVolume& other, Vector3* out);
+    // Whether the receiver flips the test's vector (even on a miss) so that
+    // it points as Intersect promises.
+    bool negate;
+};
+
+using Box = CollisionBox;
+using Sphere = CollisionSphere;
+using Segment = CollisionSegment;
+
+constexpr int kTypeCount = 3;
+
+// [receiver type][other type], in CollisionType order.
+constexpr PairTest kPairTests[kTypeCount][kTypeCount] = {
+    {
+        {ReceiverFirst<Box, Box, IntersectBoxBox>, false},
+        {ReceiverFirst<Box, Sphere, IntersectBoxSphere>, true},
+        {ReceiverFirst<Box, Segment, IntersectBoxSegment>, true},
+    },
+    {
+        {OtherFirst<Box, Sphere, IntersectBoxSphere>, false},
+        {ReceiverFirst<Sphere, Sphere, IntersectSphereSphere>, false},
+        {ReceiverFirst<Sphere, Segment, IntersectSegmentSphere>, false},
+    },
+    {
+        {OtherFirst<Box, Segment, IntersectBoxSegment>, true},
+        {OtherFirst<Sphere, Segment, IntersectSegmentSphere>, false},
+        {ReceiverFirst<Segment, Segment, IntersectSegmentSegment>, false},
+    },
+};
+
+bool IsKnownType(CollisionType type) {
+    const int index = static_cast<int>(type);
+    return index >= 0 && index < kTypeCount;
+}
+
+// What every receiver's Intersect does: the pair's test, then both marked on
+// contact. A type this table does not know answers for itself.
+bool IntersectPair(CollisionVolume& receiver, CollisionVolume& other, Vector3* out) {
+    if (!IsKnownType(other.GetType())) {
+        return other.Intersect(receiver, out);
+    }
+    const PairTest& pair =
+        kPairTests[static_cast<int>(receiver.GetType())][static_cast<int>(other.GetType())];
+    const bool touching = pair.test(receiver, other, out);
+    if (pair.negate) {
+        Negate(out);
+    }
+    if (touching) {
+        receiver.MarkHit();
+        other.MarkHit();
+    }
+    return touching;
 }
 
 }  // namespace
 
-const GeneratedMesh& GetCodeGenSphere() {
-    static GeneratedMesh* mesh = [] {
-        GeneratedMesh* made = new GeneratedMesh;  // kept for the run, as debug models share it
-        BuildCodeGenSphere(*made, 1.0f, 8, 8);
-        return made;
-    }();
-    return *mesh;
+bool CollisionBox::Intersect(CollisionVolume& other, Vector3* out) {
+    return IntersectPair(*this, other, out);
 }
 
-void CollisionBox::DebugDraw() {
-    SetDebugWorld(halfExtents, centre);
-    DebugDrawBox(Vector3{-1, -1, -1}, Vector3{1, 1, 1}, DebugColour(*this));
+bool CollisionSphere::Intersect(CollisionVolume& other, Vector3* out) {
+    return IntersectPair(*this, other, out);
 }
 
-void CollisionSegment::DebugDraw() {
-    SetDebugWorld(Vector3{1, 1, 1}, Vector3{});
-    DebugDrawLine(a, b, DebugColour(*this), DebugColour(*this));
-}
-
-void CollisionSphere::DebugDraw() {
-    if (!m_debugDraw) {
-        return;
-    }
-    if (!m_debugModel) {
-        SetDebugWorld(Vector3{radius, radius, radius}, centre);
-        DebugDrawSphere(Vector3{}, 1.0f, DebugColour(*this));
-        return;
-    }
-    s_debugSpin += kDebugSpinStep;
-    const float s = std::sin(s_debugSpin);
-    const float c = std::cos(s_debugSpin);
-    Matrix4 scale;
-    scale.m[0] = scale.m[5] = scale.m[10] = radius;
-    Matrix4 rotation;
-    rotation.m[5] = c;
-    rotation.m[6] = s;
-    rotation.m[9] = -s;
-    rotation.m[10] = c;
-    Matrix4 translation;
-    translation.m[12] = centre.x;
-    translation.m[13] = centre.y;
-    translation.m[14] = centre.z;
-    Matrix4& world = m_debugModel->world;
-    Matrix4::Multiply(scale, rotation, world);
-    Matrix4::Multiply(world, translation, world);
-}
-
-void CollisionSphere::AttachDebugModel(ModelDrawList& list) {
-    m_debugDraw = true;
-    if (!m_debugModel) {
-        m_debugModel = GeneratedModelInstance::Create(GetCodeGenSphere());
-    }
-    list.AddInstance(m_debugModel);
-}
-
-void CollisionSphere::DetachDebugModel(ModelDrawList& list) {
-    m_debugDraw = false;
-    if (m_debugModel) {
-        list.RemoveInstance(m_debugModel.Get());
-        m_debugModel = nullptr;
-    }
+bool CollisionSegment::Intersect(CollisionVolume& other, Vector3* out) {
+    return IntersectPair(*this, other, out);
 }
 
 }  // namespace Varnok

@@ -12,7 +12,6 @@
 
 namespace Varnok {
 
-class GeneratedMesh;
 class ModelDrawList;
 
 enum class CollisionType : int32_t {
@@ -140,15 +139,5 @@ bool IntersectSegmentSphere(const CollisionSphere& sphere, const CollisionSegmen
 // Touching within a small tolerance; out is the contact point's offset from
 // the nearer end of p.
 bool IntersectSegmentSegment(const CollisionSegment& p, const CollisionSegment& q, Vector3* out);
-
-// Fills mesh with one sub-mesh: a sphere of the given radius with ringCount
-// rings and segmentCount segments as a triangle soup with the default
-// material and depth-sorted index lists; the mesh is named "CodeGenSphere".
-// Fewer than two rings or segments leave the mesh empty (logged).
-void BuildCodeGenSphere(GeneratedMesh& mesh, float radius, int ringCount, int segmentCount);
-
-// The shared debug sphere mesh (radius 1, 8 rings, 8 segments), made on the
-// first call and kept for the run.
-const GeneratedMesh& GetCodeGenSphere();
 
 }  // namespace Varnok
