@@ -1,7 +1,6 @@
 // Defaults, setters and the keyed record reader of MaterialDescription.
 #include "engine/model/MaterialDescription.h"
 
-#include "engine/core/Log.h"
 #include "engine/model/internal/ByteCursor.h"
 
 #include <cstring>
@@ -122,7 +121,6 @@ bool MaterialDescription::Read(ByteCursor& cursor, size_t endPosition) {
         }
     }
     if (cursor.HasFailed() || cursor.GetPosition() > endPosition) {
-        Log("MaterialDescription: record runs past the end of its data");
         cursor.Fail();
         return false;
     }

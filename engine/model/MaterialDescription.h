@@ -37,8 +37,9 @@ public:
 
     // Reads the record stream at the cursor: one skipped word, then records
     // until "MatEnd" or until a record would start at endPosition or later.
-    // False (with one log line) when a record runs past endPosition or a
-    // string is too long; records read before it stay applied.
+    // False when a record runs past endPosition or a string is too long;
+    // records read before it stay applied. Nothing is logged here: the
+    // caller, who knows the file, says so in its one line.
     bool Read(ByteCursor& cursor, size_t endPosition);
 
     virtual bool HasUVAnimation() const { return m_uScroll != 0.0f || m_vScroll != 0.0f; }

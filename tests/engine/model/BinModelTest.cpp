@@ -1,6 +1,7 @@
 #include "engine/model/BinModel.h"
 
 #include "tests/engine/model/ByteWriter.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -162,27 +163,31 @@ TEST(BinModel, RefusesCorruptFiles) {
     const struct {
         const char* what;
         ByteWriter bytes;
+        const char* fault;  // as the log line words it
     } cases[] = {
-        {"version 2", version2},
-        {"unknown key", unknown},
-        {"key over 100 characters", longKey},
-        {"more meshes than declared", tooManyMeshes},
-        {"mesh count past the file", hugeMeshCount},
-        {"face count past the file", lyingFaces},
-        {"negative face count", negativeFaces},
-        {"NaN index", nanIndex},
-        {"index past the vertices", withTriangle(3)},
-        {"material key before matname", materialFirst},
-        {"verts without faces", vertsAlone},
-        {"string of 600 characters", longString},
-        {"string longer than the file", lyingString},
-        {"description cut short", cutDescription},
-        {"file cut inside the vertices",
-         ByteWriter().Raw(good.Bytes().substr(0, good.Size() - 20))},
+        {"version 2", version2, "\"Version\" is not 1.0"},
+        {"unknown key", unknown, "unknown key \"BONES\""},
+        {"key over 100 characters", longKey, "key longer than 100 characters"},
+        {"more meshes than declared", tooManyMeshes, "more meshes than \"MeshCount\""},
+        {"mesh count past the file", hugeMeshCount, "\"MeshCount\" larger than the file can hold"},
+        {"face count past the file", lyingFaces, "\"faces\" count does not fit the file"},
+        {"negative face count", negativeFaces, "\"faces\" count does not fit the file"},
+        {"NaN index", nanIndex, "face index is not a vertex number"},
+        {"index past the vertices", withTriangle(3), "face index past the vertices"},
+        {"material key before matname", materialFirst, "\"diffuse\" before any \"matname\""},
+        {"verts without faces", vertsAlone, "\"verts\" without \"faces\""},
+        {"string of 600 characters", longString, "mesh name cut short or too long"},
+        {"string longer than the file", lyingString, "mesh name cut short or too long"},
+        {"description cut short", cutDescription, "embedded material description cut short"},
+        {"file cut inside the vertices", ByteWriter().Raw(good.Bytes().substr(0, good.Size() - 20)),
+         "\"verts\" count does not fit the file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        TestSupport::LogCapture capture;
         EXPECT_FALSE(Load(c.bytes));
+        EXPECT_TRUE(TestSupport::IsOneLogLineNaming(capture.Take(),
+                                                    "LoadBinModel models/ui.binmodel", c.fault));
     }
     EXPECT_TRUE(Load(good));
 }

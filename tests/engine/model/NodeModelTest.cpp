@@ -1,6 +1,7 @@
 #include "engine/model/NodeModel.h"
 
 #include "tests/engine/model/ByteWriter.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -191,31 +192,46 @@ TEST(NodeModel, RefusesCorruptFiles) {
     for (int i = 0; i < kMaxModelTreeDepth + 2; ++i) {
         deep = Node("", {deep});
     }
+    const char* const tree = "ModelTree: ";
+    const char* const reader = "NodeModel models/fruit: ";
     const struct {
         const char* what;
         std::string bytes;
+        const char* source;  // the tree's parse or the model's reader
+        const char* fault;   // as the log line words it
     } cases[] = {
-        {"empty file", ""},
-        {"cut in half", good.substr(0, good.size() / 2)},
-        {"last byte missing", good.substr(0, good.size() - 1)},
-        {"child size past the end", lyingChildSize},
-        {"huge child count", ByteWriter().U32(0).U32(0x40000000).U32(0).Bytes()},
-        {"huge skip count", ByteWriter().U32(0).U32(0).U32(0x40000000).U32(0).Bytes()},
-        {"data length past the end", ByteWriter().U32(0).U32(0).U32(0).U32(1000).Raw("ab").Bytes()},
-        {"deep nesting", deep},
-        {"more meshes than records", Node(ModelRecord(2).Bytes(), {PartNode(), GeometryNode()})},
-        {"part reference 0", Node(ModelRecord(1, 0).Bytes(), {PartNode(), GeometryNode()})},
+        {"empty file", "", tree, "node header cut short"},
+        {"cut in half", good.substr(0, good.size() / 2), tree, "child of 138 bytes with 40 left"},
+        {"last byte missing", good.substr(0, good.size() - 1), tree,
+         "data block of 209 bytes with 208 left"},
+        {"child size past the end", lyingChildSize, tree, "child of 2130706690 bytes"},
+        {"huge child count", ByteWriter().U32(0).U32(0x40000000).U32(0).Bytes(), tree,
+         "node declares 1073741824 children in 0 bytes"},
+        {"huge skip count", ByteWriter().U32(0).U32(0).U32(0x40000000).U32(0).Bytes(), tree,
+         "1073741824 skipped words with 4 bytes left"},
+        {"data length past the end", ByteWriter().U32(0).U32(0).U32(0).U32(1000).Raw("ab").Bytes(),
+         tree, "data block of 1000 bytes with 2 left"},
+        {"deep nesting", deep, tree, "nodes nested deeper than 32 levels"},
+        {"more meshes than records", Node(ModelRecord(2).Bytes(), {PartNode(), GeometryNode()}),
+         reader, "mesh \"\" cut short"},
+        {"part reference 0", Node(ModelRecord(1, 0).Bytes(), {PartNode(), GeometryNode()}), reader,
+         "mesh \"body\" refers to a part that is not there"},
         {"part reference past the children",
-         Node(ModelRecord(1, 9).Bytes(), {PartNode(), GeometryNode()})},
+         Node(ModelRecord(1, 9).Bytes(), {PartNode(), GeometryNode()}), reader,
+         "mesh \"body\" refers to a part that is not there"},
         {"index past the vertex count",
-         Node(ModelRecord().Bytes(), {PartNode(), GeometryNode(3, 3)})},
+         Node(ModelRecord().Bytes(), {PartNode(), GeometryNode(3, 3)}), reader,
+         "mesh \"body\" has index 3 past its 3 vertices"},
         {"vertex count past the data",
-         Node(ModelRecord().Bytes(), {PartNode(), GeometryNode(3).substr(0, 60)})},
-        {"no model record", Node("")},
+         Node(ModelRecord().Bytes(), {PartNode(), GeometryNode(3).substr(0, 60)}), tree,
+         "data block of 122 bytes with 44 left"},
+        {"no model record", Node(""), reader, "model record cut short"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        TestSupport::LogCapture capture;
         EXPECT_FALSE(Load(c.bytes));
+        EXPECT_TRUE(TestSupport::IsOneLogLineNaming(capture.Take(), c.source, c.fault));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "engine/render/PackedTextureImage.h"
 
 #include "tests/engine/render/TextureTestBytes.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -114,15 +115,9 @@ TEST(MipChainTextureImage, RefusesOtherFiles) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        testing::internal::CaptureStderr();
+        TestSupport::LogCapture capture;
         EXPECT_EQ(MipChainTextureImage::Create(c.bytes.data(), c.bytes.size()), nullptr);
-        const std::string log = testing::internal::GetCapturedStderr();
-        if (c.message == nullptr) {
-            EXPECT_EQ(log, "");
-        } else {
-            EXPECT_NE(log.find("MipChainTextureImage: "), std::string::npos) << log;
-            EXPECT_NE(log.find(c.message), std::string::npos) << log;
-        }
+        EXPECT_TRUE(TestSupport::IsRefusalLog(capture.Take(), "MipChainTextureImage: ", c.message));
     }
 }
 

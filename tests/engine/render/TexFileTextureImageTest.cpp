@@ -1,6 +1,7 @@
 #include "engine/render/TexFileTextureImage.h"
 
 #include "tests/engine/render/TextureTestBytes.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -190,16 +191,9 @@ TEST(TexFileTextureImage, RefusesDamagedFilesWithOneLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        testing::internal::CaptureStderr();
+        TestSupport::LogCapture capture;
         EXPECT_EQ(Read(c.bytes), nullptr);
-        const std::string log = testing::internal::GetCapturedStderr();
-        if (c.message == nullptr) {
-            EXPECT_EQ(log, "");
-        } else {
-            EXPECT_NE(log.find("TexFileTextureImage: "), std::string::npos) << log;
-            EXPECT_NE(log.find(c.message), std::string::npos) << log;
-            EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
-        }
+        EXPECT_TRUE(TestSupport::IsRefusalLog(capture.Take(), "TexFileTextureImage: ", c.message));
     }
 }
 
