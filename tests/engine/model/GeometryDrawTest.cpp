@@ -32,10 +32,10 @@ TEST(GeometryIndices, FlagsGiveSizeCountAndKind) {
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.flags));
         ModelTreeNode node;
-        node.data.push_back(c.flags);
+        // The flags, then with indices a count of 3 and three zero indices.
+        node.data = {c.flags};
         if (c.size != 0) {
-            const uint8_t count[4] = {3, 0, 0, 0};
-            node.data.insert(node.data.end(), count, count + 4);
+            node.data = {c.flags, 3, 0, 0, 0};
             node.data.resize(node.data.size() + 3 * c.size, 0);
         }
         SmartPtr<GLIndexBuffer> buffer = LoadTypedFromNode<GLIndexBuffer>(node);
