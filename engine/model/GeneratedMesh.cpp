@@ -1,6 +1,7 @@
 // The eight depth orders of a generated sub-mesh.
 #include "engine/model/GeneratedMesh.h"
 
+#include "engine/core/Assert.h"
 #include "engine/core/Log.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@ const Vector3 kDirections[kDepthSortDirectionCount] = {
 }  // namespace
 
 const Vector3& GetDepthSortDirection(int index) {
+    VARNOK_ASSERT(index >= 0 && index < kDepthSortDirectionCount);
     return kDirections[index];
 }
 

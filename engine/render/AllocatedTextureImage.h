@@ -2,6 +2,7 @@
 // file's image.
 #pragma once
 
+#include "engine/core/Assert.h"
 #include "engine/render/TextureImage.h"
 
 #include <cstddef>
@@ -13,6 +14,7 @@ namespace Varnok {
 
 // The width or height of mip level `level` of a side of `size`: at least 1.
 inline uint32_t MipLevelSide(uint32_t size, int level) {
+    VARNOK_ASSERT(level >= 0 && level < 32);  // a wider shift is undefined
     const uint32_t side = size >> level;
     return side > 0 ? side : 1;
 }

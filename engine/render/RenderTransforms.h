@@ -3,6 +3,7 @@
 // with points as row vectors, which is the layout GL reads untransposed.
 #pragma once
 
+#include "engine/core/Assert.h"
 #include "engine/core/MathUtil.h"
 
 #include <cstdint>
@@ -35,7 +36,11 @@ public:
     // Callers multiply into the current matrix in place, then apply.
     Matrix4& Current() { return m_current; }
     const Matrix4& Current() const { return m_current; }
-    const Matrix4& Saved(int level) const { return m_saved[level]; }
+    // level below kMaxDepth.
+    const Matrix4& Saved(int level) const {
+        VARNOK_ASSERT(level >= 0 && level < kMaxDepth);
+        return m_saved[level];
+    }
     int Depth() const { return m_depth; }
     // Grows whenever the current matrix is replaced (set, reset, pop).
     uint32_t ChangeCount() const { return m_changeCount; }
