@@ -31,7 +31,7 @@ public:
     uint32_t Read(int16_t* dest, uint32_t from, uint32_t to) override;
 
 private:
-    bool OpenDecoder(const uint8_t* data, size_t size);
+    [[nodiscard]] bool OpenDecoder(const uint8_t* data, size_t size);
     void ReadLoopPoint();
     void Reset();
 

@@ -59,7 +59,9 @@ void OpenALMixerOut::OutputThread::Run() {
 }
 
 void OpenALMixerOut::Run(const OutputThread& thread) {
-    Open();
+    // Without a device (logged) the thread still follows suspend, resume and
+    // stop requests; IsOpen() tells the callers.
+    (void)Open();
     while (!thread.StopRequested()) {
         if (m_suspended.load()) {
             // Sleeps in slices so that a resume or a shutdown is not kept waiting.

@@ -48,7 +48,7 @@ public:
     // ---- The thread body's steps; a test without the thread calls them ----
     // Opens the device and context, makes the buffers and the source and
     // queues the first buffers. False (one log line) without a device.
-    bool Open();
+    [[nodiscard]] bool Open();
     // Refills every played buffer unless suspended, then follows a suspend
     // or resume request.
     void Service();

@@ -35,7 +35,7 @@ public:
     void SetupPlatform() {}
 
     // Bank, size and flags are not used. Sets up on the shared OpenAL output.
-    bool Init(const char* bank, int memorySize, int flags);
+    [[nodiscard]] bool Init(const char* bank, int memorySize, int flags);
     // The output, the effects and music stages, then the sound list preload.
     void Setup();
     // The same on a given output (a null output in tests).

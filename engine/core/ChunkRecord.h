@@ -90,7 +90,7 @@ public:
     // Reads a packet as WriteRecordList writes it. False, with one log line,
     // when a magic value or header size is wrong, a length or count runs past
     // the data, or the body size disagrees with the records.
-    static bool ReadRecordList(BinaryStreamReader& stream, ChunkPacket& outPacket);
+    [[nodiscard]] static bool ReadRecordList(BinaryStreamReader& stream, ChunkPacket& outPacket);
 };
 
 // The engine's live-edit transport. Nothing listens in this system, so every

@@ -22,10 +22,10 @@ public:
 
     int32_t GetLength() override { return m_length; }
     void Close() override;
-    bool Read(void* buffer, int32_t n) override;
+    [[nodiscard]] bool Read(void* buffer, int32_t n) override;
     // Byte i is XORed with the scramble key at (position + i).
-    bool WriteScrambled(const void* buffer, int32_t n) override;
-    bool Write(const void* buffer, int32_t n) override;
+    [[nodiscard]] bool WriteScrambled(const void* buffer, int32_t n) override;
+    [[nodiscard]] bool Write(const void* buffer, int32_t n) override;
     bool Seek(int origin, int32_t offset) override;
     int32_t Tell() override { return m_position; }
 
@@ -53,8 +53,8 @@ public:
     bool Exists(const char* path) override;
     int32_t GetSize(const char* path) override;
     // An empty file loads with length 0.
-    bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
-              bool* outOwnsData) override;
+    [[nodiscard]] bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+                            bool* outOwnsData) override;
     // Mode 0 reads; 1 reopens an existing "<path>tmp"; others create it, and
     // the folders above it when missing. Read-only: null for writing.
     std::unique_ptr<FileStream> Open(const char* path, int mode) override;

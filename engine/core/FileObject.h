@@ -20,16 +20,16 @@ public:
 
     // Opens through the given file system, or through the registry when null.
     // Reading requires the file to exist. True when open (also when it was).
-    bool Open(FileSystem* fileSystem = nullptr);
+    [[nodiscard]] bool Open(FileSystem* fileSystem = nullptr);
     // Requires: open.
-    bool Read(void* buffer, int32_t n);
+    [[nodiscard]] bool Read(void* buffer, int32_t n);
     // Scrambled when scrambled data is on and the name contains ".xml".
-    bool Write(const void* buffer, int32_t n);
+    [[nodiscard]] bool Write(const void* buffer, int32_t n);
 
     // Loads the whole file through the registry: into the caller's buffer of
     // `length` bytes (not owned), or, with null, into a block this object
     // owns. True when loaded (also when it was already).
-    bool Load(uint8_t* buffer = nullptr, int32_t length = 0);
+    [[nodiscard]] bool Load(uint8_t* buffer = nullptr, int32_t length = 0);
 
     uint8_t* GetData() const { return m_data; }
     // The loaded length, or the stream's length while open.

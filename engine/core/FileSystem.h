@@ -37,10 +37,12 @@ public:
     // Ends the stream; a write stream publishes its file here. Safe to repeat.
     virtual void Close() = 0;
     // True only when all n bytes were read.
-    virtual bool Read(void* buffer, int32_t n) = 0;
+    [[nodiscard]] virtual bool Read(void* buffer, int32_t n) = 0;
     // Writes the bytes scrambled for the stream position; unsupported by default.
-    virtual bool WriteScrambled(const void* /*buffer*/, int32_t /*n*/) { return false; }
-    virtual bool Write(const void* buffer, int32_t n) = 0;
+    [[nodiscard]] virtual bool WriteScrambled(const void* /*buffer*/, int32_t /*n*/) {
+        return false;
+    }
+    [[nodiscard]] virtual bool Write(const void* buffer, int32_t n) = 0;
     virtual bool Seek(int origin, int32_t offset) = 0;
     virtual int32_t Tell() = 0;
 
@@ -66,8 +68,8 @@ public:
     // caller's buffer, reads at most *inOutLength bytes, sets *inOutLength to
     // the count read and clears *outOwnsData. On failure nothing stays allocated
     // and *inOutData is what the caller passed (null when it was null).
-    virtual bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
-                      bool* outOwnsData) = 0;
+    [[nodiscard]] virtual bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+                                    bool* outOwnsData) = 0;
     // A new stream, or null.
     virtual std::unique_ptr<FileStream> Open(const char* path, int mode) = 0;
     virtual bool Delete(const char* path) = 0;
@@ -107,8 +109,8 @@ public:
 
     bool Exists(const char* path, uint32_t key) const;
     int32_t GetSize(const char* path, uint32_t key) const;
-    bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength, uint32_t key,
-              bool* outOwnsData) const;
+    [[nodiscard]] bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+                            uint32_t key, bool* outOwnsData) const;
     std::unique_ptr<FileStream> Open(const char* path, int mode, uint32_t key) const;
 
 private:

@@ -16,8 +16,8 @@ public:
     int32_t GetLength() override { return m_size; }
     void Close() override;
     // Copies what is left up to n; true only when all n bytes were there.
-    bool Read(void* buffer, int32_t n) override;
-    bool Write(const void* /*buffer*/, int32_t /*n*/) override { return false; }
+    [[nodiscard]] bool Read(void* buffer, int32_t n) override;
+    [[nodiscard]] bool Write(const void* /*buffer*/, int32_t /*n*/) override { return false; }
     // From the end the offset counts back (size - offset). Any position from 0
     // to the size is taken; past the size it stops at the size, and a negative
     // one is refused; both answer false.

@@ -21,8 +21,8 @@ public:
 
     bool Exists(const char* path) override;
     int32_t GetSize(const char* path) override;
-    bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
-              bool* outOwnsData) override;
+    [[nodiscard]] bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+                            bool* outOwnsData) override;
     std::unique_ptr<FileStream> Open(const char* path, int mode) override;
     bool Delete(const char* path) override { (void)path; return false; }
 

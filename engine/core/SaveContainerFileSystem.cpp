@@ -72,7 +72,9 @@ void ContainerStream::Close() {
     m_closed = true;
     if (m_dirty) {
         m_container->TrimChain(m_entry);
-        m_container->Save();
+        // A failed save logs its own line; the stream closes either way and
+        // the last good file stays on disk.
+        (void)m_container->Save();
         m_dirty = false;
     } else if (m_writeRefused) {
         // A save that could not even start must not leave an empty file for

@@ -29,9 +29,9 @@ public:
     // old size back: its blocks were never touched, so nothing is lost.
     void Close() override;
     // Copies what is left up to n; true only when all n bytes were there.
-    bool Read(void* buffer, int32_t n) override;
+    [[nodiscard]] bool Read(void* buffer, int32_t n) override;
     // Fails, writing nothing, when the container has no room.
-    bool Write(const void* buffer, int32_t n) override;
+    [[nodiscard]] bool Write(const void* buffer, int32_t n) override;
     // Past the end a read stream stops at the end; a write stream grows.
     bool Seek(int origin, int32_t offset) override { return Seek(origin, offset, m_mode == kOpenRead); }
     // From the end the offset counts back (size - offset). A negative position
@@ -70,8 +70,8 @@ public:
 
     bool Exists(const char* path) override;
     int32_t GetSize(const char* path) override;
-    bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
-              bool* outOwnsData) override;
+    [[nodiscard]] bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+                            bool* outOwnsData) override;
     // Writing creates a missing file, or empties an existing one at once (its
     // blocks are released when a stream that wrote closes, and it gets its old
     // size back when the stream's first write was refused). Null when reading
@@ -82,7 +82,7 @@ public:
 
     // Writes checksum and image through "<path minus last char>tmp", renamed
     // over the host file once complete. False (logged) when that fails.
-    bool Save();
+    [[nodiscard]] bool Save();
 
     // The sum mod 2^32 of every 32-bit word of the image but the first.
     static uint32_t ComputeChecksum(const uint8_t* image, size_t size);

@@ -40,7 +40,7 @@ public:
     // False when a record runs past endPosition or a string is too long;
     // records read before it stay applied. Nothing is logged here: the
     // caller, who knows the file, says so in its one line.
-    bool Read(ByteCursor& cursor, size_t endPosition);
+    [[nodiscard]] bool Read(ByteCursor& cursor, size_t endPosition);
 
     virtual bool HasUVAnimation() const { return m_uScroll != 0.0f || m_vScroll != 0.0f; }
     virtual bool HasRimShading() const { return m_rimScale > 0.0f; }
@@ -70,7 +70,7 @@ public:
 
 private:
     // One record whose name has been read; false when its value ran out.
-    bool ReadRecord(ByteCursor& cursor, const AsciiString& recordName);
+    [[nodiscard]] bool ReadRecord(ByteCursor& cursor, const AsciiString& recordName);
     void SetColour(float* target, const float values[3], bool alwaysChanged);
     void SetFloat(float& target, float value, bool alwaysChanged);
     void SetFlag(bool& target, bool value);

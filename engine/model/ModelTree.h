@@ -21,7 +21,8 @@ public:
     // Parses a node (and its children) from bytes; name is given to every
     // node. Sizes are checked against the bytes that remain, so a lying size
     // or count fails the parse (one log line) instead of reading on.
-    bool Parse(const uint8_t* bytes, size_t size, const AsciiString& nodeName, int depth = 0);
+    [[nodiscard]] bool Parse(const uint8_t* bytes, size_t size, const AsciiString& nodeName,
+                             int depth = 0);
 
     // Data primitives at the read position. Reading past the data block
     // yields zeros and latches HasFailed().

@@ -204,7 +204,8 @@ const uint8_t* SourcePixels(const TextureImage& image, int layer, uint32_t width
     size_t byteCount = 0;
     const uint8_t* data = image.GetData(layer, 0, byteCount);
     uint64_t needed = 0;
-    PixelFormat::GetLevelByteCount(format, width, height, needed);
+    // 0 for a format the CPU cannot size: then only the data must be there.
+    (void)PixelFormat::GetLevelByteCount(format, width, height, needed);
     if (data == nullptr || byteCount < needed) {
         Log("ConvertTextureImage: layer %d holds %zu bytes where %llu are needed", layer,
             data != nullptr ? byteCount : size_t{0}, static_cast<unsigned long long>(needed));

@@ -34,7 +34,7 @@ public:
     // Builds the program named by the path without its extension and
     // declares an input for every uniform of it that the engine does not
     // set itself. False, keeping nothing, when the program cannot be built.
-    bool Load(const char* path, uint32_t flags);
+    [[nodiscard]] bool Load(const char* path, uint32_t flags);
 
     const std::string& GetPath() const { return m_path; }
     uint32_t GetPathHash() const { return m_pathHash; }

@@ -161,8 +161,8 @@ uint32_t Distance(const PixelChannel* a, const PixelChannel* b, int n);
 // The bytes one level of width x height pixels needs (each at least 1), for
 // the encodings the CPU reads: uncompressed, S3TC and ETC1. False for the
 // others, whose data goes to the GL as it is and which the GL checks itself.
-bool GetLevelByteCount(const PixelDescriptor& descriptor, uint32_t width, uint32_t height,
-                       uint64_t& outByteCount);
+[[nodiscard]] bool GetLevelByteCount(const PixelDescriptor& descriptor, uint32_t width,
+                                     uint32_t height, uint64_t& outByteCount);
 
 // Reads a descriptor as the ".tex" container stores it (byte 3 with its
 // fields in the other bit order). Short data gives zeros for what is

@@ -64,7 +64,8 @@ public:
     // image count, mip count, apparent width and height) in the stream's byte
     // order, as a ".tex" file stores them. The content rectangle is left as
     // it is. Answers whether everything was there; missing values read as 0.
-    static bool ReadDescription(BinaryStreamReader& stream, TextureDescription& outDescription);
+    [[nodiscard]] static bool ReadDescription(BinaryStreamReader& stream,
+                                              TextureDescription& outDescription);
 
     TextureDescription description;
     // Supplied only by the ".tex" container; the texture copies them as they are.
