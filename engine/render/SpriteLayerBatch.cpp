@@ -2,6 +2,7 @@
 #include "engine/render/SpriteLayerBatch.h"
 
 #include "engine/core/Log.h"
+#include "engine/render/GLBuffer.h"
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
@@ -13,6 +14,7 @@
 #include <GLES2/gl2.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace Varnok {
@@ -21,9 +23,10 @@ namespace {
 constexpr int32_t kVertexChunkSize = 4096;
 constexpr int32_t kMinimumMeshIndices = 3;
 constexpr int kSpriteFloatsPerVertex = 5;
-// A run's vertices: position, colour as floats 0..255, texture coordinates.
-constexpr int kRunFloatsPerVertex = 9;
-constexpr int kRunStride = kRunFloatsPerVertex * sizeof(float);
+constexpr int kQuadVertices = 4;
+constexpr int kQuadIndices = 6;
+// 16-bit indices reach 65536 vertices: longer runs take several calls.
+constexpr int32_t kMaxQuadsPerCall = 65536 / kQuadVertices;
 
 // The last layer's fixed screen: 480 x 320 units centred on the origin, seen
 // from (0, 0, 1), depth -1 to 1000 mapped to 0 to 1.
@@ -45,11 +48,17 @@ Matrix4 ScreenMatrix() {
     return result;
 }
 
-void PointClientAttribute(int32_t location, int components, int stride, const void* data) {
+// `offset` is into the bound GL_ARRAY_BUFFER, or a pointer without one.
+void PointAttribute(int32_t location, int components, GLenum type, int stride,
+                    const void* offset) {
     if (location >= 0) {
-        glVertexAttribPointer(static_cast<GLuint>(location), components, GL_FLOAT, GL_FALSE,
-                              stride, data);
+        glVertexAttribPointer(static_cast<GLuint>(location), components, type, GL_FALSE, stride,
+                              offset);
     }
+}
+
+const void* ByteOffset(size_t bytes) {
+    return reinterpret_cast<const void*>(bytes);
 }
 
 // Moves a texture coordinate pair half a texel toward each other, so that
@@ -65,6 +74,94 @@ void InsetPair(float& a, float& b, float halfTexel) {
 }
 
 }  // namespace
+
+// A sprite corner as the batch streams it: position (z is the item's depth),
+// texture coordinates, and the colour as bytes that the shader reads as
+// 0..255.
+struct SpriteLayerBatch::QuadVertex {
+    float x, y, z;
+    float u, v;
+    uint8_t r, g, b, a;
+};
+
+// The sprites' vertex streams, one refilled each pass in turn, and the index
+// list of kMaxQuadsPerCall quads, made once. A stream keeps its storage from
+// pass to pass; taking them in turn means a pass does not overwrite the one
+// the GL may still be drawing from. All are let go with the GL context and
+// made again on the next draw.
+class SpriteLayerBatch::QuadBuffers final : public GLResource {
+    static_assert(sizeof(QuadVertex) == 24, "the vertex stream's stride: no padding");
+    static constexpr int kStreamCount = 3;
+
+public:
+    ~QuadBuffers() override { Release(); }
+
+    // Makes the buffers when there are none.
+    void Prepare() {
+        if (m_streams[0].name != 0) {
+            return;
+        }
+        for (Stream& stream : m_streams) {
+            glGenBuffers(1, &stream.name);
+            stream.capacity = 0;
+        }
+        // Each quad is its strip's two triangles, in the strip's own winding.
+        std::vector<uint16_t> indices(static_cast<size_t>(kMaxQuadsPerCall) * kQuadIndices);
+        for (int32_t quad = 0; quad < kMaxQuadsPerCall; ++quad) {
+            const auto first = static_cast<uint16_t>(quad * kQuadVertices);
+            uint16_t* out = &indices[static_cast<size_t>(quad) * kQuadIndices];
+            for (const int corner : {0, 1, 2, 2, 1, 3}) {
+                *out++ = static_cast<uint16_t>(first + corner);
+            }
+        }
+        m_indices.Upload(indices.data(), static_cast<uint32_t>(indices.size() * sizeof(uint16_t)));
+    }
+
+    // Writes the pass's vertices into the next stream, which grows (to a
+    // power of two) only when they do not fit.
+    void Fill(const QuadVertex* vertices, int32_t count) {
+        m_current = (m_current + 1) % kStreamCount;
+        Stream& stream = m_streams[m_current];
+        const size_t bytes = static_cast<size_t>(count) * sizeof(QuadVertex);
+        glBindBuffer(GL_ARRAY_BUFFER, stream.name);
+        if (bytes > stream.capacity) {
+            size_t capacity = 64 * 1024;
+            while (capacity < bytes) {
+                capacity *= 2;
+            }
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(capacity), nullptr,
+                         GL_DYNAMIC_DRAW);
+            stream.capacity = capacity;
+        }
+        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), vertices);
+    }
+
+    // The stream last filled, and the index list.
+    void Bind() const {
+        glBindBuffer(GL_ARRAY_BUFFER, m_streams[m_current].name);
+        m_indices.Bind();
+    }
+
+    void Release() override {
+        for (Stream& stream : m_streams) {
+            if (stream.name != 0) {
+                glDeleteBuffers(1, &stream.name);
+            }
+            stream = Stream{};
+        }
+        m_indices.Delete();
+    }
+    void Restore() override {}  // Prepare makes them again
+
+private:
+    struct Stream {
+        GLuint name = 0;
+        size_t capacity = 0;  // bytes
+    };
+    Stream m_streams[kStreamCount];
+    int m_current = 0;
+    GLBufferStorage m_indices{GL_ELEMENT_ARRAY_BUFFER};
+};
 
 // The strip's corners: top left, bottom left, top right, bottom right before
 // the turn (y up).
@@ -96,6 +193,8 @@ SpriteLayerBatch& SpriteLayerBatch::GetInstance() {
     static SpriteLayerBatch* s_batch = new SpriteLayerBatch();
     return *s_batch;
 }
+
+SpriteLayerBatch::SpriteLayerBatch() = default;
 
 SpriteLayerBatch::SpriteLayerBatch(int32_t layerRequest, const std::vector<int32_t>& capacities) {
     Configure(layerRequest, capacities);
@@ -134,6 +233,16 @@ void SpriteLayerBatch::Configure(int32_t layerRequest, const std::vector<int32_t
     m_totalCapacity = static_cast<int32_t>(std::min<int64_t>(total, INT32_MAX));
     m_sprites = std::make_unique<BatchSprite[]>(static_cast<size_t>(m_totalCapacity));
     m_primitives = std::make_unique<BatchPrimitives[]>(static_cast<size_t>(m_totalCapacity));
+    // Draw's scratch at its largest: both lists of every layer full, and a
+    // quad for every sprite record.
+    m_entries.clear();
+    m_entries.reserve(static_cast<size_t>(2 * total));
+    m_spans.clear();
+    m_spans.reserve(static_cast<size_t>(2 * m_layerCount));
+    m_vertexCapacity = static_cast<int32_t>(
+        std::min<int64_t>(int64_t{kQuadVertices} * m_totalCapacity, INT32_MAX));
+    m_vertices = std::make_unique<QuadVertex[]>(static_cast<size_t>(m_vertexCapacity));
+    m_vertexCount = 0;
     m_spriteCount = 0;
     m_primitivesCount = 0;
     m_droppedCount = 0;
@@ -329,11 +438,31 @@ void SpriteLayerBatch::Draw(int32_t mode, const BatchDepthRange& range) {
     if (immediate.GetBatchSink() == this) {
         immediate.SetBatchSink(nullptr);
     }
+    // Every sprite's quad is written first and sent in one upload, so the
+    // lists then draw from one buffer without waiting between runs.
+    m_entries.clear();
+    m_spans.clear();
+    m_vertexCount = 0;
     for (int32_t i = 0; i < m_layerCount; ++i) {
-        BatchLayer& layer = m_layers[i];
+        const BatchLayer& layer = m_layers[i];
         if (layer.blendedCount + layer.opaqueCount > 0) {
-            DrawLayer(layer, mode, range);
+            PrepareLayer(i, mode, range);
         }
+    }
+    UploadQuads();
+    for (size_t first = 0; first < m_spans.size();) {
+        size_t last = first + 1;
+        while (last < m_spans.size() && m_spans[last].layer == m_spans[first].layer) {
+            ++last;
+        }
+        DrawLayer(m_layers[m_spans[first].layer], &m_spans[first],
+                  static_cast<int32_t>(last - first));
+        first = last;
+    }
+    if (m_vertexCount > 0) {
+        // Later drawing may point GL at client memory.
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
     if (m_currentTexture) {
         m_currentTexture->Unbind();
@@ -341,60 +470,13 @@ void SpriteLayerBatch::Draw(int32_t mode, const BatchDepthRange& range) {
     }
 }
 
-void SpriteLayerBatch::DrawLayer(BatchLayer& layer, int32_t mode, const BatchDepthRange& range) {
-    RenderTransforms& transforms = RenderTransforms::Get();
-    transforms.Projection().Set(layer.matrix);
-    transforms.View().Set(Matrix4::Identity());
-    transforms.Texture().Set(Matrix4::Identity());
-    transforms.World().Reset();
-    transforms.Apply(false);
-    // Sprites point GL at client memory.
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-
-    m_previousWasSprite = false;
-    const int32_t total = layer.blendedCount + layer.opaqueCount;
-    m_drawOrder.clear();
-    if (mode == BatchDrawMode::OpaqueFirst) {
-        for (int32_t i = layer.opaqueCount - 1; i >= 0; --i) {
-            m_drawOrder.push_back(&layer.opaque[i]);
-        }
-        DrawList(m_drawOrder.data(), static_cast<int32_t>(m_drawOrder.size()), total, range);
-        m_drawOrder.clear();
-        for (int32_t i = 0; i < layer.blendedCount; ++i) {
-            m_drawOrder.push_back(&layer.blended[i]);
-        }
-    } else {
-        int32_t opaque = 0;
-        int32_t blended = 0;
-        while (opaque < layer.opaqueCount || blended < layer.blendedCount) {
-            const bool takeOpaque =
-                blended >= layer.blendedCount ||
-                (opaque < layer.opaqueCount &&
-                 layer.opaque[opaque].sequence <= layer.blended[blended].sequence);
-            m_drawOrder.push_back(takeOpaque ? &layer.opaque[opaque++]
-                                             : &layer.blended[blended++]);
-        }
-    }
-    DrawList(m_drawOrder.data(), static_cast<int32_t>(m_drawOrder.size()), total, range);
-}
-
-void SpriteLayerBatch::DrawList(const BatchItem* const* items, int32_t count,
-                                int32_t layerItemCount, const BatchDepthRange& range) {
-    if (count == 0) {
-        return;
-    }
-    Renderer& renderer = Renderer::Get();
-    const int savedDepthCode = renderer.GetDepthFunc();
-    const int savedSrcCode = renderer.GetBlendSrc();
-    const int savedDstCode = renderer.GetBlendDst();
-    RenderTransforms& transforms = RenderTransforms::Get();
-    transforms.Apply(false);
-
-    // The depth span of the layer: where depth 0 and depth 1 of the
-    // projection lie along z.
+void SpriteLayerBatch::PrepareLayer(int32_t layerIndex, int32_t mode,
+                                    const BatchDepthRange& range) {
+    const BatchLayer& layer = m_layers[layerIndex];
+    // The depth span of the layer: where depth 0 and depth 1 of its
+    // projection lie along z (the view is the identity while it draws).
     Matrix4 viewProjection;
-    Matrix4::Multiply(transforms.View().Current(), transforms.Projection().Current(),
-                      viewProjection);
+    Matrix4::Multiply(Matrix4::Identity(), layer.matrix, viewProjection);
     Matrix4 inverse;
     if (!InvertMatrix4(viewProjection, inverse)) {
         Log("SpriteLayerBatch: the layer's projection cannot be inverted; depths span 0 to 1");
@@ -404,15 +486,118 @@ void SpriteLayerBatch::DrawList(const BatchItem* const* items, int32_t count,
     const float high = inverse.m[10] + inverse.m[14];
     const float nearDepth = low + (high - low) * range.nearEnd;
     const float farDepth = low + (high - low) * range.farEnd;
+    const float total = static_cast<float>(layer.blendedCount + layer.opaqueCount);
+    const auto add = [&](const BatchItem& item) {
+        const float fraction = static_cast<float>(item.sequence) / total;
+        AddEntry(item, nearDepth + (1.0f - fraction) * (farDepth - nearDepth));
+    };
+
+    DrawSpan span;
+    span.layer = layerIndex;
+    span.begin = static_cast<int32_t>(m_entries.size());
+    if (mode == BatchDrawMode::OpaqueFirst) {
+        for (int32_t i = layer.opaqueCount - 1; i >= 0; --i) {
+            add(layer.opaque[i]);
+        }
+        span.end = static_cast<int32_t>(m_entries.size());
+        m_spans.push_back(span);
+        span.begin = span.end;
+        for (int32_t i = 0; i < layer.blendedCount; ++i) {
+            add(layer.blended[i]);
+        }
+    } else {
+        int32_t opaque = 0;
+        int32_t blended = 0;
+        while (opaque < layer.opaqueCount || blended < layer.blendedCount) {
+            const bool takeOpaque =
+                blended >= layer.blendedCount ||
+                (opaque < layer.opaqueCount &&
+                 layer.opaque[opaque].sequence <= layer.blended[blended].sequence);
+            add(takeOpaque ? layer.opaque[opaque++] : layer.blended[blended++]);
+        }
+    }
+    span.end = static_cast<int32_t>(m_entries.size());
+    m_spans.push_back(span);
+}
+
+void SpriteLayerBatch::AddEntry(const BatchItem& item, float depth) {
+    DrawEntry entry;
+    entry.item = &item;
+    entry.depth = depth;
+    // Shaped sprites draw as their plain quad: the quad covers the whole
+    // mesh, and the blended entry shows its translucent parts.
+    if (item.kind != BatchItemKind::Primitives && !item.opaqueInterior &&
+        m_vertexCount + kQuadVertices <= m_vertexCapacity) {
+        WriteSpriteQuad(entry);
+    }
+    m_entries.push_back(entry);
+}
+
+void SpriteLayerBatch::WriteSpriteQuad(DrawEntry& entry) {
+    const BatchItem& item = *entry.item;
+    BatchSprite& sprite = *item.sprite;
+    if (item.texture) {
+        const TextureDescription& description = item.texture->GetDescription();
+        InsetPair(sprite.uLeft, sprite.uRight, 0.5f / std::max<uint16_t>(description.width, 1));
+        InsetPair(sprite.vTop, sprite.vBottom, 0.5f / std::max<uint16_t>(description.height, 1));
+    }
+    float strip[kQuadVertices * kSpriteFloatsPerVertex];
+    if (sprite.callback != nullptr) {
+        sprite.callback(sprite, entry.depth, strip);
+    } else {
+        BuildSpriteQuad(sprite, entry.depth, strip);
+    }
+    entry.firstVertex = m_vertexCount;
+    QuadVertex* out = &m_vertices[m_vertexCount];
+    m_vertexCount += kQuadVertices;
+    const Colour colour = sprite.colour;
+    for (int corner = 0; corner < kQuadVertices; ++corner, ++out) {
+        const float* v = strip + corner * kSpriteFloatsPerVertex;
+        *out = QuadVertex{v[0], v[1], v[2], v[3], v[4], colour.r, colour.g, colour.b, colour.a};
+    }
+}
+
+void SpriteLayerBatch::UploadQuads() {
+    if (m_vertexCount == 0) {
+        return;
+    }
+    if (!m_buffers) {
+        m_buffers = std::make_unique<QuadBuffers>();
+    }
+    m_buffers->Prepare();
+    m_buffers->Fill(m_vertices.get(), m_vertexCount);
+}
+
+void SpriteLayerBatch::DrawLayer(BatchLayer& layer, const DrawSpan* spans, int32_t spanCount) {
+    RenderTransforms& transforms = RenderTransforms::Get();
+    transforms.Projection().Set(layer.matrix);
+    transforms.View().Set(Matrix4::Identity());
+    transforms.Texture().Set(Matrix4::Identity());
+    transforms.World().Reset();
+    transforms.Apply(false);
+
+    m_previousWasSprite = false;
+    for (int32_t i = 0; i < spanCount; ++i) {
+        DrawList(m_entries.data() + spans[i].begin, spans[i].end - spans[i].begin);
+    }
+}
+
+void SpriteLayerBatch::DrawList(const DrawEntry* entries, int32_t count) {
+    if (count == 0) {
+        return;
+    }
+    Renderer& renderer = Renderer::Get();
+    const int savedDepthCode = renderer.GetDepthFunc();
+    const int savedSrcCode = renderer.GetBlendSrc();
+    const int savedDstCode = renderer.GetBlendDst();
+    RenderTransforms::Get().Apply(false);
 
     int lastDepthCode = savedDepthCode;
     int lastSrcCode = savedSrcCode;
     int lastDstCode = savedDstCode;
     for (int32_t i = 0; i < count; ++i) {
-        const BatchItem& item = *items[i];
-        const float fraction = static_cast<float>(item.sequence) / layerItemCount;
-        const float depth = nearDepth + (1.0f - fraction) * (farDepth - nearDepth);
-
+        const DrawEntry& entry = entries[i];
+        const BatchItem& item = *entry.item;
         const int depthCode = item.depthCode >= 0 ? item.depthCode : savedDepthCode;
         const int srcCode = item.blendSrcCode >= 0 ? item.blendSrcCode : savedSrcCode;
         const int dstCode = item.blendDstCode >= 0 ? item.blendDstCode : savedDstCode;
@@ -431,14 +616,10 @@ void SpriteLayerBatch::DrawList(const BatchItem* const* items, int32_t count,
         }
 
         if (item.kind == BatchItemKind::Primitives) {
-            DrawPrimitives(item, depth);
+            DrawPrimitives(item, entry.depth);
             m_previousWasSprite = false;
-        } else {
-            // Shaped sprites draw as their plain quad: the quad covers the
-            // whole mesh, and the blended entry shows its translucent parts.
-            if (!item.opaqueInterior) {
-                AppendSpriteToRun(item, depth);
-            }
+        } else if (!item.opaqueInterior) {
+            AppendSpriteToRun(entry);
         }
     }
     FlushSpriteRun();
@@ -463,43 +644,33 @@ void SpriteLayerBatch::BindTexture(const SmartPtr<Texture>& texture) {
     }
 }
 
-void SpriteLayerBatch::AppendSpriteToRun(const BatchItem& item, float depth) {
-    if (m_runHead != nullptr &&
-        (item.texture.Get() != m_runHead->texture.Get() || item.blended != m_runHead->blended ||
-         item.kind != m_runHead->kind)) {
+void SpriteLayerBatch::AppendSpriteToRun(const DrawEntry& entry) {
+    const BatchItem& item = *entry.item;
+    if (entry.firstVertex < 0) {
+        return;  // no room was left for its quad
+    }
+    const BatchItem* head = m_run.head;
+    if (head != nullptr &&
+        (item.texture.Get() != head->texture.Get() || item.blended != head->blended ||
+         item.kind != head->kind ||
+         entry.firstVertex != m_run.firstVertex + m_run.quadCount * kQuadVertices)) {
         FlushSpriteRun();
     }
-    if (m_runHead == nullptr) {
-        m_runHead = &item;
+    if (m_run.head == nullptr) {
+        m_run.head = &item;
+        m_run.firstVertex = entry.firstVertex;
+        m_run.quadCount = 0;
     }
-    BatchSprite& sprite = *item.sprite;
-    if (item.texture) {
-        const TextureDescription& description = item.texture->GetDescription();
-        InsetPair(sprite.uLeft, sprite.uRight, 0.5f / std::max<uint16_t>(description.width, 1));
-        InsetPair(sprite.vTop, sprite.vBottom, 0.5f / std::max<uint16_t>(description.height, 1));
-    }
-    float strip[4 * kSpriteFloatsPerVertex];
-    if (sprite.callback != nullptr) {
-        sprite.callback(sprite, depth, strip);
-    } else {
-        BuildSpriteQuad(sprite, depth, strip);
-    }
-    float rgba[4];
-    sprite.colour.GetRGBAFloats(rgba);
-    // The strip's two triangles, in the strip's own winding.
-    for (const int corner : {0, 1, 2, 2, 1, 3}) {
-        const float* v = strip + corner * kSpriteFloatsPerVertex;
-        m_runVertices.insert(m_runVertices.end(), {v[0], v[1], v[2], rgba[0], rgba[1], rgba[2],
-                                                   rgba[3], v[3], v[4]});
-    }
+    ++m_run.quadCount;
 }
 
 void SpriteLayerBatch::FlushSpriteRun() {
-    if (m_runHead == nullptr) {
+    if (m_run.head == nullptr) {
         return;
     }
-    const BatchItem& head = *m_runHead;
-    m_runHead = nullptr;
+    const SpriteRun run = m_run;
+    m_run = SpriteRun{};
+    const BatchItem& head = *run.head;
 
     RenderTransforms& transforms = RenderTransforms::Get();
     if (!m_previousWasSprite) {
@@ -518,15 +689,24 @@ void SpriteLayerBatch::FlushSpriteRun() {
         renderer.SetCullMode(kCullOff);
     }
     ShaderProgramCache& programs = ShaderProgramCache::Get();
-    if (programs.Use(ShaderProgramCache::kUnlitProgram)) {
-        const ShaderLocations& locations = programs.GetCurrentProgram()->GetLocations();
-        const float* vertices = m_runVertices.data();
-        PointClientAttribute(locations.position, 3, kRunStride, vertices);
-        PointClientAttribute(locations.vertexColour, 4, kRunStride, vertices + 3);
-        PointClientAttribute(locations.uv, 2, kRunStride, vertices + 7);
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m_runVertices.size() / kRunFloatsPerVertex));
+    if (!programs.Use(ShaderProgramCache::kUnlitProgram)) {
+        return;
     }
-    m_runVertices.clear();
+    const ShaderLocations& locations = programs.GetCurrentProgram()->GetLocations();
+    m_buffers->Bind();
+    constexpr int stride = sizeof(QuadVertex);
+    for (int32_t done = 0; done < run.quadCount; done += kMaxQuadsPerCall) {
+        const int32_t quads = std::min(kMaxQuadsPerCall, run.quadCount - done);
+        // No base vertex in GL ES 2.0: the attributes start at the call's
+        // first quad instead.
+        const size_t base = static_cast<size_t>(run.firstVertex + done * kQuadVertices) * stride;
+        PointAttribute(locations.position, 3, GL_FLOAT, stride,
+                       ByteOffset(base + offsetof(QuadVertex, x)));
+        PointAttribute(locations.uv, 2, GL_FLOAT, stride, ByteOffset(base + offsetof(QuadVertex, u)));
+        PointAttribute(locations.vertexColour, 4, GL_UNSIGNED_BYTE, stride,
+                       ByteOffset(base + offsetof(QuadVertex, r)));
+        glDrawElements(GL_TRIANGLES, quads * kQuadIndices, GL_UNSIGNED_SHORT, nullptr);
+    }
 }
 
 void SpriteLayerBatch::DrawPrimitives(const BatchItem& item, float depth) {
@@ -560,11 +740,13 @@ void SpriteLayerBatch::DrawPrimitives(const BatchItem& item, float depth) {
         return;
     }
     const ShaderLocations& locations = programs.GetCurrentProgram()->GetLocations();
+    // The caller's vertices are read where they lie, from client memory.
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
     const auto* bytes = reinterpret_cast<const uint8_t*>(record.vertices);
     const int stride = sizeof(ImmediateVertex);
-    PointClientAttribute(locations.position, 3, stride, bytes + kImmediatePositionOffset);
-    PointClientAttribute(locations.uv, 2, stride, bytes + kImmediateUvOffset);
-    PointClientAttribute(locations.vertexColour, 4, stride, bytes + kImmediateColourOffset);
+    PointAttribute(locations.position, 3, GL_FLOAT, stride, bytes + kImmediatePositionOffset);
+    PointAttribute(locations.uv, 2, GL_FLOAT, stride, bytes + kImmediateUvOffset);
+    PointAttribute(locations.vertexColour, 4, GL_FLOAT, stride, bytes + kImmediateColourOffset);
     glDrawArrays(mode, 0, record.count);
 }
 

@@ -120,7 +120,7 @@ public:
     static SpriteLayerBatch& GetInstance();
 
     // Unconfigured: no layers; a pass collects nothing.
-    SpriteLayerBatch() = default;
+    SpriteLayerBatch();
     SpriteLayerBatch(int32_t layerRequest, const std::vector<int32_t>& capacities);
     ~SpriteLayerBatch() override;
     SpriteLayerBatch(const SpriteLayerBatch&) = delete;
@@ -175,6 +175,27 @@ private:
         std::unique_ptr<ImmediateVertex[]> vertices;
         int32_t size = 0;
     };
+    // One item of a list in drawing order, with what the first half of Draw
+    // worked out for it.
+    struct DrawEntry {
+        const BatchItem* item = nullptr;
+        float depth = 0.0f;
+        int32_t firstVertex = -1;  // of its quad in the vertex stream; -1: none
+    };
+    // A list of one layer: entries [begin, end).
+    struct DrawSpan {
+        int32_t layer = 0;
+        int32_t begin = 0;
+        int32_t end = 0;
+    };
+    // A run of consecutive sprites drawn with one call.
+    struct SpriteRun {
+        const BatchItem* head = nullptr;  // null: no run gathered
+        int32_t firstVertex = 0;
+        int32_t quadCount = 0;
+    };
+    struct QuadVertex;
+    class QuadBuffers;
 
     // The current layer, or null (with a log line) when it does not exist.
     BatchLayer* CurrentLayer();
@@ -185,13 +206,20 @@ private:
                          const ImmediateVertex* vertices, int32_t count, int32_t kind,
                          bool blended);
 
-    void DrawLayer(BatchLayer& layer, int32_t mode, const BatchDepthRange& range);
-    void DrawList(const BatchItem* const* items, int32_t count, int32_t layerItemCount,
-                  const BatchDepthRange& range);
+    // The first half of Draw: a layer's lists in drawing order, each item's
+    // depth, and every sprite's quad written into the vertex stream.
+    void PrepareLayer(int32_t layerIndex, int32_t mode, const BatchDepthRange& range);
+    void AddEntry(const BatchItem& item, float depth);
+    // Requires: room for four more vertices.
+    void WriteSpriteQuad(DrawEntry& entry);
+    void UploadQuads();
+    // The second half: the lists of one layer, drawn.
+    void DrawLayer(BatchLayer& layer, const DrawSpan* spans, int32_t spanCount);
+    void DrawList(const DrawEntry* entries, int32_t count);
     // Consecutive sprites that share texture, blending and culling draw as
     // one run: one call per run instead of one per sprite, with each
     // sprite's colour carried in its vertices.
-    void AppendSpriteToRun(const BatchItem& item, float depth);
+    void AppendSpriteToRun(const DrawEntry& entry);
     void FlushSpriteRun();
     void DrawPrimitives(const BatchItem& item, float depth);
     void BindTexture(const SmartPtr<Texture>& texture);
@@ -209,9 +237,15 @@ private:
 
     int32_t m_droppedCount = 0;
     bool m_previousWasSprite = false;  // within the layer being drawn
-    std::vector<const BatchItem*> m_drawOrder;  // scratch of Draw, kept for its capacity
-    const BatchItem* m_runHead = nullptr;       // first sprite of the run being gathered
-    std::vector<float> m_runVertices;           // its triangles; kept for the capacity
+    // Scratch of Draw, sized at configuration so that a pass allocates
+    // nothing.
+    std::vector<DrawEntry> m_entries;
+    std::vector<DrawSpan> m_spans;
+    std::unique_ptr<QuadVertex[]> m_vertices;  // the sprites' quads, four vertices each
+    int32_t m_vertexCapacity = 0;
+    int32_t m_vertexCount = 0;
+    SpriteRun m_run;
+    std::unique_ptr<QuadBuffers> m_buffers;  // made on the first draw with sprites
     std::vector<VertexChunk> m_vertexChunks;
     size_t m_chunkIndex = 0;
     int32_t m_chunkUsed = 0;
