@@ -14,6 +14,7 @@
 #include <GLES2/gl2.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -59,6 +60,21 @@ void PointAttribute(int32_t location, int components, GLenum type, int stride,
 
 const void* ByteOffset(size_t bytes) {
     return reinterpret_cast<const void*>(bytes);
+}
+
+// Pixels a unit of the layer's x and y axes covers, the smaller of the two;
+// 0 for a projection with perspective, whose scale changes across the
+// screen. Points are row vectors: x moves by (m[0], m[1]) in clip space.
+float PixelsPerUnit(const Matrix4& projection, float viewportWidth, float viewportHeight) {
+    const float* m = projection.m;
+    if (m[3] != 0.0f || m[7] != 0.0f || m[11] != 0.0f || m[15] == 0.0f) {
+        return 0.0f;
+    }
+    const float halfWidth = 0.5f * viewportWidth / std::fabs(m[15]);
+    const float halfHeight = 0.5f * viewportHeight / std::fabs(m[15]);
+    const float alongX = std::hypot(m[0] * halfWidth, m[1] * halfHeight);
+    const float alongY = std::hypot(m[4] * halfWidth, m[5] * halfHeight);
+    return std::min(alongX, alongY);
 }
 
 // Moves a texture coordinate pair half a texel toward each other, so that
@@ -443,10 +459,13 @@ void SpriteLayerBatch::Draw(int32_t mode, const BatchDepthRange& range) {
     m_entries.clear();
     m_spans.clear();
     m_vertexCount = 0;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
     for (int32_t i = 0; i < m_layerCount; ++i) {
         const BatchLayer& layer = m_layers[i];
         if (layer.blendedCount + layer.opaqueCount > 0) {
-            PrepareLayer(i, mode, range);
+            PrepareLayer(i, mode, range, static_cast<float>(viewport[2]),
+                         static_cast<float>(viewport[3]));
         }
     }
     UploadQuads();
@@ -471,7 +490,8 @@ void SpriteLayerBatch::Draw(int32_t mode, const BatchDepthRange& range) {
 }
 
 void SpriteLayerBatch::PrepareLayer(int32_t layerIndex, int32_t mode,
-                                    const BatchDepthRange& range) {
+                                    const BatchDepthRange& range, float viewportWidth,
+                                    float viewportHeight) {
     const BatchLayer& layer = m_layers[layerIndex];
     // The depth span of the layer: where depth 0 and depth 1 of its
     // projection lie along z (the view is the identity while it draws).
@@ -487,9 +507,10 @@ void SpriteLayerBatch::PrepareLayer(int32_t layerIndex, int32_t mode,
     const float nearDepth = low + (high - low) * range.nearEnd;
     const float farDepth = low + (high - low) * range.farEnd;
     const float total = static_cast<float>(layer.blendedCount + layer.opaqueCount);
+    const float pixelsPerUnit = PixelsPerUnit(layer.matrix, viewportWidth, viewportHeight);
     const auto add = [&](const BatchItem& item) {
         const float fraction = static_cast<float>(item.sequence) / total;
-        AddEntry(item, nearDepth + (1.0f - fraction) * (farDepth - nearDepth));
+        AddEntry(item, nearDepth + (1.0f - fraction) * (farDepth - nearDepth), pixelsPerUnit);
     };
 
     DrawSpan span;
@@ -520,7 +541,7 @@ void SpriteLayerBatch::PrepareLayer(int32_t layerIndex, int32_t mode,
     m_spans.push_back(span);
 }
 
-void SpriteLayerBatch::AddEntry(const BatchItem& item, float depth) {
+void SpriteLayerBatch::AddEntry(const BatchItem& item, float depth, float pixelsPerUnit) {
     DrawEntry entry;
     entry.item = &item;
     entry.depth = depth;
@@ -528,24 +549,36 @@ void SpriteLayerBatch::AddEntry(const BatchItem& item, float depth) {
     // mesh, and the blended entry shows its translucent parts.
     if (item.kind != BatchItemKind::Primitives && !item.opaqueInterior &&
         m_vertexCount + kQuadVertices <= m_vertexCapacity) {
-        WriteSpriteQuad(entry);
+        WriteSpriteQuad(entry, pixelsPerUnit);
     }
     m_entries.push_back(entry);
 }
 
-void SpriteLayerBatch::WriteSpriteQuad(DrawEntry& entry) {
+void SpriteLayerBatch::WriteSpriteQuad(DrawEntry& entry, float pixelsPerUnit) {
     const BatchItem& item = *entry.item;
     BatchSprite& sprite = *item.sprite;
+    float texelsWide = 0.0f;
+    float texelsHigh = 0.0f;
     if (item.texture) {
         const TextureDescription& description = item.texture->GetDescription();
+        texelsWide = description.width;
+        texelsHigh = description.height;
         InsetPair(sprite.uLeft, sprite.uRight, 0.5f / std::max<uint16_t>(description.width, 1));
         InsetPair(sprite.vTop, sprite.vBottom, 0.5f / std::max<uint16_t>(description.height, 1));
     }
     float strip[kQuadVertices * kSpriteFloatsPerVertex];
     if (sprite.callback != nullptr) {
         sprite.callback(sprite, entry.depth, strip);
+        entry.minified = true;  // its own corners: the scale is not known
     } else {
         BuildSpriteQuad(sprite, entry.depth, strip);
+        // Drawn smaller than its texels along either side, it needs the
+        // mipmaps (a hair of slack for the rounding of the scale).
+        constexpr float kSlack = 1.0f + 1.0f / 1024.0f;
+        const float pixelsWide = std::fabs(sprite.width) * pixelsPerUnit * kSlack;
+        const float pixelsHigh = std::fabs(sprite.height) * pixelsPerUnit * kSlack;
+        entry.minified = std::fabs(sprite.uRight - sprite.uLeft) * texelsWide > pixelsWide ||
+                         std::fabs(sprite.vBottom - sprite.vTop) * texelsHigh > pixelsHigh;
     }
     entry.firstVertex = m_vertexCount;
     QuadVertex* out = &m_vertices[m_vertexCount];
@@ -660,8 +693,10 @@ void SpriteLayerBatch::AppendSpriteToRun(const DrawEntry& entry) {
         m_run.head = &item;
         m_run.firstVertex = entry.firstVertex;
         m_run.quadCount = 0;
+        m_run.minified = false;
     }
     ++m_run.quadCount;
+    m_run.minified = m_run.minified || entry.minified;
 }
 
 void SpriteLayerBatch::FlushSpriteRun() {
@@ -694,6 +729,14 @@ void SpriteLayerBatch::FlushSpriteRun() {
     }
     const ShaderLocations& locations = programs.GetCurrentProgram()->GetLocations();
     m_buffers->Bind();
+    // At 1:1 or larger GL never reads the mipmaps, yet sampling with a
+    // mipmap filter still works out the level for every pixel: level 0
+    // alone does the same picture for less.
+    const uint32_t mipmapFilter = m_currentTexture ? m_currentTexture->GetMipmapMinFilter() : 0;
+    const bool levelZeroOnly = mipmapFilter != 0 && !run.minified;
+    if (levelZeroOnly) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
     constexpr int stride = sizeof(QuadVertex);
     for (int32_t done = 0; done < run.quadCount; done += kMaxQuadsPerCall) {
         const int32_t quads = std::min(kMaxQuadsPerCall, run.quadCount - done);
@@ -706,6 +749,9 @@ void SpriteLayerBatch::FlushSpriteRun() {
         PointAttribute(locations.vertexColour, 4, GL_UNSIGNED_BYTE, stride,
                        ByteOffset(base + offsetof(QuadVertex, r)));
         glDrawElements(GL_TRIANGLES, quads * kQuadIndices, GL_UNSIGNED_SHORT, nullptr);
+    }
+    if (levelZeroOnly) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(mipmapFilter));
     }
 }
 

@@ -181,6 +181,7 @@ private:
         const BatchItem* item = nullptr;
         float depth = 0.0f;
         int32_t firstVertex = -1;  // of its quad in the vertex stream; -1: none
+        bool minified = true;      // drawn smaller than its texels (or not known)
     };
     // A list of one layer: entries [begin, end).
     struct DrawSpan {
@@ -193,6 +194,7 @@ private:
         const BatchItem* head = nullptr;  // null: no run gathered
         int32_t firstVertex = 0;
         int32_t quadCount = 0;
+        bool minified = false;  // some sprite of it is drawn smaller than its texels
     };
     struct QuadVertex;
     class QuadBuffers;
@@ -208,10 +210,13 @@ private:
 
     // The first half of Draw: a layer's lists in drawing order, each item's
     // depth, and every sprite's quad written into the vertex stream.
-    void PrepareLayer(int32_t layerIndex, int32_t mode, const BatchDepthRange& range);
-    void AddEntry(const BatchItem& item, float depth);
+    // pixelsPerUnit: of the layer's projection at its smallest, 0 when it
+    // has perspective.
+    void PrepareLayer(int32_t layerIndex, int32_t mode, const BatchDepthRange& range,
+                      float viewportWidth, float viewportHeight);
+    void AddEntry(const BatchItem& item, float depth, float pixelsPerUnit);
     // Requires: room for four more vertices.
-    void WriteSpriteQuad(DrawEntry& entry);
+    void WriteSpriteQuad(DrawEntry& entry, float pixelsPerUnit);
     void UploadQuads();
     // The second half: the lists of one layer, drawn.
     void DrawLayer(BatchLayer& layer, const DrawSpan* spans, int32_t spanCount);

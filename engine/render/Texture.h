@@ -65,9 +65,15 @@ public:
     const std::vector<TexturePair>& GetPairList() const { return m_pairList; }
     const std::vector<uint16_t>& GetShortList() const { return m_shortList; }
     uint32_t GetExtraWord() const { return m_extraWord; }
+    // The GL minification filter of the texture's mipmaps when it has them;
+    // 0 when it has none. Drawing at or above 1:1 needs no mipmaps, so 2D
+    // drawing may sample level 0 alone for a while and put this back.
+    uint32_t GetMipmapMinFilter() const { return m_mipmapMinFilter; }
 
 protected:
     Texture();
+
+    void SetMipmapMinFilter(uint32_t glFilter) { m_mipmapMinFilter = glFilter; }
 
     // Takes the image's description, alpha and lists at upload.
     void TakeImageInfo(const TextureImage& image, const PixelDescriptor& uploadFormat);
@@ -78,6 +84,7 @@ private:
     std::vector<TexturePair> m_pairList;
     std::vector<uint16_t> m_shortList;
     uint32_t m_extraWord = 0;
+    uint32_t m_mipmapMinFilter = 0;
 };
 
 }  // namespace Varnok

@@ -192,6 +192,7 @@ void Texture2D::ReleaseGL() {
         glDeleteTextures(1, &m_name);
     }
     m_name = 0;
+    SetMipmapMinFilter(0);
 }
 
 void Texture2D::Upload() {
@@ -263,6 +264,10 @@ void Texture2D::Upload() {
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         if (renderer.GetGenerateMipmaps()) {
             glGenerateMipmap(GL_TEXTURE_2D);
+            const uint32_t minFilter = renderer.GetMinFilter();
+            if (minFilter != GL_NEAREST && minFilter != GL_LINEAR) {
+                SetMipmapMinFilter(minFilter);
+            }
         } else {
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

@@ -565,6 +565,40 @@ TEST_F(SpriteLayerBatchTest, SpritesWithAMeshAreDrawn) {
     ExpectPixel(48, 32, Rgba{128, 128, 32, 191});
 }
 
+// At 1:1 a sprite samples its texture's level 0 alone; drawn smaller it
+// still reads the mipmaps. An 8 x 8 texture with one white column in four
+// shows black from level 0 where its mipmaps have averaged the columns to a
+// quarter of white; the texture keeps its mipmap filter afterwards.
+TEST_F(SpriteLayerBatchTest, SpritesDrawnSmallerThanTheirTexelsStillUseTheMipmaps) {
+    std::vector<uint8_t> stripes;
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const uint8_t value = x % 4 == 0 ? 255 : 0;
+            stripes.insert(stripes.end(), {value, value, value});
+        }
+    }
+    const SmartPtr<Texture> texture = MakeTexture(8, 8, stripes, kRgb8);
+    const uint32_t mipmapFilter = texture->GetMipmapMinFilter();
+    ASSERT_NE(mipmapFilter, 0u);
+    SpriteLayerBatch batch(1, {10});
+    batch.SetCurrentLayer(0);
+    batch.Reset();
+    batch.LayerMatrix(0) = PixelMatrix();
+    batch.AddItem(texture, Sprite(20, 20, 8, 8));  // 1:1
+    batch.AddItem(texture, Sprite(41, 21, 2, 2));  // a quarter
+    batch.Draw(BatchDrawMode::Merged, BatchDepthRange{});
+    // The half-texel inset puts the first pixel's sample 7/16 of the way
+    // from the white column 0 to the black column 1.
+    ExpectPixel(16, 20, Rgba{143, 143, 143, 255}, 6);
+    ExpectPixel(18, 20, Rgba{0, 0, 0, 255}, 6);
+    ExpectPixel(40, 20, Rgba{64, 64, 64, 255}, 16);
+    GLint filter = 0;
+    glBindTexture(GL_TEXTURE_2D, texture->GetGLId());
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(static_cast<uint32_t>(filter), mipmapFilter);
+}
+
 // Opaque and blended sprites and queued primitives in all three layers; the
 // last layer in the fixed 480 x 320 screen units.
 TEST_F(SpriteLayerBatchTest, LayersPicture) {
