@@ -210,10 +210,10 @@ private:
 
     // The first half of Draw: a layer's lists in drawing order, each item's
     // depth, and every sprite's quad written into the vertex stream.
-    // pixelsPerUnit: of the layer's projection at its smallest, 0 when it
-    // has perspective.
     void PrepareLayer(int32_t layerIndex, int32_t mode, const BatchDepthRange& range,
                       float viewportWidth, float viewportHeight);
+    // pixelsPerUnit: the pixels a unit of the layer covers at least; 0 when
+    // not known, and then every sprite counts as drawn smaller.
     void AddEntry(const BatchItem& item, float depth, float pixelsPerUnit);
     // Requires: room for four more vertices.
     void WriteSpriteQuad(DrawEntry& entry, float pixelsPerUnit);
