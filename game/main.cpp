@@ -3,11 +3,10 @@
 // and can write frames to PNG files.
 #include "engine/core/Log.h"
 #include "engine/core/PlatformUtil.h"
-#include "engine/iOS/DialogManager_iPhone.h"
-#include "engine/iOS/LaunchUrl.h"
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 #include "game/DemoGame.h"
+#include "platform/DesktopServices.h"
 #include "platform/FrameCapture.h"
 #include "platform/InputScript.h"
 #include "platform/PlatformDisplay.h"
@@ -206,14 +205,10 @@ int main(int argc, char** argv) {
     if (frames < 0 && !windowed) {
         frames = kDefaultHeadlessFrames;
     }
-    if (windowed) {
-        DialogManager_iPhone::Instance().SetPresenter(CreateSdlDialogPresenter());
-    }
-    SetOpenUrlsOnDesktop(options.xdgOpen);
-
     VarnokGame::SetFactory(&DemoGame::Create);
     ShellDef shell;
     shell.display = display.get();
+    shell.services = CreateDesktopServices(DesktopServicesDef{windowed, options.xdgOpen});
     shell.bundleDir = options.bundleDir;
     shell.documentsDir = options.documentsDir;
     shell.cachesDir = options.cachesDir;

@@ -4,6 +4,7 @@
 #include "engine/core/Log.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Varnok {
 
@@ -62,6 +63,14 @@ int HeadlessDialogPresenter::Ask(const Dialog_iPhone& dialog) {
     Log("Dialog \"%s\": \"%s\" answered %d %s", dialog.GetTitle().c_str(), dialog.GetMessage().c_str(),
         index, label);
     return index;
+}
+
+AlertBackendPresenter::AlertBackendPresenter(std::shared_ptr<AlertBackend> backend)
+    : m_backend(std::move(backend)) {}
+
+int AlertBackendPresenter::Ask(const Dialog_iPhone& dialog) {
+    const int index = m_backend != nullptr ? m_backend->Ask(dialog) : AlertBackend::kCannotShow;
+    return index == AlertBackend::kCannotShow ? HeadlessDialogPresenter::Ask(dialog) : index;
 }
 
 DialogManager_iPhone::DialogManager_iPhone() : m_presenter(std::make_unique<HeadlessDialogPresenter>()) {}

@@ -1,6 +1,6 @@
 // The platform's dialogs: each open dialog goes up as an alert through a
-// presenter (an SDL message box, or scripted answers when headless), and the
-// pressed button comes back from the run loop.
+// presenter (the platform's alert back end, or scripted answers when
+// headless), and the pressed button comes back from the run loop.
 #pragma once
 
 #include "engine/iOS/Dialog.h"
@@ -87,7 +87,30 @@ private:
     std::unique_ptr<DialogPresenter> m_presenter;
 };
 
-// An SDL message box over the window; headless answers when SDL has no video.
-std::unique_ptr<DialogPresenter> CreateSdlDialogPresenter();
+// The platform's alert view (platform/ implements it over the window).
+class AlertBackend {
+public:
+    // Ask's answer when no alert can go up now (no window, no message box).
+    static constexpr int kCannotShow = -2;
+
+    virtual ~AlertBackend() = default;
+    // Shows the dialog and waits for the user: the pressed button's index,
+    // -1 when the alert went away without one, or kCannotShow.
+    virtual int Ask(const Dialog& dialog) = 0;
+};
+
+// Alerts through the platform's back end; the headless answers whenever it
+// cannot show one.
+class AlertBackendPresenter final : public HeadlessDialogPresenter {
+public:
+    // Shared: the shell's settings and this presenter both hold it.
+    explicit AlertBackendPresenter(std::shared_ptr<AlertBackend> backend);
+
+protected:
+    int Ask(const Dialog_iPhone& dialog) override;
+
+private:
+    std::shared_ptr<AlertBackend> m_backend;
+};
 
 }  // namespace Varnok

@@ -96,7 +96,7 @@ KeyboardManager_iPhone::KeyboardManager_iPhone(std::unique_ptr<KeyboardBackend> 
 KeyboardManager_iPhone::~KeyboardManager_iPhone() = default;
 
 KeyboardManager_iPhone& KeyboardManager_iPhone::Instance() {
-    static KeyboardManager_iPhone manager(CreateSdlKeyboardBackend());
+    static KeyboardManager_iPhone manager;
     return manager;
 }
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace Varnok {
 
@@ -72,7 +73,7 @@ struct KeyboardTextField {
     float centreY = 0.0f;
 };
 
-// Raises and lowers the platform's text input.
+// Raises and lowers the platform's text input (platform/ implements it).
 class KeyboardBackend {
 public:
     virtual ~KeyboardBackend() = default;
@@ -80,9 +81,6 @@ public:
     virtual void Raise(float x, float y, float width, float height) = 0;
     virtual void Lower() = 0;
 };
-
-// Over SDL's text input; does nothing while SDL has no video.
-std::unique_ptr<KeyboardBackend> CreateSdlKeyboardBackend();
 
 class KeyboardManager_iPhone;
 
@@ -112,8 +110,13 @@ public:
     explicit KeyboardManager_iPhone(std::unique_ptr<KeyboardBackend> backend = nullptr);
     ~KeyboardManager_iPhone() override;
 
-    // The process-wide manager that KeyboardManager::Get answers, over SDL.
+    // The process-wide manager that KeyboardManager::Get answers; only
+    // modelled until the shell gives it the platform's backend.
     static KeyboardManager_iPhone& Instance();
+
+    // Null: the keyboard is only modelled from now on. Shared: the shell's
+    // settings hold it too.
+    void SetBackend(std::shared_ptr<KeyboardBackend> backend) { m_backend = std::move(backend); }
 
     // Also creates the text field, disabled, when there is none.
     void Create(float originX, float originY, float width, float height) override;
@@ -141,7 +144,7 @@ private:
     void ResignFirstResponder();
     void ProposeText(const std::string& proposed);
 
-    std::unique_ptr<KeyboardBackend> m_backend;
+    std::shared_ptr<KeyboardBackend> m_backend;  // may be null
     std::unique_ptr<KeyboardTextField> m_field;
     std::unique_ptr<Keyboard_iPhoneTextFieldDelegate> m_fieldDelegate;
 };

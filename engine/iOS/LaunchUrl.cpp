@@ -1,48 +1,16 @@
-// The launch-URL dispatcher and URL opening through the desktop.
+// The launch-URL dispatcher and the rules for opening URLs.
 #include "engine/iOS/LaunchUrl.h"
 
 #include "engine/core/Log.h"
 
 #include <cctype>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
-#include <cstring>
-
-extern char** environ;
+#include <utility>
 
 namespace Varnok {
 namespace {
 
 std::string s_sourceApplication;
-bool s_openOnDesktop = false;
-std::function<bool(const char*)> s_opener;
-
-// xdg-open with the URL as its one argument: no shell sees it.
-bool OpenWithDesktop(const char* url) {
-    char program[] = "xdg-open";
-    std::string argument(url);
-    char* argv[] = {program, &argument[0], nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, program, nullptr, nullptr, argv, environ);
-    if (spawned != 0) {
-        Log("OpenUrl: cannot start xdg-open (%s)", strerror(spawned));
-        return false;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            Log("OpenUrl: lost track of xdg-open (%s)", strerror(errno));
-            return false;
-        }
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        Log("OpenUrl: xdg-open could not open \"%s\"", url);
-        return false;
-    }
-    return true;
-}
+std::function<bool(const char*)> s_opener;  // empty: URLs are only logged
 
 }  // namespace
 
@@ -122,14 +90,7 @@ bool OpenUrl(const char* text) {
         return false;
     }
     Log("OpenUrl: %s", text);
-    if (s_opener) {
-        return s_opener(text);
-    }
-    return s_openOnDesktop ? OpenWithDesktop(text) : true;
-}
-
-void SetOpenUrlsOnDesktop(bool enabled) {
-    s_openOnDesktop = enabled;
+    return s_opener ? s_opener(text) : true;
 }
 
 void SetUrlOpener(std::function<bool(const char* url)> opener) {

@@ -51,13 +51,21 @@ const char* GetLaunchSourceApplication();
 // A scheme ("https:", "mailto:", ...) and no spaces or control characters.
 bool IsWellFormedUrl(const char* text);
 
-// Asks the platform to open the URL: logs it and, when desktop opening is on,
-// hands it to xdg-open. True when it was opened; false (with a log line) for a
-// malformed URL or when the opener failed.
+// Hands a well-formed URL to whatever opens URLs on the platform
+// (platform/ implements it).
+class UrlOpener {
+public:
+    virtual ~UrlOpener() = default;
+    // False (with a log line) when the URL could not be opened.
+    virtual bool Open(const char* url) = 0;
+};
+
+// Asks the platform to open the URL: logs it and hands it to the installed
+// opener. True when it was opened (or only logged, with no opener); false
+// (with a log line) for a malformed URL or when the opener failed.
 bool OpenUrl(const char* text);
-// Off at start: URLs are only logged. The program turns it on when asked.
-void SetOpenUrlsOnDesktop(bool enabled);
-// Replaces the platform's opener (tests); an empty function restores it.
+// Installs the opener (the shell, or a test); an empty function leaves URLs
+// only logged, as at start.
 void SetUrlOpener(std::function<bool(const char* url)> opener);
 
 }  // namespace Varnok

@@ -1,6 +1,8 @@
 // What the program hands the application shell when it starts it.
 #pragma once
 
+#include "engine/iOS/PlatformServices.h"
+
 #include <string>
 
 namespace Varnok {
@@ -13,6 +15,7 @@ struct ShellDef {
     std::string documentsDir;  // saves
     std::string cachesDir;
     std::string bundleVersion = "1.0.0";
+    PlatformServices services;  // installed when the shell starts
 };
 
 }  // namespace Varnok

@@ -43,6 +43,7 @@ std::string DescribePayload(const PlatformDictionary& payload) {
 }  // namespace
 
 VarnokTouchAppDelegate::VarnokTouchAppDelegate(const ShellDef& def) : window(def.display), m_def(def) {
+    InstallPlatformServices(def.services);
     viewController = std::make_unique<VarnokTouchViewController>(def);
     viewController->awakeFromNib();
 }

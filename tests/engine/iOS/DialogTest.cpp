@@ -142,5 +142,34 @@ TEST_F(DialogTest, DialogOpenedFromACallbackWaitsForTheNextTurn) {
     EXPECT_THAT(log, ElementsAre("shown First", "open more", "shown Third", "second pressed 0"));
 }
 
+// Answers from a script of back-end replies, remembering what it was asked.
+class ScriptedAlerts : public AlertBackend {
+public:
+    int Ask(const Dialog& dialog) override {
+        asked.push_back(dialog.GetTitle().c_str());
+        const int reply = replies.front();
+        replies.erase(replies.begin());
+        return reply;
+    }
+
+    std::vector<int> replies;
+    std::vector<std::string> asked;
+};
+
+TEST_F(DialogTest, BackendAnswersAndHeadlessAnswersWhenItCannotShow) {
+    auto alerts = std::make_shared<ScriptedAlerts>();
+    alerts->replies = {1, AlertBackend::kCannotShow, -1};
+    manager.SetPresenter(std::make_unique<AlertBackendPresenter>(alerts));
+    const DialogCallback first(&answers, &Answers::OnFirst);
+    for (const char* title : {"Pressed", "No window", "Dismissed"}) {
+        manager.ShowMessage2(title, "m", "No", first, "Yes", first, DialogManager::kOpenNow);
+        manager.Pump();
+    }
+    EXPECT_THAT(alerts->asked, ElementsAre("Pressed", "No window", "Dismissed"));
+    // The headless answer is the first button; going away without one calls nothing.
+    EXPECT_THAT(log, ElementsAre("first pressed 1", "first pressed 0"));
+    EXPECT_EQ(manager.GetOpenCount(), 0);
+}
+
 }  // namespace
 }  // namespace Varnok

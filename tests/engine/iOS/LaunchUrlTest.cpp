@@ -77,6 +77,30 @@ TEST(OpenUrl, RefusesMalformedUrlsAndReportsTheOpener) {
     SetUrlOpener(nullptr);
 }
 
+class RecordingOpener : public UrlOpener {
+public:
+    bool Open(const char* url) override {
+        opened.push_back(url);
+        return false;
+    }
+    std::vector<std::string> opened;
+};
+
+TEST(OpenUrl, TheShellInstallsTheProgramsOpener) {
+    auto opener = std::make_shared<RecordingOpener>();
+    {
+        ShellDef def;
+        def.display = &ShellTest::Display();
+        def.services.urlOpener = opener;
+        VarnokTouchAppDelegate app(def);
+    }
+    EXPECT_FALSE(OpenUrl("https://example.org/x"));  // the opener's answer
+    EXPECT_FALSE(OpenUrl("not a url"));              // refused before the opener
+    EXPECT_THAT(opener->opened, ElementsAre("https://example.org/x"));
+    SetUrlOpener(nullptr);
+    EXPECT_TRUE(OpenUrl("https://example.org/y"));  // only logged
+}
+
 TEST(NotificationPayload, ParsesItsKeysAndSkipsBareOptions) {
     PlatformDictionary payload;
     ASSERT_TRUE(ReadPayloadJson(R"({"aps":{"alert":"Come back"},"p":"promo","s":42,

@@ -1,5 +1,5 @@
-// Dialogs as SDL message boxes over the game's window.
-#include "engine/iOS/DialogManager_iPhone.h"
+// SDL message boxes for the platform's alerts.
+#include "platform/SdlAlertBackend.h"
 
 #include "engine/core/Log.h"
 
@@ -12,11 +12,11 @@ namespace {
 
 constexpr int kDismissWithoutButton = -1;
 
-class SdlDialogPresenter final : public DialogPresenter {
-protected:
-    int Ask(const Dialog_iPhone& dialog) override {
+class SdlAlertBackend final : public AlertBackend {
+public:
+    int Ask(const Dialog& dialog) override {
         if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-            return m_headless.AskHeadless(dialog);
+            return kCannotShow;
         }
         std::vector<SDL_MessageBoxButtonData> buttons;
         for (int i = 0; i < dialog.GetButtonCount(); ++i) {
@@ -51,7 +51,7 @@ protected:
         if (SDL_ShowMessageBox(&box, &pressed) != 0) {
             Log("Dialog \"%s\": no message box (%s), answering as headless", dialog.GetTitle().c_str(),
                 SDL_GetError());
-            return m_headless.AskHeadless(dialog);
+            return kCannotShow;
         }
         // Closing the box is the cancel button, as the platform's alerts have no other way out.
         if (pressed < 0 && dialog.GetButtonCount() > 0) {
@@ -59,20 +59,12 @@ protected:
         }
         return pressed;
     }
-
-private:
-    class Headless : public HeadlessDialogPresenter {
-    public:
-        int AskHeadless(const Dialog_iPhone& dialog) { return Ask(dialog); }
-    };
-
-    Headless m_headless;
 };
 
 }  // namespace
 
-std::unique_ptr<DialogPresenter> CreateSdlDialogPresenter() {
-    return std::make_unique<SdlDialogPresenter>();
+std::unique_ptr<AlertBackend> CreateSdlAlertBackend() {
+    return std::make_unique<SdlAlertBackend>();
 }
 
 }  // namespace Varnok

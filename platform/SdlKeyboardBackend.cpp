@@ -1,5 +1,5 @@
-// The keyboard over SDL's text input.
-#include "engine/iOS/KeyboardManager.h"
+// SDL's text input raised and lowered for the engine's text field.
+#include "platform/SdlKeyboardBackend.h"
 
 #include <SDL2/SDL.h>
 

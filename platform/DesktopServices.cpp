@@ -1,0 +1,22 @@
+// Picks the desktop back end of each service.
+#include "platform/DesktopServices.h"
+
+#include "platform/SdlAlertBackend.h"
+#include "platform/SdlKeyboardBackend.h"
+#include "platform/XdgUrlOpener.h"
+
+namespace Varnok {
+
+PlatformServices CreateDesktopServices(const DesktopServicesDef& def) {
+    PlatformServices services;
+    if (def.windowed) {
+        services.alerts = CreateSdlAlertBackend();
+        services.keyboard = CreateSdlKeyboardBackend();
+    }
+    if (def.xdgOpen) {
+        services.urlOpener = CreateXdgUrlOpener();
+    }
+    return services;
+}
+
+}  // namespace Varnok

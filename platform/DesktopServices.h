@@ -1,0 +1,15 @@
+// The desktop's set of platform services for the game program.
+#pragma once
+
+#include "engine/iOS/PlatformServices.h"
+
+namespace Varnok {
+
+struct DesktopServicesDef {
+    bool windowed = false;  // SDL message boxes and text input over the window
+    bool xdgOpen = false;   // opened URLs go to xdg-open; otherwise only logged
+};
+
+PlatformServices CreateDesktopServices(const DesktopServicesDef& def);
+
+}  // namespace Varnok
