@@ -1,6 +1,8 @@
 // Picks the desktop back end of each service.
 #include "platform/DesktopServices.h"
 
+#include "platform/HostDeviceSettings.h"
+#include "platform/NetworkProbe.h"
 #include "platform/SdlAlertBackend.h"
 #include "platform/SdlKeyboardBackend.h"
 #include "platform/XdgUrlOpener.h"
@@ -9,6 +11,8 @@ namespace Varnok {
 
 PlatformServices CreateDesktopServices(const DesktopServicesDef& def) {
     PlatformServices services;
+    services.deviceSettings = ReadHostDeviceSettings();
+    services.networkProbe = &ProbeNetworkStatus;
     if (def.windowed) {
         services.alerts = CreateSdlAlertBackend();
         services.keyboard = CreateSdlKeyboardBackend();

@@ -1,4 +1,6 @@
-// The desktop's set of platform services for the game program.
+// The desktop's set of platform services for the game program: the host's
+// device settings and network, PNG launch images, and the window's dialogs
+// and keyboard.
 #pragma once
 
 #include "engine/iOS/PlatformServices.h"

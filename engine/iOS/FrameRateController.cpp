@@ -2,7 +2,8 @@
 #include "engine/iOS/FrameRateController.h"
 
 #include "engine/core/AsciiString.h"
-#include "engine/core/DeviceInfo.h"
+#include "engine/core/DevicePropertyMap.h"
+#include "engine/core/DeviceSettings.h"
 #include "engine/core/PlatformUtil.h"
 #include "engine/core/Random.h"
 

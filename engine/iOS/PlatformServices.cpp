@@ -19,6 +19,12 @@ void InstallPlatformServices(const PlatformServices& services) {
         std::shared_ptr<UrlOpener> opener = services.urlOpener;
         SetUrlOpener([opener](const char* url) { return opener->Open(url); });
     }
+    if (services.deviceSettings) {
+        SetDeviceSettings(*services.deviceSettings);
+    }
+    if (services.networkProbe) {
+        NetworkAvailabilityMonitor::InstallInternetProbe(services.networkProbe);
+    }
 }
 
 }  // namespace Varnok

@@ -3,7 +3,11 @@
 // the desktop's); tests leave it empty or install their own.
 #pragma once
 
+#include "engine/core/DeviceSettings.h"
+#include "engine/core/NetworkAvailabilityMonitor.h"
+
 #include <memory>
+#include <optional>
 
 namespace Varnok {
 
@@ -17,6 +21,8 @@ struct PlatformServices {
     std::shared_ptr<AlertBackend> alerts;       // empty: dialogs get the headless answers
     std::shared_ptr<KeyboardBackend> keyboard;  // empty: the keyboard is only modelled
     std::shared_ptr<UrlOpener> urlOpener;       // empty: opened URLs are only logged
+    std::optional<DeviceSettings> deviceSettings;  // empty: DeviceSettings' defaults
+    NetworkAvailabilityMonitor::StatusProbe networkProbe;  // empty: never reachable
 };
 
 // Installs each service the set has; an empty member leaves what is installed

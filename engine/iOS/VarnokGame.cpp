@@ -2,7 +2,7 @@
 // factory.
 #include "engine/iOS/VarnokGame.h"
 
-#include "engine/core/DeviceInfo.h"
+#include "engine/core/DevicePropertyMap.h"
 #include "engine/core/Log.h"
 #include "engine/iOS/GameVersion.h"
 

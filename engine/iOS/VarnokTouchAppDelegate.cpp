@@ -2,9 +2,9 @@
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 
 #include "engine/core/AccelerometerDevice.h"
-#include "engine/core/DeviceInfo.h"
 #include "engine/core/Log.h"
 #include "engine/core/PlatformEventHub.h"
+#include "engine/core/UIDeviceHardware.h"
 #include "engine/iOS/DialogManager_iPhone.h"
 #include "engine/iOS/KeyboardManager.h"
 #include "engine/iOS/LaunchUrl.h"

@@ -1,8 +1,9 @@
 // GlesRenderer: frames, the GL state cache and the texture settings.
 #include "engine/render/GlesRenderer.h"
 
-#include "engine/core/DeviceInfo.h"
+#include "engine/core/DeviceSettings.h"
 #include "engine/core/Log.h"
+#include "engine/core/UIDeviceHardware.h"
 #include "engine/render/ShaderProgramCache.h"
 
 #include <GLES2/gl2.h>

@@ -1,7 +1,7 @@
 // Dotted version comparison for the shell's system-version checks.
 #include "engine/iOS/internal/SystemVersion.h"
 
-#include "engine/core/DeviceInfo.h"
+#include "engine/core/DeviceSettings.h"
 
 #include <cctype>
 
