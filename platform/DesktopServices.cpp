@@ -3,6 +3,7 @@
 
 #include "platform/HostDeviceSettings.h"
 #include "platform/NetworkProbe.h"
+#include "platform/PngReader.h"
 #include "platform/SdlAlertBackend.h"
 #include "platform/SdlKeyboardBackend.h"
 #include "platform/XdgUrlOpener.h"
@@ -13,6 +14,7 @@ PlatformServices CreateDesktopServices(const DesktopServicesDef& def) {
     PlatformServices services;
     services.deviceSettings = ReadHostDeviceSettings();
     services.networkProbe = &ProbeNetworkStatus;
+    services.launchImageDecoder = CreatePngDecoder();
     if (def.windowed) {
         services.alerts = CreateSdlAlertBackend();
         services.keyboard = CreateSdlKeyboardBackend();

@@ -10,7 +10,4 @@ namespace Varnok {
 // file cannot be written.
 [[nodiscard]] bool WritePng(const char* path, int width, int height, const std::vector<uint8_t>& rgba);
 
-// Reads a PNG as RGBA8 rows, top row first (for tests and tools).
-[[nodiscard]] bool ReadPng(const char* path, int& outWidth, int& outHeight, std::vector<uint8_t>& outRgba);
-
 }  // namespace Varnok

@@ -4,6 +4,7 @@
 #include "engine/iOS/DialogManager_iPhone.h"
 #include "engine/iOS/KeyboardManager.h"
 #include "engine/iOS/LaunchUrl.h"
+#include "engine/render/LoadingTexture.h"
 
 namespace Varnok {
 
@@ -24,6 +25,9 @@ void InstallPlatformServices(const PlatformServices& services) {
     }
     if (services.networkProbe) {
         NetworkAvailabilityMonitor::InstallInternetProbe(services.networkProbe);
+    }
+    if (services.launchImageDecoder != nullptr) {
+        SetLaunchImageDecoder(services.launchImageDecoder);
     }
 }
 

@@ -12,6 +12,7 @@
 namespace Varnok {
 
 class AlertBackend;
+class ImageDecoder;
 class KeyboardBackend;
 class UrlOpener;
 
@@ -23,6 +24,7 @@ struct PlatformServices {
     std::shared_ptr<UrlOpener> urlOpener;       // empty: opened URLs are only logged
     std::optional<DeviceSettings> deviceSettings;  // empty: DeviceSettings' defaults
     NetworkAvailabilityMonitor::StatusProbe networkProbe;  // empty: never reachable
+    std::shared_ptr<ImageDecoder> launchImageDecoder;      // empty: no launch image
 };
 
 // Installs each service the set has; an empty member leaves what is installed

@@ -2,15 +2,17 @@
 #include "engine/render/LoadingTexture.h"
 
 #include "engine/core/FilePath.h"
+#include "engine/core/Log.h"
+#include "engine/render/ImageDecoder.h"
 #include "engine/render/MemoryBlockTextureSource.h"
 #include "engine/render/Texture2D.h"
 #include "engine/render/TextureSizeAdapters.h"
-#include "platform/FrameCapture.h"
 
 #include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace Varnok {
@@ -19,6 +21,11 @@ namespace {
 // The aspects of the tall phone screen (1136 x 640) either way round.
 constexpr float kTallPhoneAspect = 1.775f;
 constexpr float kTallPhoneAspectInverse = 0.5633803f;
+
+std::shared_ptr<ImageDecoder>& DecoderSlot() {
+    static std::shared_ptr<ImageDecoder> decoder;
+    return decoder;
+}
 
 AsciiString LaunchImagePath(const char* bundleDir, const char* name) {
     AsciiString file(name);
@@ -65,18 +72,31 @@ AsciiString ChooseLaunchImage(const char* bundleDir, const LaunchImageDef& def) 
     return AsciiString(candidate);
 }
 
+void SetLaunchImageDecoder(std::shared_ptr<ImageDecoder> decoder) {
+    DecoderSlot() = std::move(decoder);
+}
+
 SmartPtr<Texture> CreateLoadingTexture(const char* bundleDir, const LaunchImageDef& def) {
     const AsciiString name = ChooseLaunchImage(bundleDir, def);
     if (!LaunchImageExists(bundleDir, name.c_str())) {
         return nullptr;  // the launch image is optional
     }
+    const AsciiString path = LaunchImagePath(bundleDir, name.c_str());
+    ImageDecoder* decoder = DecoderSlot().get();
+    if (decoder == nullptr) {
+        Log("LoadingTexture: no image decoder installed, %s not shown", path.c_str());
+        return nullptr;
+    }
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgba;
-    if (!ReadPng(LaunchImagePath(bundleDir, name.c_str()).c_str(), width, height, rgba)) {
+    if (!decoder->DecodeFile(path.c_str(), width, height, rgba)) {
         return nullptr;
     }
-    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) {
+    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF ||
+        rgba.size() != size_t(width) * height * 4) {
+        Log("LoadingTexture: %s decoded to %dx%d with %zu bytes, not shown", path.c_str(), width,
+            height, rgba.size());
         return nullptr;
     }
     // Drawn as a premultiplied bitmap would hold it.

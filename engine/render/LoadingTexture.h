@@ -6,7 +6,11 @@
 #include "engine/core/SmartPtr.h"
 #include "engine/render/Texture.h"
 
+#include <memory>
+
 namespace Varnok {
+
+class ImageDecoder;
 
 struct LaunchImageDef {
     bool portrait = false;  // the status bar's orientation
@@ -20,10 +24,15 @@ struct LaunchImageDef {
 // "Default-Portrait" and then "Default"; the last may not exist either.
 AsciiString ChooseLaunchImage(const char* bundleDir, const LaunchImageDef& def);
 
+// The decoder of launch images (the shell installs the platform's PNG
+// reader at start-up). Null: no launch image is read.
+void SetLaunchImageDecoder(std::shared_ptr<ImageDecoder> decoder);
+
 // The chosen launch image as a texture: its pixels scaled to power-of-two
 // sizes as red, green, blue, alpha bytes (alpha premultiplied), which the
 // texture's source owns for as long as the texture lives. Null when the
-// bundle has no launch image or it cannot be read (logged).
+// bundle has no launch image, or it cannot be read or no decoder is
+// installed (logged).
 SmartPtr<Texture> CreateLoadingTexture(const char* bundleDir, const LaunchImageDef& def);
 
 }  // namespace Varnok

@@ -1,6 +1,7 @@
 #include "platform/FrameCapture.h"
 #include "platform/OffscreenFramebuffer.h"
 #include "platform/PlatformDisplay.h"
+#include "platform/PngReader.h"
 
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>

@@ -7,6 +7,7 @@
 #include "engine/render/GlesRenderer.h"
 #include "engine/render/Renderer.h"
 #include "platform/FrameCapture.h"
+#include "platform/PngReader.h"
 #include "tests/engine/iOS/ShellTestEnvironment.h"
 
 #include <gmock/gmock.h>
@@ -407,6 +408,7 @@ TEST(LaunchImage, BecomesTheGamesLoadingTextureAndGoesAtTheFirstTick) {
     ShellDef def;
     def.display = &ShellTest::Display();
     def.bundleDir = dir;
+    def.services.launchImageDecoder = CreatePngDecoder();
     {
         VarnokTouchAppDelegate app(def);
         app.Launch(LaunchOptions{});

@@ -1,6 +1,6 @@
 // The game program run headless with an input script: its captured frames
 // show the stand-in game's answer, and two runs give the same frames.
-#include "platform/FrameCapture.h"
+#include "platform/PngReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,15 @@
 #include "engine/render/LoadingTexture.h"
 
+#include "engine/render/ImageDecoder.h"
 #include "engine/render/Texture2D.h"
 #include "engine/render/TextureSource.h"
+#include "platform/PngReader.h"
 #include "tests/engine/render/TextureFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,6 +58,7 @@ TEST(LoadingTexture, ChoosesTheLaunchImageForTheScreen) {
 }
 
 TEST(LoadingTexture, LaunchImageBecomesAPowerOfTwoTexture) {
+    SetLaunchImageDecoder(CreatePngDecoder());
     MountedFolder bundle;
     testing::internal::CaptureStderr();
     EXPECT_FALSE(CreateLoadingTexture(bundle.Root().c_str(), LaunchImageDef{}));
@@ -92,6 +97,51 @@ TEST(LoadingTexture, LaunchImageBecomesAPowerOfTwoTexture) {
     EXPECT_EQ(texture->GetDescription().width, 4);
     EXPECT_EQ(texture->GetDescription().apparentWidth, 4u);
     EXPECT_EQ(ReadTexture(texture->GetGLId(), 4, 2), std::vector<uint8_t>(32, 255));
+    SetLaunchImageDecoder(nullptr);
+}
+
+// Answers as told, whatever the file holds.
+class FixedDecoder : public ImageDecoder {
+public:
+    FixedDecoder(bool ok, int width, int height, size_t bytes)
+        : m_ok(ok), m_width(width), m_height(height), m_bytes(bytes) {}
+    bool DecodeFile(const char*, int& outWidth, int& outHeight, std::vector<uint8_t>& outRgba) override {
+        outWidth = m_width;
+        outHeight = m_height;
+        outRgba.assign(m_bytes, 255);
+        return m_ok;
+    }
+
+private:
+    bool m_ok;
+    int m_width;
+    int m_height;
+    size_t m_bytes;
+};
+
+TEST(LoadingTexture, UnreadableLaunchImagesGiveNoTextureAndOneLogLine) {
+    MountedFolder bundle;
+    WriteLaunchImage(bundle, "Default", 2, 2, std::vector<uint8_t>(16, 255));
+    const struct {
+        const char* what;
+        std::shared_ptr<ImageDecoder> decoder;
+        int logLines;  // a failing decoder logs its own line
+    } cases[] = {
+        {"no decoder installed", nullptr, 1},
+        {"the decoder fails", std::make_shared<FixedDecoder>(false, 2, 2, 16), 0},
+        {"no pixels", std::make_shared<FixedDecoder>(true, 0, 2, 0), 1},
+        {"too wide for a texture", std::make_shared<FixedDecoder>(true, 0x10000, 1, 0x40000), 1},
+        {"fewer bytes than pixels", std::make_shared<FixedDecoder>(true, 2, 2, 15), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetLaunchImageDecoder(c.decoder);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(CreateLoadingTexture(bundle.Root().c_str(), LaunchImageDef{}));
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), c.logLines) << log;
+    }
+    SetLaunchImageDecoder(nullptr);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "engine/render/TextureImage.h"
 #include "platform/FrameCapture.h"
 #include "platform/OffscreenFramebuffer.h"
+#include "platform/PngReader.h"
 #include "tests/engine/render/RenderTestEnvironment.h"
 
 #include <GLES2/gl2.h>
