@@ -1,8 +1,8 @@
 // The game program: opens a window (or runs headless), starts the shell with
 // the game, and runs the display loop; headless runs replay an input script
 // and can write frames to PNG files.
+#include "engine/core/FileUtil.h"
 #include "engine/core/Log.h"
-#include "engine/core/PlatformUtil.h"
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 #include "game/DemoGame.h"

@@ -2,8 +2,8 @@
 #include "engine/core/DirectoryFileSystem.h"
 
 #include "engine/core/CString.h"
+#include "engine/core/FileUtil.h"
 #include "engine/core/Log.h"
-#include "engine/core/PlatformUtil.h"
 
 #include <climits>
 #include <cstdlib>

@@ -356,4 +356,20 @@ float GetAspectRatio() {
     return s_aspectRatio;
 }
 
+float MaxOf4(float a, float b, float c, float d) {
+    float best = a;
+    if (b > best) best = b;
+    if (c > best) best = c;
+    if (d > best) best = d;
+    return best;
+}
+
+int NextPowerOfTwo(int value) {
+    int result = 1;
+    while (result < value && result < (1 << 30)) {
+        result <<= 1;
+    }
+    return result;
+}
+
 }  // namespace Varnok

@@ -134,4 +134,10 @@ bool IsInFrontOfPlane(const Vector3& p, const Vector3& q, const Vector3& n,
 void SetAspectRatio(float width, float height);
 float GetAspectRatio();
 
+// The largest of four; of equal values the first wins.
+float MaxOf4(float a, float b, float c, float d);
+
+// Smallest power of two not below value (1 for 0 and 1), at most 2^30.
+int NextPowerOfTwo(int value);
+
 }  // namespace Varnok

@@ -1,8 +1,8 @@
 // Right-to-left square-and-multiply over LargeUnsigned, with a time budget.
 #include "engine/core/Rsa.h"
 
+#include "engine/core/Clock.h"
 #include "engine/core/Log.h"
-#include "engine/core/PlatformUtil.h"
 
 #include <utility>
 

@@ -14,9 +14,9 @@
 // follow from block + 24, and from block + 12 in later blocks.
 #include "engine/core/SaveContainerFileSystem.h"
 
+#include "engine/core/FileUtil.h"
 #include "engine/core/HashName.h"
 #include "engine/core/Log.h"
-#include "engine/core/PlatformUtil.h"
 
 #include <algorithm>
 #include <cerrno>

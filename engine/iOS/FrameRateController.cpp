@@ -2,9 +2,9 @@
 #include "engine/iOS/FrameRateController.h"
 
 #include "engine/core/AsciiString.h"
+#include "engine/core/Clock.h"
 #include "engine/core/DevicePropertyMap.h"
 #include "engine/core/DeviceSettings.h"
-#include "engine/core/PlatformUtil.h"
 #include "engine/core/Random.h"
 
 #include <algorithm>

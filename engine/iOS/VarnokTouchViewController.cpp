@@ -4,11 +4,11 @@
 
 #include "engine/audio/SoundManager.h"
 #include "engine/core/AccelerometerDevice.h"
+#include "engine/core/Clock.h"
 #include "engine/core/DeviceSettings.h"
 #include "engine/core/JobQueue.h"
 #include "engine/core/Log.h"
 #include "engine/core/PlatformEventHub.h"
-#include "engine/core/PlatformUtil.h"
 #include "engine/core/UIDeviceHardware.h"
 #include "engine/iOS/FrameRateController.h"
 #include "engine/iOS/LaunchUrl.h"

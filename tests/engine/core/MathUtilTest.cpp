@@ -319,5 +319,22 @@ TEST(Geometry, AspectRatio) {
     EXPECT_FLOAT_EQ(GetAspectRatio(), 1.5f);
 }
 
+TEST(MathUtil, MaxOf4) {
+    EXPECT_EQ(MaxOf4(1, 4, 3, 2), 4.0f);
+    EXPECT_EQ(MaxOf4(-1, -4, -3, -0.5f), -0.5f);
+    EXPECT_EQ(MaxOf4(2, 2, 2, 2), 2.0f);
+}
+
+TEST(MathUtil, NextPowerOfTwo) {
+    const struct {
+        int value;
+        int power;
+    } cases[] = {{-5, 1}, {0, 1}, {1, 1}, {2, 2}, {3, 4}, {320, 512}, {512, 512}, {513, 1024},
+                 {(1 << 30) + 1, 1 << 30}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(NextPowerOfTwo(c.value), c.power) << c.value;
+    }
+}
+
 }  // namespace
 }  // namespace Varnok
