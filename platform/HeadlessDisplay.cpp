@@ -6,6 +6,7 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <GLES2/gl2.h>
 
 namespace Varnok {
 namespace {
@@ -70,10 +71,18 @@ public:
 
     int Width() const override { return m_width; }
     int Height() const override { return m_height; }
-    void Present() override {}
+    // No swap to wait on: the frame ends when the GPU has drawn it.
+    void Present() override { glFinish(); }
+    void* GetProcAddress(const char* name) const override {
+        return reinterpret_cast<void*>(eglGetProcAddress(name));
+    }
     void WaitForTick() override { m_now += kTickNanoseconds; }
     uint64_t NowNanoseconds() const override { return m_now; }
-    void PollEvents(PlatformEventSink&) override {}
+    void PollEvents(PlatformEventSink& sink) override {
+        if (TakeQuitSignal()) {
+            sink.OnQuit();
+        }
+    }
 
 private:
     EGLDisplay m_display = EGL_NO_DISPLAY;

@@ -52,8 +52,19 @@ public:
     virtual int Width() const = 0;
     virtual int Height() const = 0;
 
-    // Shows the frame drawn into framebuffer 0; nothing headless.
+    // Ends the frame as a swap does: shows framebuffer 0 in a window;
+    // headless, waits until the GPU has finished the frame, so that frame
+    // times are real.
     virtual void Present() = 0;
+
+    // Tells the driver that the bound framebuffer's depth need not be kept
+    // past this frame. Nothing where the driver offers no discard.
+    void DiscardDepth();
+
+    // A GL or EGL entry point of this display's driver. A dispatching driver
+    // may answer a stub for a name it does not know: ask the extension
+    // string first.
+    virtual void* GetProcAddress(const char* name) const = 0;
 
     // Blocks until the next display refresh (vsync in a window; nothing
     // headless, where the virtual clock advances instead).
@@ -64,11 +75,26 @@ public:
     // runs repeat exactly.
     virtual uint64_t NowNanoseconds() const = 0;
 
+    // Hands the sink what happened since the last call. A SIGINT or SIGTERM
+    // caught since (see InstallQuitSignalHandlers) arrives as OnQuit.
     virtual void PollEvents(PlatformEventSink& sink) = 0;
 
     // Reads the bound framebuffer as RGBA rows, top row first.
     [[nodiscard]] bool ReadPixels(std::vector<uint8_t>& outRgba) const;
+
+protected:
+    // True once per caught SIGINT or SIGTERM; back ends' PollEvents ask it.
+    static bool TakeQuitSignal();
+
+private:
+    using DiscardFunction = void (*)(unsigned target, int count, const unsigned* attachments);
+    bool m_discardLookedUp = false;
+    DiscardFunction m_discard = nullptr;  // null: no discard offered
 };
+
+// SIGINT and SIGTERM end the run the way closing the window does: the handler
+// only sets a flag, which the display's next PollEvents turns into OnQuit.
+void InstallQuitSignalHandlers();
 
 std::unique_ptr<PlatformDisplay> CreateHeadlessDisplay();
 std::unique_ptr<PlatformDisplay> CreateSdlDisplay();

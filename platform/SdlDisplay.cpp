@@ -92,6 +92,8 @@ public:
 
     void Present() override { SDL_GL_SwapWindow(m_window); }
 
+    void* GetProcAddress(const char* name) const override { return SDL_GL_GetProcAddress(name); }
+
     // Swapping blocks on vsync where the driver honours it; where it does not
     // (a virtual X server), sleep to the next 1/60 s so the loop keeps time.
     void WaitForTick() override {
@@ -113,6 +115,9 @@ public:
         SDL_Event event;
         while (SDL_PollEvent(&event)) {
             Dispatch(event, sink);
+        }
+        if (TakeQuitSignal()) {
+            sink.OnQuit();
         }
     }
 

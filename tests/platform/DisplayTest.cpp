@@ -6,6 +6,7 @@
 #include <GLES2/gl2.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -68,4 +69,50 @@ TEST(HeadlessDisplay, VirtualClockAdvancesExactlyOneSixtiethPerTick) {
         display->WaitForTick();
     }
     EXPECT_EQ(display->NowNanoseconds() - start, 60u * (1000000000u / 60u));
+}
+
+namespace {
+
+struct QuitCounter : Varnok::PlatformEventSink {
+    int quits = 0;
+    void OnTouch(const Varnok::PlatformTouch&) override {}
+    void OnFocusChanged(bool) override {}
+    void OnMinimised(bool) override {}
+    void OnQuit() override { ++quits; }
+};
+
+}  // namespace
+
+TEST(HeadlessDisplay, QuitSignalsArriveOnceAsQuitAtTheNextPoll) {
+    auto display = Varnok::CreateHeadlessDisplay();
+    ASSERT_TRUE(display->Open(Varnok::DisplayDef{}));
+    Varnok::InstallQuitSignalHandlers();
+    QuitCounter sink;
+    display->PollEvents(sink);
+    EXPECT_EQ(sink.quits, 0);
+    for (int signal : {SIGTERM, SIGINT}) {
+        ASSERT_EQ(raise(signal), 0);  // caught: the test program goes on
+        display->PollEvents(sink);
+        display->PollEvents(sink);
+    }
+    EXPECT_EQ(sink.quits, 2);
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+}
+
+TEST(HeadlessDisplay, PresentFinishesTheFrameAndDiscardIsSafeEitherWay) {
+    auto display = Varnok::CreateHeadlessDisplay();
+    ASSERT_TRUE(display->Open(Varnok::DisplayDef{}));
+    EXPECT_NE(display->GetProcAddress("glClear"), nullptr);
+    Varnok::OffscreenFramebuffer framebuffer;
+    ASSERT_TRUE(framebuffer.Create(16, 16));
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    display->DiscardDepth();  // with or without the driver's discard
+    display->Present();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    std::vector<uint8_t> rgba;
+    glViewport(0, 0, 16, 16);
+    ASSERT_TRUE(Varnok::ReadFramebufferRgba(16, 16, rgba));
+    EXPECT_EQ(rgba[2], 255);  // the colour stays: only depth is discarded
 }
