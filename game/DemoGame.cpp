@@ -8,11 +8,11 @@
 #include "engine/core/TouchInputDevice.h"
 #include "engine/iOS/FrameRateController.h"
 #include "engine/iOS/LaunchUrl.h"
+#include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderProgramCache.h"
-
-#include <GLES2/gl2.h>
+#include "engine/render/Texture.h"
 
 namespace Varnok {
 namespace {
@@ -94,29 +94,26 @@ void DemoGame::DrawSquare() const {
     transforms.View().Set(Matrix4::Identity());
     transforms.SetOrthographic(height / 2, -height / 2, -width / 2, width / 2, -1.0f, 1.0f);
 
-    ShaderProgramCache& programs = ShaderProgramCache::Get();
-    if (!programs.Use(ShaderProgramCache::kUnlitNoTextureProgram)) {
-        return;
-    }
-    const ShaderLocations& in = programs.GetCurrentProgram()->GetLocations();
-    // The logical screen: y up, centred on the origin.
+    // The logical screen: y up, centred on the origin. A strip of four
+    // corners: bottom-left, bottom-right, top-left, top-right.
     const float cx = (m_touchX - 0.5f) * width;
     const float cy = -(m_touchY - 0.5f) * height;
     const float half = kSquareUnits / 2;
-    const float positions[] = {cx - half, cy - half, 0, cx + half, cy - half, 0,
-                               cx - half, cy + half, 0, cx + half, cy + half, 0};
-    float colours[16];
+    const float corners[4][2] = {
+        {cx - half, cy - half}, {cx + half, cy - half}, {cx - half, cy + half}, {cx + half, cy + half}};
+    float rgba[4];
+    kSquareColour.GetRGBAFloats(rgba);  // 0..255, as the vertex wants
+    ImmediateVertex square[4];
     for (int i = 0; i < 4; ++i) {
-        kSquareColour.GetRGBAFloats(&colours[4 * i]);
+        square[i].x = corners[i][0];
+        square[i].y = corners[i][1];
+        square[i].r = rgba[0];
+        square[i].g = rgba[1];
+        square[i].b = rgba[2];
+        square[i].a = rgba[3];
     }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    if (in.position < 0 || in.vertexColour < 0) {
-        return;
-    }
-    glVertexAttribPointer(static_cast<GLuint>(in.position), 3, GL_FLOAT, GL_FALSE, 0, positions);
-    glVertexAttribPointer(static_cast<GLuint>(in.vertexColour), 4, GL_FLOAT, GL_FALSE, 0, colours);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    programs.Unbind();
+    // Opaque: the square's alpha is 255, so blending leaves its colour as is.
+    DrawTexturedTriangleStrip(square, 4, false, nullptr, SmartPtr<Texture>());
 }
 
 void DemoGame::Shutdown() {
@@ -125,6 +122,7 @@ void DemoGame::Shutdown() {
     }
     m_initialised = false;
     InputManager::Get().Shutdown();
+    ImmediatePrimitiveRenderer::Get().Release();
     ShaderProgramCache::Get().Release();
     FrameRateController::Get().Shutdown();
 }
