@@ -1,6 +1,7 @@
-// The application shell's own cost per tick: one display refresh of the run
-// loop with an empty game, headless (the frame's clear included, nothing
-// drawn). Arg: the framebuffer's width (height two thirds of it).
+// The application shell's own cost per frame: one display refresh of the run
+// loop with an empty game, headless: events, the update, the frame's clear
+// and the present, which waits until the GPU has finished the frame as a
+// swap would. Arg: the framebuffer's width (height two thirds of it).
 #include "engine/iOS/FrameRateController.h"
 #include "engine/iOS/VarnokGame.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
@@ -40,11 +41,12 @@ void BM_ShellTick(benchmark::State& state) {
         VarnokTouchAppDelegate app(shell);
         app.Launch(LaunchOptions{});
         app.RunDisplayRefresh();  // the first tick initialises the game
-        const int firstFrame = app.viewController->GetLastRenderedFrame();
+        const int firstFrame = app.viewController().GetLastRenderedFrame();
         for (auto _ : state) {
             app.RunDisplayRefresh();
         }
-        state.counters["frames"] = app.viewController->GetLastRenderedFrame() - firstFrame;
+        state.counters["frames"] = app.viewController().GetLastRenderedFrame() - firstFrame;
+        state.SetLabel("one refresh: update, clear, present finished on the GPU");
         app.applicationWillTerminate();
     }
     VarnokGame::SetFactory(nullptr);

@@ -11,6 +11,8 @@
 #include "platform/InputScript.h"
 #include "platform/PlatformDisplay.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -132,25 +134,17 @@ std::string HomePath(const char* relative) {
     return path + "/" + relative;
 }
 
-// Writes the frame the framebuffer holds when it is one to keep.
-class FrameCapturer {
+// Writes every presented frame that is one to keep.
+class FrameCapturer final : public FrameObserver {
 public:
-    FrameCapturer(const Options& options, VarnokTouchAppDelegate& app)
-        : m_dir(options.captureDir), m_every(options.captureEvery), m_app(app) {}
+    explicit FrameCapturer(const Options& options) : m_dir(options.captureDir), m_every(options.captureEvery) {}
 
-    void OnPresent() {
-        const int frame = m_app.viewController->GetLastRenderedFrame();
-        if (frame < 0 || frame == m_lastCaptured || frame % m_every != 0) {
-            return;
-        }
+    bool OnFramePresented(int frame) override {
+        return frame >= 0 && frame != m_lastCaptured && frame % m_every == 0;
+    }
+
+    void OnFramePixels(int frame, const std::vector<uint8_t>& rgba, int width, int height) override {
         m_lastCaptured = frame;
-        std::vector<uint8_t> rgba;
-        int width = 0;
-        int height = 0;
-        if (!m_app.viewController->glView->ReadFramebuffer(rgba, width, height)) {
-            Log("varnok_game: frame %d could not be read back", frame);
-            return;
-        }
         char name[32];
         snprintf(name, sizeof(name), "/frame_%05d.png", frame);
         if (!WritePng((m_dir + name).c_str(), width, height, rgba)) {
@@ -161,8 +155,43 @@ public:
 private:
     std::string m_dir;
     int m_every;
-    VarnokTouchAppDelegate& m_app;
     int m_lastCaptured = -1;
+};
+
+// Wall-clock time of each display refresh of a headless run but the first
+// (which initialises the game), for the line printed at the end.
+class FrameTimer {
+public:
+    explicit FrameTimer(int frames) { m_milliseconds.reserve(frames > 0 ? static_cast<size_t>(frames) : 0); }
+
+    void Begin() { m_begin = std::chrono::steady_clock::now(); }
+    void End() {
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - m_begin;
+        m_milliseconds.push_back(took.count());
+    }
+
+    // One line: median and maximum frame time and frames per second.
+    void Print(bool capturing) {
+        if (m_milliseconds.empty()) {
+            return;
+        }
+        double total = 0.0;
+        for (double ms : m_milliseconds) {
+            total += ms;
+        }
+        const double longest = *std::max_element(m_milliseconds.begin(), m_milliseconds.end());
+        std::nth_element(m_milliseconds.begin(), m_milliseconds.begin() + m_milliseconds.size() / 2,
+                         m_milliseconds.end());
+        const double median = m_milliseconds[m_milliseconds.size() / 2];
+        printf("varnok_game: %zu headless frames (the first left out), frame time median %.3f ms, max %.3f ms, "
+               "%.1f frames per second%s\n",
+               m_milliseconds.size(), median, longest, 1000.0 * static_cast<double>(m_milliseconds.size()) / total,
+               capturing ? " (PNG capture included)" : "");
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_begin;
+    std::vector<double> m_milliseconds;
 };
 
 }  // namespace
@@ -205,6 +234,7 @@ int main(int argc, char** argv) {
     if (frames < 0 && !windowed) {
         frames = kDefaultHeadlessFrames;
     }
+    InstallQuitSignalHandlers();
     VarnokGame::SetFactory(&DemoGame::Create);
     ShellDef shell;
     shell.display = display.get();
@@ -215,10 +245,11 @@ int main(int argc, char** argv) {
     {
         VarnokTouchAppDelegate app(shell);
         app.SetInputScript(haveScript ? &script : nullptr);
-        FrameCapturer capturer(options, app);
+        FrameCapturer capturer(options);
         if (!options.captureDir.empty()) {
-            app.viewController->glView->SetPresentObserver([&capturer] { capturer.OnPresent(); });
+            app.viewController().SetFrameObserver(&capturer);
         }
+        FrameTimer timer(frames);
         app.Launch(LaunchOptions{});
         while (!app.IsTerminated() && (frames < 0 || app.GetRefreshCount() < frames)) {
             // After the first frame, once the game listens.
@@ -233,10 +264,24 @@ int main(int argc, char** argv) {
                     }
                 }
             }
+            const bool timed = !windowed && app.GetRefreshCount() > 0;
+            if (timed) {
+                timer.Begin();
+            }
             app.RunDisplayRefresh();
+            if (timed) {
+                timer.End();
+            }
         }
-        app.viewController->glView->SetPresentObserver(nullptr);
+        if (!app.IsTerminated()) {
+            // The frame count is reached: the last frame drawn is shown too.
+            app.viewController().presentHeldFrame();
+        }
+        app.viewController().SetFrameObserver(nullptr);
         app.applicationWillTerminate();
+        if (!windowed) {
+            timer.Print(!options.captureDir.empty());
+        }
     }
     return 0;
 }

@@ -4,16 +4,13 @@
 #include "engine/core/Log.h"
 #include "engine/core/PlatformEventHub.h"
 #include "engine/core/TouchInputDevice.h"
-#include "engine/iOS/VarnokTouchViewController.h"
 #include "engine/iOS/internal/SystemVersion.h"
 #include "engine/render/GlesRenderer.h"
 #include "engine/render/Renderer.h"
 #include "platform/OffscreenFramebuffer.h"
 #include "platform/PlatformDisplay.h"
 
-#include <EGL/egl.h>
 #include <GLES2/gl2.h>
-#include <GLES2/gl2ext.h>
 
 #include <algorithm>
 #include <cstring>
@@ -21,26 +18,11 @@
 namespace Varnok {
 namespace {
 
-EAGLView* s_currentView = nullptr;
-
 bool IsPopupOverlayVisible() {
     return false;
 }
 void PopupOverlayTouchMoved(float, float) {}
 void PopupOverlayTouchEnded(float, float) {}
-
-// Null when the driver offers no discard; looked up once.
-PFNGLDISCARDFRAMEBUFFEREXTPROC DiscardFunction() {
-    static const PFNGLDISCARDFRAMEBUFFEREXTPROC function = [] {
-        const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-        if (extensions == nullptr || strstr(extensions, "GL_EXT_discard_framebuffer") == nullptr) {
-            return PFNGLDISCARDFRAMEBUFFEREXTPROC{nullptr};
-        }
-        return reinterpret_cast<PFNGLDISCARDFRAMEBUFFEREXTPROC>(
-            eglGetProcAddress("glDiscardFramebufferEXT"));
-    }();
-    return function;
-}
 
 class RendererLock {
 public:
@@ -53,134 +35,124 @@ public:
 }  // namespace
 
 EAGLView::EAGLView(int boundsWidthPoints, int boundsHeightPoints)
-    : boundsWidth(boundsWidthPoints), boundsHeight(boundsHeightPoints) {
-    canDiscardDepthBuffer = SystemVersionAtLeast("4.0");
+    : m_boundsWidth(boundsWidthPoints), m_boundsHeight(boundsHeightPoints) {
+    m_canDiscardDepthBuffer = SystemVersionAtLeast("4.0");
     resetNativeResolution();
-    s_currentView = this;
 }
 
 EAGLView::~EAGLView() {
     deleteFramebuffer();
-    context = nullptr;
-    if (s_currentView == this) {
-        s_currentView = nullptr;
-    }
+    m_context = nullptr;
     if (Renderer::Get().GetTarget() == this) {
         Renderer::Get().SetTarget(nullptr);
     }
 }
 
 bool EAGLView::MakeContextCurrent() {
-    if (contextCurrent) {
+    if (m_contextCurrent) {
         return false;
     }
-    if (!context->MakeCurrent()) {
+    if (!m_context->MakeCurrent()) {
         Log("Failed to set ES context current");
         return false;
     }
-    contextCurrent = true;
+    m_contextCurrent = true;
     return true;
 }
 
 void EAGLView::createFramebuffer() {
-    if (context == nullptr || hasFramebuffer) {
+    if (m_context == nullptr || m_hasFramebuffer) {
         return;
     }
     {
         RendererLock lock;
         MakeContextCurrent();
-        if (context->IsOffscreen()) {
+        if (m_context->IsOffscreen()) {
             // No layer to draw into: the view makes its own colour storage at
             // its bounds times the content scale.
-            const int width = static_cast<int>(static_cast<float>(boundsWidth) * contentScaleFactor);
-            const int height = static_cast<int>(static_cast<float>(boundsHeight) * contentScaleFactor);
+            const int width = static_cast<int>(static_cast<float>(m_boundsWidth) * m_contentScaleFactor);
+            const int height = static_cast<int>(static_cast<float>(m_boundsHeight) * m_contentScaleFactor);
             if (!m_offscreen.Create(width, height)) {
                 Log("EAGLView: the offscreen framebuffer is incomplete");
             }
-            defaultFramebuffer = m_offscreen.Framebuffer();
-            colorRenderbuffer = m_offscreen.ColourRenderbuffer();
-            depthRenderbuffer = m_offscreen.DepthRenderbuffer();
-            framebufferWidth = m_offscreen.Width();
-            framebufferHeight = m_offscreen.Height();
+            m_defaultFramebuffer = m_offscreen.Framebuffer();
+            m_colorRenderbuffer = m_offscreen.ColourRenderbuffer();
+            m_depthRenderbuffer = m_offscreen.DepthRenderbuffer();
+            m_framebufferWidth = m_offscreen.Width();
+            m_framebufferHeight = m_offscreen.Height();
         } else {
             // A window draws into framebuffer 0, which the window system owns.
             glBindFramebuffer(GL_FRAMEBUFFER, 0);
-            defaultFramebuffer = 0;
-            framebufferWidth = context->Width();
-            framebufferHeight = context->Height();
+            m_defaultFramebuffer = 0;
+            m_framebufferWidth = m_context->Width();
+            m_framebufferHeight = m_context->Height();
         }
-        hasFramebuffer = true;
+        m_hasFramebuffer = true;
     }
     resetNativeResolution();
 }
 
 void EAGLView::deleteFramebuffer() {
-    if (context == nullptr) {
+    if (m_context == nullptr) {
         return;
     }
     {
         RendererLock lock;
         MakeContextCurrent();
         m_offscreen.Delete();
-        defaultFramebuffer = 0;
-        depthRenderbuffer = 0;
-        colorRenderbuffer = 0;
-        hasFramebuffer = false;
-        needsBinding = true;
-    }
-    if (viewController != nullptr) {
-        viewController->wasRendered = false;
+        m_defaultFramebuffer = 0;
+        m_depthRenderbuffer = 0;
+        m_colorRenderbuffer = 0;
+        m_hasFramebuffer = false;
+        m_needsBinding = true;
+        ++m_framebufferGeneration;
     }
 }
 
 void EAGLView::setFramebuffer() {
-    if (context == nullptr) {
+    if (m_context == nullptr) {
         return;
     }
     RendererLock lock;
     MakeContextCurrent();
-    if (!hasFramebuffer) {
+    if (!m_hasFramebuffer) {
         // Creation takes the lock itself; others may draw meanwhile.
         Renderer::Get().Unlock();
         createFramebuffer();
         Renderer::Get().Lock();
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colorRenderbuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_defaultFramebuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, m_colorRenderbuffer);
 }
 
 void EAGLView::createFrameBufferIfNeeded() {
-    if (needsBinding) {
-        needsBinding = false;
+    if (m_needsBinding) {
+        m_needsBinding = false;
         setFramebuffer();
     }
 }
 
 void EAGLView::presentFramebuffer() {
-    if (context == nullptr) {
+    if (m_context == nullptr) {
         return;
     }
     RendererLock lock;
     if (MakeContextCurrent()) {
-        glBindRenderbuffer(GL_RENDERBUFFER, colorRenderbuffer);
-    }
-    if (presentObserver) {
-        presentObserver();
+        glBindRenderbuffer(GL_RENDERBUFFER, m_colorRenderbuffer);
     }
     // Only the depth of our own framebuffer: the colour is what is shown,
     // and a window's framebuffer belongs to the window system.
-    if (canDiscardDepthBuffer && defaultFramebuffer != 0 && DiscardFunction() != nullptr) {
-        const GLenum attachments[] = {GL_DEPTH_ATTACHMENT};
-        DiscardFunction()(GL_FRAMEBUFFER, 1, attachments);
+    if (m_canDiscardDepthBuffer && m_defaultFramebuffer != 0) {
+        m_context->DiscardDepth();
     }
-    context->Present();
+    m_context->Present();
 }
 
 void EAGLView::createCustomFrameBuffer(int width, int /*height*/) {
     resetNativeResolution();
-    const int modeWidth = context != nullptr ? context->Width() : 0;
-    const int modeHeight = context != nullptr ? context->Height() : 0;
-    const int largerBounds = std::max(boundsWidth, boundsHeight);
+    const int modeWidth = m_context != nullptr ? m_context->Width() : 0;
+    const int modeHeight = m_context != nullptr ? m_context->Height() : 0;
+    const int largerBounds = std::max(m_boundsWidth, m_boundsHeight);
     const float nativeScale = largerBounds > 0 ? static_cast<float>(std::max(modeWidth, modeHeight)) /
                                                      static_cast<float>(largerBounds)
                                                : 1.0f;
@@ -195,11 +167,11 @@ void EAGLView::createCustomFrameBuffer(int width, int /*height*/) {
 }
 
 void EAGLView::resetNativeResolution() {
-    const int modeWidth = context != nullptr ? context->Width() : 0;
-    const int modeHeight = context != nullptr ? context->Height() : 0;
+    const int modeWidth = m_context != nullptr ? m_context->Width() : 0;
+    const int modeHeight = m_context != nullptr ? m_context->Height() : 0;
     const int smaller = std::min(modeWidth, modeHeight);
     const int larger = std::max(modeWidth, modeHeight);
-    if (boundsWidth > boundsHeight) {
+    if (m_boundsWidth > m_boundsHeight) {
         Renderer::Get().SetScreenSize(larger, smaller);
     } else {
         Renderer::Get().SetScreenSize(smaller, larger);
@@ -207,7 +179,7 @@ void EAGLView::resetNativeResolution() {
 }
 
 bool EAGLView::shouldTransformInput() const {
-    if (!isUncontrolled) {
+    if (!m_isUncontrolled) {
         return false;
     }
     const auto* renderer = dynamic_cast<const GlesRenderer*>(&Renderer::Get());
@@ -219,38 +191,42 @@ bool EAGLView::shouldTransformInput() const {
 }
 
 void EAGLView::layoutSubviews() {
-    const int width = static_cast<int>(static_cast<float>(boundsWidth) * contentScaleFactor);
-    const int height = static_cast<int>(static_cast<float>(boundsHeight) * contentScaleFactor);
-    if (width != framebufferWidth || height != framebufferHeight) {
+    const int width = static_cast<int>(static_cast<float>(m_boundsWidth) * m_contentScaleFactor);
+    const int height = static_cast<int>(static_cast<float>(m_boundsHeight) * m_contentScaleFactor);
+    if (width != m_framebufferWidth || height != m_framebufferHeight) {
         deleteFramebuffer();
         createFramebuffer();
     }
 }
 
 void EAGLView::setContext(PlatformDisplay* newContext) {
-    if (newContext == context) {
+    if (newContext == m_context) {
         return;
     }
     deleteFramebuffer();
-    context = newContext;
-    contextCurrent = false;
+    m_context = newContext;
+    m_contextCurrent = false;
 }
 
 void EAGLView::SetContentScaleFactor(float scale) {
     if (!(scale > 0.0f && scale <= 16.0f)) {  // NaN fails too
-        Log("EAGLView: content scale %g outside 0..16, keeping %g", scale, contentScaleFactor);
+        Log("EAGLView: content scale %g outside 0..16, keeping %g", scale, m_contentScaleFactor);
         return;
     }
-    contentScaleFactor = scale;
+    m_contentScaleFactor = scale;
+}
+
+void EAGLView::setTransform(const float* values) {
+    std::copy(values, values + 6, m_transform);
 }
 
 bool EAGLView::ReadFramebuffer(std::vector<uint8_t>& outRgba, int& outWidth, int& outHeight) const {
-    const int width = framebufferWidth;
-    const int height = framebufferHeight;
-    if (context == nullptr || width <= 0 || height <= 0) {
+    const int width = m_framebufferWidth;
+    const int height = m_framebufferHeight;
+    if (m_context == nullptr || width <= 0 || height <= 0) {
         return false;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_defaultFramebuffer);
     if (!ReadFramebufferRgba(width, height, outRgba)) {
         return false;
     }
@@ -276,20 +252,14 @@ void EAGLView::touchesCancelled(const PlatformTouchSet& touches, const PlatformT
 }
 
 void EAGLView::NormaliseLocation(const PlatformTouchLocation& touch, float& outX, float& outY) const {
-    // An empty view has no positions to give; the origin stands in.
-    const float width = boundsWidth > 0 ? static_cast<float>(boundsWidth) : 0.0f;
-    const float height = boundsHeight > 0 ? static_cast<float>(boundsHeight) : 0.0f;
-    if (width == 0.0f || height == 0.0f) {
-        outX = 0.0f;
-        outY = 0.0f;
-        return;
-    }
+    // The view lies turned a quarter in the window: its x runs down the
+    // display and its y from the display's right edge.
     if (shouldTransformInput()) {
-        outX = touch.y / height;
-        outY = 1.0f - touch.x / width;
+        outX = touch.y;
+        outY = 1.0f - touch.x;
     } else {
-        outX = touch.x / width;
-        outY = touch.y / height;
+        outX = touch.x;
+        outY = touch.y;
     }
 }
 
@@ -313,10 +283,6 @@ void EAGLView::HandleTouches(const PlatformTouchSet& touches, const PlatformTouc
             device->OnTouch(touch.id, down, x, y);
         }
     }
-}
-
-EAGLView* GetCurrentGLView() {
-    return s_currentView;
 }
 
 }  // namespace Varnok

@@ -8,19 +8,17 @@
 #include "platform/OffscreenFramebuffer.h"
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace Varnok {
 
 class PlatformDisplay;
 class VarnokGame;
-class VarnokTouchViewController;
 
 class EAGLView : public RenderTarget {
 public:
-    // Bounds in points (here the display's pixels). The view becomes the
-    // current GL view and the renderer's target.
+    // Bounds in points (here the display's pixels). The view controller makes
+    // it the renderer's target.
     EAGLView(int boundsWidth, int boundsHeight);
     // Deletes the framebuffer and lets go of the context.
     ~EAGLView() override;
@@ -49,64 +47,81 @@ public:
     // The GL context (the display); null lets go of it. Not owned.
     void setContext(PlatformDisplay* newContext);
 
-    // Touch callbacks; locations in view points. Cancelled is reported as
-    // ended.
+    // Touch callbacks. Locations are normalised 0..1 across the view, origin
+    // top-left, as the display reports them; the hub's touch listeners get
+    // the same set (points are x times GetBoundsWidth(), y times
+    // GetBoundsHeight()). Cancelled is reported as ended.
     void touchesBegan(const PlatformTouchSet& touches, const PlatformTouchEvent& event);
     void touchesMoved(const PlatformTouchSet& touches, const PlatformTouchEvent& event);
     void touchesEnded(const PlatformTouchSet& touches, const PlatformTouchEvent& event);
     void touchesCancelled(const PlatformTouchSet& touches, const PlatformTouchEvent& event);
 
-    // The touch's position as the touch device receives it, 0..1 across the
-    // view (turned for an uncontrolled landscape view).
+    // The touch's position as the touch device receives it: the display's
+    // position, turned for an uncontrolled landscape view.
     void NormaliseLocation(const PlatformTouchLocation& touch, float& outX, float& outY) const;
 
-    int GetBoundsWidth() const { return boundsWidth; }
-    int GetBoundsHeight() const { return boundsHeight; }
-    float GetContentScaleFactor() const { return contentScaleFactor; }
+    int GetBoundsWidth() const { return m_boundsWidth; }
+    int GetBoundsHeight() const { return m_boundsHeight; }
+    float GetContentScaleFactor() const { return m_contentScaleFactor; }
     void SetContentScaleFactor(float scale);
 
-    // Called right before a frame is presented, while the framebuffer holds
-    // it (frame capture).
-    void SetPresentObserver(std::function<void()> observer) { presentObserver = std::move(observer); }
-    // The framebuffer as RGBA rows, top row first.
+    // The framebuffer as RGBA rows, top row first, into outRgba (resized,
+    // so a reused buffer allocates nothing once it is big enough).
     [[nodiscard]] bool ReadFramebuffer(std::vector<uint8_t>& outRgba, int& outWidth,
                                        int& outHeight) const;
 
+    // Counts framebuffer deletions, so that the view controller can tell
+    // that the frame it drew is gone without the view reaching back to it.
+    uint32_t framebufferGeneration() const { return m_framebufferGeneration; }
+
     // The renderer's questions about its target.
-    uint32_t DefaultFramebuffer() const override { return defaultFramebuffer; }
-    int FramebufferWidth() const override { return framebufferWidth; }
-    int FramebufferHeight() const override { return framebufferHeight; }
+    uint32_t DefaultFramebuffer() const override { return m_defaultFramebuffer; }
+    int FramebufferWidth() const override { return m_framebufferWidth; }
+    int FramebufferHeight() const override { return m_framebufferHeight; }
     void CreateCustomFramebuffer(int width, int height) override { createCustomFrameBuffer(width, height); }
 
-    // Fields as the shell names them.
-    int framebufferWidth = 0;  // pixels, as GL reports them
-    int framebufferHeight = 0;
-    uint32_t defaultFramebuffer = 0;  // GL names; 0 when absent (and for a window)
-    uint32_t colorRenderbuffer = 0;
-    uint32_t depthRenderbuffer = 0;
-    bool canDiscardDepthBuffer = false;
-    bool isUncontrolled = false;  // in the window without a view controller
-    VarnokGame* game = nullptr;   // not owned
-    PlatformDisplay* context = nullptr;  // not owned
-    VarnokTouchViewController* viewController = nullptr;  // told when the framebuffer goes
-    float transform[6] = {1, 0, 0, 1, 0, 0};  // affine; the keyboard saves and restores it
+    // The shell's properties.
+    int framebufferWidth() const { return m_framebufferWidth; }  // pixels, as GL reports them
+    int framebufferHeight() const { return m_framebufferHeight; }
+    uint32_t defaultFramebuffer() const { return m_defaultFramebuffer; }  // 0 when absent (and for a window)
+    uint32_t colorRenderbuffer() const { return m_colorRenderbuffer; }
+    uint32_t depthRenderbuffer() const { return m_depthRenderbuffer; }
+    bool canDiscardDepthBuffer() const { return m_canDiscardDepthBuffer; }
+    // In the window without a view controller.
+    bool isUncontrolled() const { return m_isUncontrolled; }
+    void setUncontrolled(bool uncontrolled) { m_isUncontrolled = uncontrolled; }
+    // Not owned; null without a game.
+    VarnokGame* game() const { return m_game; }
+    void setGame(VarnokGame* game) { m_game = game; }
+    PlatformDisplay* context() const { return m_context; }
+    // Affine, six values; the keyboard saves and restores it.
+    const float* transform() const { return m_transform; }
+    void setTransform(const float* values);
 
 private:
     void HandleTouches(const PlatformTouchSet& touches, const PlatformTouchEvent& event, int phase);
     // True when the context had to be made current.
     bool MakeContextCurrent();
 
-    int boundsWidth;
-    int boundsHeight;
-    float contentScaleFactor = 1.0f;
-    bool hasFramebuffer = false;
-    bool needsBinding = true;  // set at start and by every deletion
-    bool contextCurrent = false;
-    std::function<void()> presentObserver;
+    int m_framebufferWidth = 0;
+    int m_framebufferHeight = 0;
+    uint32_t m_defaultFramebuffer = 0;  // GL names; 0 when absent
+    uint32_t m_colorRenderbuffer = 0;
+    uint32_t m_depthRenderbuffer = 0;
+    bool m_canDiscardDepthBuffer = false;
+    bool m_isUncontrolled = false;
+    VarnokGame* m_game = nullptr;
+    PlatformDisplay* m_context = nullptr;
+    float m_transform[6] = {1, 0, 0, 1, 0, 0};
+
+    int m_boundsWidth;
+    int m_boundsHeight;
+    float m_contentScaleFactor = 1.0f;
+    bool m_hasFramebuffer = false;
+    bool m_needsBinding = true;  // set at start and by every deletion
+    bool m_contextCurrent = false;
+    uint32_t m_framebufferGeneration = 0;
     OffscreenFramebuffer m_offscreen;  // headless only
 };
-
-// Over the current GL view (the last one constructed and still alive).
-EAGLView* GetCurrentGLView();
 
 }  // namespace Varnok

@@ -2,23 +2,13 @@
 #include "engine/iOS/FrameRateController.h"
 
 #include "engine/core/AsciiString.h"
-#include "engine/core/Clock.h"
 #include "engine/core/DevicePropertyMap.h"
 #include "engine/core/DeviceSettings.h"
-#include "engine/core/Random.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace Varnok {
-namespace {
-
-constexpr uint64_t kRandomSeedState = 0;
-
-}  // namespace
-
-FrameRateController::FrameRateController(MicrosecondClock clock)
-    : m_clock(clock != nullptr ? clock : &GetMicroseconds) {}
 
 FrameRateController& FrameRateController::Get() {
     static FrameRateController controller;
@@ -29,7 +19,6 @@ void FrameRateController::Init() {
     m_running = true;
     m_totalTime = 0.0f;
     m_lastStep = 0.0f;
-    GlobalRandom().Reseed(kRandomSeedState);
     if (DevicePropertyMap::Instance() == nullptr) {
         DevicePropertyMap::Rebuild();
     }
@@ -50,17 +39,9 @@ void FrameRateController::Shutdown() {
     DevicePropertyMap::Destroy();
 }
 
-bool FrameRateController::Tick(float* outStepSeconds) {
-    const uint64_t now = m_clock();
-    float step = 0.0f;
-    if (m_hasPreviousTick && now > m_previousTickMicroseconds) {
-        step = static_cast<float>(now - m_previousTickMicroseconds) * 1e-6f;
-    }
-    m_hasPreviousTick = true;
-    m_previousTickMicroseconds = now;
-    if (outStepSeconds != nullptr) {
-        *outStepSeconds = step;
-    }
+bool FrameRateController::Tick(float stepSeconds) {
+    // A negative or NaN step counts as none.
+    const float step = stepSeconds > 0.0f ? stepSeconds : 0.0f;
     m_lastStep = step;
     m_totalTime += step;
 

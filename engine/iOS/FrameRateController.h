@@ -11,11 +11,7 @@ public:
     static constexpr int kRingSize = 30;
     static constexpr int kDeviceIdentifierSize = 128;  // 127 characters and the terminator
 
-    // Microseconds on a monotonic clock.
-    using MicrosecondClock = uint64_t (*)();
-
-    // The engine's microsecond clock unless a test gives its own.
-    explicit FrameRateController(MicrosecondClock clock = nullptr);
+    FrameRateController() = default;
     virtual ~FrameRateController() = default;
     FrameRateController(const FrameRateController&) = delete;
     FrameRateController& operator=(const FrameRateController&) = delete;
@@ -23,16 +19,16 @@ public:
     // The process-wide controller that the shell ticks.
     static FrameRateController& Get();
 
-    // Sets the run flag, reseeds the game-wide random generator to state 0,
-    // builds the device property map when missing and records the device
-    // identifier. The game's set-up calls it first of all.
+    // Sets the run flag, builds the device property map when missing and
+    // records the device identifier. The game's set-up calls it first of all.
     virtual void Init();
     // Deletes the device property map (the game's shutdown calls it).
     virtual void Shutdown();
-    // Measures the time since the previous tick (0 on the first) into
-    // *outStepSeconds when given, updates the statistics and answers the
-    // run flag.
-    virtual bool Tick(float* outStepSeconds);
+    // Counts one step of the given length (the shell's step, from the
+    // display's clock: virtual in headless runs, so the statistics repeat),
+    // updates the statistics and answers the run flag. A step of 0 counts as
+    // a rate of 0.
+    virtual bool Tick(float stepSeconds);
     // Clears the run flag: from then on ticks render without updating.
     virtual void Reset();
 
@@ -46,7 +42,6 @@ public:
     const char* GetDeviceIdentifier() const { return m_deviceIdentifier; }
 
 private:
-    MicrosecondClock m_clock;
     bool m_running = true;
     int16_t m_currentRate = 60;
     int16_t m_averageRate = 60;
@@ -58,8 +53,6 @@ private:
     float m_totalTime = 0.0f;     // seconds
     float m_lastStep = 0.0f;      // seconds
     char m_deviceIdentifier[kDeviceIdentifierSize] = {};
-    bool m_hasPreviousTick = false;
-    uint64_t m_previousTickMicroseconds = 0;
 };
 
 }  // namespace Varnok

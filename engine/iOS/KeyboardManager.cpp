@@ -55,18 +55,21 @@ bool KeyboardManager::OnTextChanged(const char* text) {
 }
 
 void Keyboard_iPhoneTextFieldDelegate::OnKeyboardShown() {
-    EAGLView* view = GetCurrentGLView();
+    EAGLView* view = m_manager.m_view;
     if (m_manager.shown && view != nullptr) {
-        memcpy(originalGLTransform, view->transform, sizeof(originalGLTransform));
+        memcpy(originalGLTransform, view->transform(), sizeof(originalGLTransform));
     }
 }
 
 void Keyboard_iPhoneTextFieldDelegate::OnKeyboardWillHide() {
-    EAGLView* view = GetCurrentGLView();
+    EAGLView* view = m_manager.m_view;
     if (m_manager.shown && view != nullptr) {
         // Back to the centre of its frame: no offset.
-        view->transform[4] = 0.0f;
-        view->transform[5] = 0.0f;
+        float transform[6];
+        memcpy(transform, view->transform(), sizeof(transform));
+        transform[4] = 0.0f;
+        transform[5] = 0.0f;
+        view->setTransform(transform);
     }
 }
 
@@ -76,8 +79,8 @@ void Keyboard_iPhoneTextFieldDelegate::OnEditingBegan() {
 
 void Keyboard_iPhoneTextFieldDelegate::OnEditingEnded() {
     m_manager.shown = false;
-    if (EAGLView* view = GetCurrentGLView()) {
-        memcpy(view->transform, originalGLTransform, sizeof(originalGLTransform));
+    if (EAGLView* view = m_manager.m_view) {
+        view->setTransform(originalGLTransform);
     }
 }
 
@@ -130,7 +133,7 @@ void KeyboardManager_iPhone::SetPosition(float x, float y) {
     if (m_field == nullptr) {
         return;
     }
-    const EAGLView* view = GetCurrentGLView();
+    const EAGLView* view = m_view;
     const float scale = view != nullptr ? view->GetContentScaleFactor() : 1.0f;
     m_field->centreX = x / scale;
     m_field->centreY = y / scale;

@@ -82,6 +82,7 @@ public:
     virtual void Lower() = 0;
 };
 
+class EAGLView;
 class KeyboardManager_iPhone;
 
 // Follows the text field's editing and the keyboard's appearance.
@@ -133,6 +134,11 @@ public:
     void OnPlatformText(const char* utf8);
     void OnPlatformKey(int key, bool down);
 
+    // The GL view the keyboard moves out of its way; the shell hands it over.
+    // Not owned; may be null.
+    void SetView(EAGLView* view) { m_view = view; }
+    EAGLView* GetView() const { return m_view; }
+
     // Null until created.
     const KeyboardTextField* GetTextField() const { return m_field.get(); }
     Keyboard_iPhoneTextFieldDelegate* GetFieldDelegate() const { return m_fieldDelegate.get(); }
@@ -147,6 +153,7 @@ private:
     std::shared_ptr<KeyboardBackend> m_backend;  // may be null
     std::unique_ptr<KeyboardTextField> m_field;
     std::unique_ptr<Keyboard_iPhoneTextFieldDelegate> m_fieldDelegate;
+    EAGLView* m_view = nullptr;
 };
 
 }  // namespace Varnok

@@ -11,8 +11,9 @@
 
 namespace Varnok {
 
-// One touch as the GL view receives it: its location in view points,
-// origin top-left.
+// One touch as the GL view receives it: its location normalised 0..1 across
+// the view, origin top-left, as the display reports it (points are x times
+// the view's bounds width, y times its height).
 struct PlatformTouchLocation {
     uint32_t id = 0;  // stable for the life of the touch
     float x = 0.0f;

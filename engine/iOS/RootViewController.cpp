@@ -8,41 +8,41 @@
 namespace Varnok {
 
 bool RootViewController::shouldAutorotateToInterfaceOrientation(int platformOrientation) const {
-    if (glView == nullptr || glView->game == nullptr) {
+    if (m_glView == nullptr || m_glView->game() == nullptr) {
         return false;
     }
-    return EngineOrientationFromPlatform(platformOrientation) == glView->game->GetOrientation();
+    return EngineOrientationFromPlatform(platformOrientation) == m_glView->game()->GetOrientation();
 }
 
 int RootViewController::supportedInterfaceOrientations() const {
-    if (glView == nullptr || glView->game == nullptr) {
+    if (m_glView == nullptr || m_glView->game() == nullptr) {
         return kOrientationMaskLandscapeRight;
     }
-    const int mask = OrientationMask(glView->game->GetOrientation());
+    const int mask = OrientationMask(m_glView->game()->GetOrientation());
     return mask != 0 ? mask : kOrientationMaskLandscape;
 }
 
 void RootViewController::touchesBegan(const PlatformTouchSet& touches, const PlatformTouchEvent& event) {
-    if (glView != nullptr) {
-        glView->touchesBegan(touches, event);
+    if (m_glView != nullptr) {
+        m_glView->touchesBegan(touches, event);
     }
 }
 
 void RootViewController::touchesMoved(const PlatformTouchSet& touches, const PlatformTouchEvent& event) {
-    if (glView != nullptr) {
-        glView->touchesMoved(touches, event);
+    if (m_glView != nullptr) {
+        m_glView->touchesMoved(touches, event);
     }
 }
 
 void RootViewController::touchesEnded(const PlatformTouchSet& touches, const PlatformTouchEvent& event) {
-    if (glView != nullptr) {
-        glView->touchesEnded(touches, event);
+    if (m_glView != nullptr) {
+        m_glView->touchesEnded(touches, event);
     }
 }
 
 void RootViewController::touchesCancelled(const PlatformTouchSet& touches, const PlatformTouchEvent& event) {
-    if (glView != nullptr) {
-        glView->touchesCancelled(touches, event);
+    if (m_glView != nullptr) {
+        m_glView->touchesCancelled(touches, event);
     }
 }
 

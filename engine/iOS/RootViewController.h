@@ -12,7 +12,7 @@ class EAGLView;
 class RootViewController {
 public:
     // glView may be null; not owned.
-    explicit RootViewController(EAGLView* view) : glView(view) {}
+    explicit RootViewController(EAGLView* view) : m_glView(view) {}
 
     // True only for the game's orientation; false without a GL view or game.
     bool shouldAutorotateToInterfaceOrientation(int platformOrientation) const;
@@ -25,7 +25,10 @@ public:
     void touchesEnded(const PlatformTouchSet& touches, const PlatformTouchEvent& event);
     void touchesCancelled(const PlatformTouchSet& touches, const PlatformTouchEvent& event);
 
-    EAGLView* glView;
+    EAGLView* glView() const { return m_glView; }  // may be null
+
+private:
+    EAGLView* m_glView;
 };
 
 }  // namespace Varnok

@@ -42,31 +42,31 @@ std::string DescribePayload(const PlatformDictionary& payload) {
 
 }  // namespace
 
-VarnokTouchAppDelegate::VarnokTouchAppDelegate(const ShellDef& def) : window(def.display), m_def(def) {
+VarnokTouchAppDelegate::VarnokTouchAppDelegate(const ShellDef& def) : m_window(def.display), m_def(def) {
     InstallPlatformServices(def.services);
-    viewController = std::make_unique<VarnokTouchViewController>(def);
-    viewController->awakeFromNib();
+    m_viewController = std::make_unique<VarnokTouchViewController>(def);
+    m_viewController->awakeFromNib();
 }
 
 VarnokTouchAppDelegate::~VarnokTouchAppDelegate() {
-    rootViewController.reset();
-    viewController.reset();
+    m_rootViewController.reset();
+    m_viewController.reset();
 }
 
 void VarnokTouchAppDelegate::Launch(const LaunchOptions& options) {
     didFinishLaunchingWithOptions(options);
-    viewController->viewWillAppear();
+    m_viewController->viewWillAppear();
     applicationDidBecomeActive();
 }
 
 bool VarnokTouchAppDelegate::didFinishLaunchingWithOptions(const LaunchOptions& options) {
-    uncontrolledGLView = nullptr;
+    m_uncontrolledGLView = nullptr;
     const AsciiString model = UIDeviceHardware(GetDeviceSettings()).platform();
-    VarnokGame* game = viewController->game.get();
+    VarnokGame* game = m_viewController->game();
     const int gameOrientation = game != nullptr ? game->GetOrientation() : LandscapeRight;
     if (IsOldestModel(model)) {
-        uncontrolledGLView = viewController->glView.get();
-        uncontrolledGLView->isUncontrolled = true;
+        m_uncontrolledGLView = &m_viewController->glView();
+        m_uncontrolledGLView->setUncontrolled(true);
         if (gameOrientation == LandscapeRight) {
             Renderer& renderer = Renderer::Get();
             if (auto* gles = dynamic_cast<GlesRenderer*>(&renderer)) {
@@ -81,8 +81,8 @@ bool VarnokTouchAppDelegate::didFinishLaunchingWithOptions(const LaunchOptions& 
             renderer.SetViewport(viewport.y0, viewport.x1, viewport.x0, viewport.y1);
         }
     }
-    statusBarOrientation = PlatformOrientationFromEngine(gameOrientation);
-    viewController->attachHoldingView();
+    m_statusBarOrientation = PlatformOrientationFromEngine(gameOrientation);
+    m_viewController->attachHoldingView();
     if (!SystemVersionAtLeast("5.0")) {
         printf(" iCloud not available, requires iOS version 5.0\n");
     }
@@ -96,32 +96,32 @@ bool VarnokTouchAppDelegate::didFinishLaunchingWithOptions(const LaunchOptions& 
 
 void VarnokTouchAppDelegate::applicationWillResignActive() {
     m_applicationState = ApplicationInactive;
-    viewController->stopAnimation();
+    m_viewController->stopAnimation();
 }
 
 void VarnokTouchAppDelegate::applicationDidBecomeActive() {
     m_applicationState = ApplicationActive;
-    viewController->startAnimation();
+    m_viewController->startAnimation();
 }
 
 void VarnokTouchAppDelegate::applicationDidEnterBackground() {
     m_applicationState = ApplicationBackground;
-    viewController->SetInBackground(true);
-    if (!viewController->isGameInitialised()) {
+    m_viewController->SetInBackground(true);
+    if (!m_viewController->isGameInitialised()) {
         return;
     }
-    viewController->stopAnimation();
+    m_viewController->stopAnimation();
     PlatformEventHub::Get().background.Invoke();
-    VarnokGame* game = viewController->game.get();
+    VarnokGame* game = m_viewController->game();
     if (game != nullptr && game->WantsBackgroundUpdates()) {
         m_backgroundTimer = true;
         m_backgroundTask = true;
-        m_nextBackgroundFrame = window != nullptr ? window->NowNanoseconds() + kBackgroundIntervalNanoseconds : 0;
+        m_nextBackgroundFrame = m_window != nullptr ? m_window->NowNanoseconds() + kBackgroundIntervalNanoseconds : 0;
     }
 }
 
 void VarnokTouchAppDelegate::doBackgroundFrame() {
-    VarnokGame* game = viewController->game.get();
+    VarnokGame* game = m_viewController->game();
     if (game == nullptr) {
         m_backgroundTimer = false;
         m_backgroundTask = false;
@@ -136,12 +136,12 @@ void VarnokTouchAppDelegate::doBackgroundFrame() {
 
 void VarnokTouchAppDelegate::applicationWillEnterForeground() {
     m_backgroundTimer = false;
-    if (viewController->isGameInitialised()) {
+    if (m_viewController->isGameInitialised()) {
         PlatformEventHub::Get().foreground.Invoke();
     }
-    VarnokGame* game = viewController->game.get();
-    statusBarOrientation = PlatformOrientationFromEngine(game != nullptr ? game->GetOrientation() : LandscapeRight);
-    viewController->SetInBackground(false);
+    VarnokGame* game = m_viewController->game();
+    m_statusBarOrientation = PlatformOrientationFromEngine(game != nullptr ? game->GetOrientation() : LandscapeRight);
+    m_viewController->SetInBackground(false);
     m_applicationState = ApplicationInactive;
 }
 
@@ -150,28 +150,28 @@ void VarnokTouchAppDelegate::applicationWillTerminate() {
         return;
     }
     Log("The game is being destroyed");
-    viewController->destroyGame();
+    m_viewController->destroyGame();
     m_terminated = true;
 }
 
 void VarnokTouchAppDelegate::windowHasBecomeKey(bool isApplicationWindow) {
-    if (viewController == nullptr) {
+    if (m_viewController == nullptr) {
         return;
     }
     if (isApplicationWindow) {
-        viewController->startAnimation();
+        m_viewController->startAnimation();
     } else {
-        viewController->stopAnimation();
+        m_viewController->stopAnimation();
     }
 }
 
 void VarnokTouchAppDelegate::installRootViewController() {
-    rootViewController = std::make_unique<RootViewController>(viewController->glView.get());
+    m_rootViewController = std::make_unique<RootViewController>(&m_viewController->glView());
 }
 
 void VarnokTouchAppDelegate::unInstallRootViewController() {
-    rootViewController.reset();
-    viewController->startAnimation();
+    m_rootViewController.reset();
+    m_viewController->startAnimation();
 }
 
 bool VarnokTouchAppDelegate::handleOpenURL(const char* url) {
@@ -179,7 +179,7 @@ bool VarnokTouchAppDelegate::handleOpenURL(const char* url) {
         return true;
     }
     const bool accepted = PlatformEventHub::Get().DispatchOpenUrl(url, nullptr);
-    viewController->attachHoldingView();
+    m_viewController->attachHoldingView();
     SetLaunchUrl(url);
     return accepted;
 }
@@ -189,7 +189,7 @@ bool VarnokTouchAppDelegate::openURL(const char* url, const char* sourceApplicat
         return true;
     }
     const bool accepted = PlatformEventHub::Get().DispatchOpenUrl(url, sourceApplication);
-    viewController->attachHoldingView();
+    m_viewController->attachHoldingView();
     SetLaunchSourceApplication(sourceApplication);
     SetLaunchUrl(url);
     return accepted;
@@ -250,23 +250,23 @@ void VarnokTouchAppDelegate::DeliverScheduledLocalNotifications() {
 }
 
 void VarnokTouchAppDelegate::RunDisplayRefresh() {
-    if (window == nullptr) {
+    if (m_window == nullptr) {
         m_terminated = true;
         return;
     }
-    window->PollEvents(*this);
+    m_window->PollEvents(*this);
     FeedScript(m_refreshCount);
     DeliverScheduledLocalNotifications();
     DialogManager_iPhone::Instance().Pump();
-    const uint64_t now = window->NowNanoseconds();
+    const uint64_t now = m_window->NowNanoseconds();
     if (m_backgroundTimer && now + kTimerToleranceNanoseconds >= m_nextBackgroundFrame) {
         m_nextBackgroundFrame = now + kBackgroundIntervalNanoseconds;
         doBackgroundFrame();
     }
     if (!m_terminated) {
-        viewController->OnDisplayRefresh(now);
+        m_viewController->OnDisplayRefresh(now);
     }
-    window->WaitForTick();
+    m_window->WaitForTick();
     ++m_refreshCount;
 }
 
@@ -284,15 +284,16 @@ void VarnokTouchAppDelegate::FeedScript(int refresh) {
 }
 
 void VarnokTouchAppDelegate::OnTouch(const PlatformTouch& touch) {
-    EAGLView* view = viewController->glView.get();
+    EAGLView* view = &m_viewController->glView();
+    // Normalised as the display gives them: the view turns them if it must.
     PlatformTouchSet touches;
     PlatformTouchLocation location;
     location.id = touch.id;
-    location.x = touch.x * static_cast<float>(view->GetBoundsWidth());
-    location.y = touch.y * static_cast<float>(view->GetBoundsHeight());
+    location.x = touch.x;
+    location.y = touch.y;
     touches.touches.push_back(location);
     PlatformTouchEvent event;
-    event.timestampNanoseconds = window != nullptr ? window->NowNanoseconds() : 0;
+    event.timestampNanoseconds = m_window != nullptr ? m_window->NowNanoseconds() : 0;
     switch (touch.phase) {
         case PlatformTouch::Began:
             view->touchesBegan(touches, event);

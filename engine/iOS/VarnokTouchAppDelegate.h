@@ -57,7 +57,7 @@ public:
     void windowHasBecomeKey(bool isApplicationWindow);
 
     // For the service providers.
-    PlatformDisplay* getWindow() const { return window; }
+    PlatformDisplay* getWindow() const { return m_window; }
     void installRootViewController();
     void unInstallRootViewController();
     bool showWebContent(const char* url) { (void)url; return true; }
@@ -97,15 +97,23 @@ public:
     void OnTextInput(const char* utf8) override;
     void OnKey(int key, bool down) override;
 
-    // Fields as the shell names them.
-    EAGLView* uncontrolledGLView = nullptr;  // the GL view when it sits straight in the window
-    PlatformDisplay* window = nullptr;       // not owned
-    std::unique_ptr<VarnokTouchViewController> viewController;
-    std::unique_ptr<RootViewController> rootViewController;  // while a provider has one installed
-    int statusBarOrientation = kPlatformLandscapeRight;      // platform value
+    // The shell's properties.
+    // The GL view when it sits straight in the window, else null.
+    EAGLView* uncontrolledGLView() const { return m_uncontrolledGLView; }
+    PlatformDisplay* window() const { return m_window; }  // not owned
+    VarnokTouchViewController& viewController() const { return *m_viewController; }
+    // While a provider has one installed, else null.
+    RootViewController* rootViewController() const { return m_rootViewController.get(); }
+    int statusBarOrientation() const { return m_statusBarOrientation; }  // platform value
 
 private:
     void FeedScript(int refresh);
+
+    EAGLView* m_uncontrolledGLView = nullptr;
+    PlatformDisplay* m_window = nullptr;
+    std::unique_ptr<VarnokTouchViewController> m_viewController;
+    std::unique_ptr<RootViewController> m_rootViewController;
+    int m_statusBarOrientation = kPlatformLandscapeRight;
 
     ShellDef m_def;
     int m_applicationState = ApplicationInactive;

@@ -1,6 +1,7 @@
 // The shell's frame loop over the headless display: first tick, update
 // steps, the present rule, skip flags, touches, life cycle and rotation.
 #include "engine/core/PlatformEventHub.h"
+#include "engine/core/Random.h"
 #include "engine/core/TouchInputDevice.h"
 #include "engine/iOS/FrameRateController.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
@@ -30,6 +31,20 @@ using ShellTest::Timed;
 
 constexpr uint64_t kMs = 1000000;  // nanoseconds
 
+// Notes every present in the record; asks for no pixels.
+class PresentRecorder final : public FrameObserver {
+public:
+    explicit PresentRecorder(Record& record) : m_record(record) {}
+    bool OnFramePresented(int) override {
+        m_record.Add("present");
+        return false;
+    }
+    void OnFramePixels(int, const std::vector<uint8_t>&, int, int) override {}
+
+private:
+    Record& m_record;
+};
+
 class FrameLoopTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -40,7 +55,7 @@ protected:
         def.display = &ShellTest::Display();
         app = std::make_unique<VarnokTouchAppDelegate>(def);
         Shell().SetClock([this] { return now; });
-        Shell().glView->SetPresentObserver([this] { record.Add("present"); });
+        Shell().SetFrameObserver(&presents);
         app->Launch(LaunchOptions{});
     }
 
@@ -50,7 +65,7 @@ protected:
         VarnokGame::SetFactory(nullptr);
     }
 
-    VarnokTouchViewController& Shell() { return *app->viewController; }
+    VarnokTouchViewController& Shell() { return app->viewController(); }
 
     // One tick, `milliseconds` after the previous one.
     std::vector<std::string> Tick(uint64_t milliseconds = 16) {
@@ -61,6 +76,7 @@ protected:
 
     uint64_t now = 1000 * kMs;
     Record record;
+    PresentRecorder presents{record};
     std::unique_ptr<VarnokTouchAppDelegate> app;
 };
 
@@ -70,9 +86,9 @@ TEST_F(FrameLoopTest, FirstTickInitialisesThenTimesFromTheEndOfInitialisation) {
     EXPECT_THAT(Tick(16), ElementsAre("initialise1", "initialise", Timed("update", 0.0f),
                                       Timed("render", 0.0f), "present"));
     EXPECT_TRUE(Shell().isGameInitialised());
-    EXPECT_EQ(Shell().time, 0.0f);
+    EXPECT_EQ(Shell().time(), 0.0f);
     EXPECT_THAT(Tick(20), ElementsAre(Timed("update", 0.020f), Timed("render", 0.020f)));
-    EXPECT_NEAR(Shell().time, 0.020f, 1e-6f);
+    EXPECT_NEAR(Shell().time(), 0.020f, 1e-6f);
 }
 
 TEST_F(FrameLoopTest, IntervalOfTwoStepsTwiceWithHalfTheTimeAndRendersOnce) {
@@ -95,14 +111,28 @@ TEST_F(FrameLoopTest, IntervalOfTwoStepsTwiceWithHalfTheTimeAndRendersOnce) {
     EXPECT_EQ(renders, 3);
 }
 
+TEST_F(FrameLoopTest, FrameRateControllerCountsTheShellsEqualSteps) {
+    Tick();
+    Shell().setAnimationFrameInterval(2);
+    record.Take();
+    FrameRateController& frameRate = FrameRateController::Get();
+    for (int tick = 0; tick < 3; ++tick) {
+        Tick(40);
+        // Both steps of the tick are 20 ms: none of them reads the moment
+        // between the two.
+        EXPECT_NEAR(frameRate.GetLastStep(), 0.020f, 1e-6f);
+        EXPECT_EQ(frameRate.GetCurrentRate(), 50);
+    }
+}
+
 TEST_F(FrameLoopTest, TimerTicksAtTheTargetRateWithoutADisplayLink) {
     Tick();
     Shell().stopAnimation();
-    Shell().displayLinkSupported = false;
-    Shell().hurtz = 30.0;
+    Shell().setDisplayLinkSupported(false);
+    Shell().setHurtz(30.0);
     Shell().startAnimation();
-    EXPECT_TRUE(Shell().animationTimer);
-    EXPECT_FALSE(Shell().displayLink);
+    EXPECT_TRUE(Shell().animationTimer());
+    EXPECT_FALSE(Shell().displayLink());
     record.Take();
     int renders = 0;
     for (int refresh = 0; refresh < 12; ++refresh) {
@@ -119,8 +149,8 @@ TEST_F(FrameLoopTest, IntervalBelowOneChangesNothing) {
     Tick();
     for (int interval : {0, -1, -100}) {
         Shell().setAnimationFrameInterval(interval);
-        EXPECT_EQ(Shell().animationFrameInterval, 1);
-        EXPECT_TRUE(Shell().animating);
+        EXPECT_EQ(Shell().animationFrameInterval(), 1);
+        EXPECT_TRUE(Shell().animating());
     }
     EXPECT_THAT(Tick(10), ElementsAre(Timed("update", 0.010f), Timed("render", 0.010f)));
 }
@@ -148,10 +178,10 @@ TEST_F(FrameLoopTest, PresentsBeforeRenderFromTheThirdTickAndStartsOverAfterARes
 
     // After the framebuffer goes, nothing is presented before drawing and
     // the new frame is held for the tick after.
-    Shell().glView->deleteFramebuffer();
+    Shell().glView().deleteFramebuffer();
     EXPECT_EQ(Tick(), held);
     EXPECT_EQ(Tick(), firstBefore);
-    EXPECT_NE(Shell().glView->defaultFramebuffer, 0u);
+    EXPECT_NE(Shell().glView().defaultFramebuffer(), 0u);
 
     record.presentBeforeRender = 0;
     EXPECT_EQ(Tick(), firstAtEnd);
@@ -264,11 +294,11 @@ TEST_F(FrameLoopTest, TouchesReachTheDeviceNormalisedAndCancelledAsEnded) {
     const float rows[16] = {0, -1, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     std::copy(rows, rows + 16, quarterTurn.m);
     renderer.SetOrientationMatrix(quarterTurn);
-    Shell().glView->isUncontrolled = true;
+    Shell().glView().setUncontrolled(true);
     device.reports.clear();
     app->OnTouch({9, PlatformTouch::Began, 0.25f, 0.5f});
     EXPECT_THAT(device.reports, ElementsAre("9 down 0.50 0.75"));  // x = y, y = 1 - x
-    Shell().glView->isUncontrolled = false;
+    Shell().glView().setUncontrolled(false);
     renderer.SetOrientationMatrix(Matrix4::Identity());
 
     PlatformEventHub::Get().touches.Remove(onTouches);
@@ -307,7 +337,7 @@ TEST_F(FrameLoopTest, LifeCycleReachesGameAndHubOnlyOnceInitialised) {
     app->applicationWillResignActive();
     app->applicationWillResignActive();  // already stopped
     EXPECT_THAT(record.Take(), ElementsAre("suspend", "hub suspend"));
-    EXPECT_FALSE(Shell().animating);
+    EXPECT_FALSE(Shell().animating());
     app->applicationDidBecomeActive();
     app->applicationDidBecomeActive();
     EXPECT_THAT(record.Take(), ElementsAre("resume", "hub resume"));
@@ -334,7 +364,7 @@ TEST_F(FrameLoopTest, LifeCycleReachesGameAndHubOnlyOnceInitialised) {
 
     app->applicationWillTerminate();
     EXPECT_THAT(record.Take(), ElementsAre("shutdown"));
-    EXPECT_EQ(Shell().game, nullptr);
+    EXPECT_EQ(Shell().game(), nullptr);
     EXPECT_FALSE(FrameRateController::Get().IsRunning());
     EXPECT_THAT(Tick(), ElementsAre("present"));  // no game: the loop still turns
 
@@ -412,14 +442,111 @@ TEST(LaunchImage, BecomesTheGamesLoadingTextureAndGoesAtTheFirstTick) {
     {
         VarnokTouchAppDelegate app(def);
         app.Launch(LaunchOptions{});
-        EXPECT_TRUE(app.viewController->holdingView);
-        EXPECT_TRUE(app.viewController->game->GetLoadingTexture());
-        app.viewController->drawFrame();
-        EXPECT_FALSE(app.viewController->holdingView);
+        EXPECT_TRUE(app.viewController().holdingView());
+        EXPECT_TRUE(app.viewController().game()->GetLoadingTexture());
+        app.viewController().drawFrame();
+        EXPECT_FALSE(app.viewController().holdingView());
     }
     VarnokGame::SetFactory(nullptr);
     remove(image.c_str());
     rmdir(dir);
+}
+
+// What one headless run of the shell leaves behind: the frame-rate
+// statistics over the display's virtual clock and the first random number
+// the game would draw.
+struct HeadlessRunFigures {
+    int16_t currentRate, averageRate, minimumRate, maximumRate;
+    float totalTime;
+    uint32_t firstRandom;
+};
+
+HeadlessRunFigures RunHeadless(int refreshes) {
+    VarnokGame::SetFactory(&RecordingGame::Create);
+    ShellDef def;
+    def.display = &ShellTest::Display();
+    HeadlessRunFigures figures{};
+    {
+        VarnokTouchAppDelegate app(def);
+        app.Launch(LaunchOptions{});
+        app.RunDisplayRefresh();  // initialises the game
+        figures.firstRandom = GlobalRandom().Next();
+        for (int i = 1; i < refreshes; ++i) {
+            app.RunDisplayRefresh();
+        }
+        const FrameRateController& frameRate = FrameRateController::Get();
+        figures.currentRate = frameRate.GetCurrentRate();
+        figures.averageRate = frameRate.GetAverageRate();
+        figures.minimumRate = frameRate.GetMinimumRate();
+        figures.maximumRate = frameRate.GetMaximumRate();
+        figures.totalTime = frameRate.GetTotalTime();
+        app.applicationWillTerminate();
+    }
+    VarnokGame::SetFactory(nullptr);
+    return figures;
+}
+
+TEST(HeadlessFrameLoop, RateStatisticsAndRandomNumbersRepeat) {
+    GlobalRandom().Next();  // whatever came before, the game starts from its seed
+    const HeadlessRunFigures first = RunHeadless(45);
+    GlobalRandom().Next();
+    const HeadlessRunFigures second = RunHeadless(45);
+    EXPECT_EQ(first.firstRandom, second.firstRandom);
+    EXPECT_EQ(first.currentRate, second.currentRate);
+    EXPECT_EQ(first.averageRate, second.averageRate);
+    EXPECT_EQ(first.minimumRate, second.minimumRate);
+    EXPECT_EQ(first.maximumRate, second.maximumRate);
+    EXPECT_EQ(first.totalTime, second.totalTime);
+    // The virtual clock's 1/60 s, give or take the float's rounding.
+    EXPECT_NEAR(first.currentRate, 60, 1);
+    EXPECT_NEAR(first.minimumRate, 60, 1);
+    EXPECT_NEAR(first.totalTime, 44.0f / 60.0f, 1e-4f);
+}
+
+// Asks for every frame's pixels and notes what it got.
+class PixelRecorder final : public FrameObserver {
+public:
+    bool OnFramePresented(int frame) override {
+        presented.push_back(frame);
+        return true;
+    }
+    void OnFramePixels(int frame, const std::vector<uint8_t>& rgba, int width, int height) override {
+        captured.push_back(frame);
+        buffers.push_back(rgba.data());
+        EXPECT_EQ(width, ShellTest::kWidth);
+        EXPECT_EQ(height, ShellTest::kHeight);
+        EXPECT_EQ(rgba.size(), static_cast<size_t>(width) * height * 4);
+    }
+    std::vector<int> presented;
+    std::vector<int> captured;
+    std::vector<const uint8_t*> buffers;
+};
+
+TEST(HeadlessFrameLoop, ObserverGetsEveryFrameInOneReusedBufferAndTheHeldOneAtTheEnd) {
+    VarnokGame::SetFactory(&RecordingGame::Create);
+    ShellDef def;
+    def.display = &ShellTest::Display();
+    PixelRecorder recorder;
+    {
+        VarnokTouchAppDelegate app(def);
+        app.viewController().SetFrameObserver(&recorder);
+        app.Launch(LaunchOptions{});
+        for (int i = 0; i < 4; ++i) {
+            app.RunDisplayRefresh();
+        }
+        // The present rule holds the last frame back until the next tick.
+        EXPECT_THAT(recorder.captured, ElementsAre(0, 1, 2));
+        app.viewController().presentHeldFrame();
+        app.viewController().presentHeldFrame();  // nothing held any more
+        app.viewController().SetFrameObserver(nullptr);
+        app.applicationWillTerminate();
+    }
+    VarnokGame::SetFactory(nullptr);
+    EXPECT_THAT(recorder.presented, ElementsAre(0, 1, 2, 3));
+    EXPECT_THAT(recorder.captured, ElementsAre(0, 1, 2, 3));
+    for (const uint8_t* buffer : recorder.buffers) {
+        EXPECT_EQ(buffer, recorder.buffers.front());
+    }
 }
 
 TEST(FrameLoopWithoutGame, TicksAndLifeCycleRunWithoutAGame) {
@@ -431,13 +558,13 @@ TEST(FrameLoopWithoutGame, TicksAndLifeCycleRunWithoutAGame) {
     for (int i = 0; i < 3; ++i) {
         app.RunDisplayRefresh();
     }
-    EXPECT_TRUE(app.viewController->isGameInitialised());
-    EXPECT_EQ(app.viewController->GetLastRenderedFrame(), 2);
+    EXPECT_TRUE(app.viewController().isGameInitialised());
+    EXPECT_EQ(app.viewController().GetLastRenderedFrame(), 2);
     app.applicationWillResignActive();
     app.applicationDidEnterBackground();
     app.applicationWillEnterForeground();
     app.applicationDidBecomeActive();
-    EXPECT_EQ(app.viewController->supportedInterfaceOrientations(), kOrientationMaskAll);
+    EXPECT_EQ(app.viewController().supportedInterfaceOrientations(), kOrientationMaskAll);
     app.applicationWillTerminate();
 }
 

@@ -255,7 +255,7 @@ TEST_F(AppCallbacksTest, OpenedUrlGoesToTheHubAndTheDispatcher) {
     app->Launch(LaunchOptions{});
     EXPECT_TRUE(app->openURL("app://deep/link", "com.example.browser"));
     EXPECT_STREQ(GetLaunchSourceApplication(), "com.example.browser");
-    EXPECT_TRUE(app->viewController->holdingView);  // up again until the next tick
+    EXPECT_TRUE(app->viewController().holdingView());  // up again until the next tick
     listener.refuse = true;
     EXPECT_FALSE(app->InjectOpenedUrl("app://refused", nullptr));
     EXPECT_STREQ(GetLaunchSourceApplication(), "");
@@ -264,10 +264,10 @@ TEST_F(AppCallbacksTest, OpenedUrlGoesToTheHubAndTheDispatcher) {
     // Held until the first delivery, which the first tick of the process makes.
     const LaunchUrlDispatcher& dispatcher = LaunchUrlDispatcher::Get();
     EXPECT_EQ(dispatcher.GetPendingUrl(), dispatcher.IsReady() ? "" : "app://refused");
-    app->viewController->drawFrame();
+    app->viewController().drawFrame();
     EXPECT_TRUE(dispatcher.IsReady());
     EXPECT_TRUE(dispatcher.GetPendingUrl().empty());
-    EXPECT_FALSE(app->viewController->holdingView);
+    EXPECT_FALSE(app->viewController().holdingView());
 }
 
 }  // namespace

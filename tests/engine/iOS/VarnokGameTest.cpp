@@ -1,9 +1,6 @@
-// The game base class's version, platform and answers, and the frame-rate
-// controller's run flag, statistics and reseeding.
+// The game base class's version, platform and answers.
 #include "engine/iOS/VarnokGame.h"
 
-#include "engine/core/Random.h"
-#include "engine/iOS/FrameRateController.h"
 #include "engine/iOS/GameVersion.h"
 
 #include <gtest/gtest.h>
@@ -82,53 +79,6 @@ TEST(VarnokGame, FactoryMakesTheGameOrNothing) {
     game.reset();
     EXPECT_EQ(VarnokGame::Get(), nullptr);
     VarnokGame::SetFactory(nullptr);
-}
-
-uint64_t s_fakeMicroseconds = 0;
-uint64_t FakeMicroseconds() {
-    return s_fakeMicroseconds;
-}
-
-TEST(FrameRateController, FirstTickMeasuresNothingAndMinimumWaitsForTheWrap) {
-    s_fakeMicroseconds = 5000000;
-    FrameRateController controller(&FakeMicroseconds);
-    float step = -1.0f;
-    EXPECT_TRUE(controller.Tick(&step));
-    EXPECT_EQ(step, 0.0f);
-    EXPECT_EQ(controller.GetCurrentRate(), 0);
-
-    for (int tick = 1; tick < FrameRateController::kRingSize; ++tick) {
-        s_fakeMicroseconds += 20000;  // 50 per second
-        controller.Tick(&step);
-        EXPECT_EQ(controller.GetCurrentRate(), 50);
-        // The first tick's 0 (and the unwritten slot) keep the minimum down.
-        EXPECT_EQ(controller.GetMinimumRate(), 0);
-    }
-    EXPECT_EQ(controller.GetMaximumRate(), 50);
-    s_fakeMicroseconds += 20000;
-    controller.Tick(nullptr);  // wraps over the first tick's 0
-    EXPECT_EQ(controller.GetMinimumRate(), 50);
-    EXPECT_EQ(controller.GetAverageRate(), 50);
-    EXPECT_NEAR(controller.GetTotalTime(), 30 * 0.02f, 1e-4f);
-
-    // A step too short for the 16-bit rate is clamped, not wrapped.
-    s_fakeMicroseconds += 1;
-    controller.Tick(nullptr);
-    EXPECT_EQ(controller.GetCurrentRate(), 32767);
-}
-
-TEST(FrameRateController, RunFlagAndReseed) {
-    FrameRateController controller(&FakeMicroseconds);
-    controller.Reset();
-    EXPECT_FALSE(controller.Tick(nullptr));
-    controller.Init();
-    EXPECT_TRUE(controller.Tick(nullptr));
-
-    const uint32_t first = GlobalRandom().Next();
-    GlobalRandom().Next();
-    controller.Init();
-    EXPECT_EQ(GlobalRandom().Next(), first);
-    controller.Shutdown();
 }
 
 }  // namespace
