@@ -1,5 +1,6 @@
-// One headless GL ES 2.0 display for the whole test program, and a game that
-// records what the shell calls on it.
+// One headless GL ES 2.0 display for the whole test program, opened by the
+// first test that asks for it, and a game that records what the shell calls
+// on it.
 #pragma once
 
 #include "engine/iOS/VarnokGame.h"
@@ -16,6 +17,7 @@ namespace ShellTest {
 constexpr int kWidth = 64;
 constexpr int kHeight = 48;
 
+// Opens the display on the first call.
 PlatformDisplay& Display();
 
 // What the recording game and the test's listeners saw, in order.
