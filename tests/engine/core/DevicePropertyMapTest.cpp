@@ -3,20 +3,12 @@
 #include "engine/core/DeviceSettings.h"
 #include "engine/core/UIDeviceHardware.h"
 
+#include "tests/engine/core/PhoneSettings.h"
+
 #include <gtest/gtest.h>
 
 namespace Varnok {
 namespace {
-
-DeviceSettings PhoneSettings(const char* model) {
-    DeviceSettings s;
-    s.model = model;
-    s.systemVersion = "6.1";
-    s.language = "fr";
-    s.countryCode = "FR";
-    s.deviceId = "device-1234";
-    return s;
-}
 
 // The process-wide answers read the settings in force. Cached answers keep
 // their first value, so this test only checks what may not change.

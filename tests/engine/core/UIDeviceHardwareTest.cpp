@@ -1,21 +1,13 @@
 #include "engine/core/UIDeviceHardware.h"
 
+#include "tests/engine/core/PhoneSettings.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace Varnok {
 namespace {
-
-DeviceSettings PhoneSettings(const char* model) {
-    DeviceSettings s;
-    s.model = model;
-    s.systemVersion = "6.1";
-    s.language = "fr";
-    s.countryCode = "FR";
-    s.deviceId = "device-1234";
-    return s;
-}
 
 TEST(UIDeviceHardware, ModelTableNamesAndAnswers) {
     const struct {
