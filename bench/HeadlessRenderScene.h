@@ -58,10 +58,8 @@ private:
         if (const char* folder = std::getenv("VARNOK_DATA_DIR")) {
             return folder;
         }
-        std::string path = __FILE__;  // .../bench/HeadlessRenderScene.h
-        path.resize(path.rfind('/'));
-        path.resize(path.rfind('/') + 1);
-        return path + "data";
+        // From the build: __FILE__ is relative when ccache rewrites paths.
+        return VARNOK_SOURCE_DATA_DIR;
     }
 
     std::unique_ptr<Varnok::PlatformDisplay> m_display;

@@ -15,6 +15,7 @@
 //   plain:  10,000 untinted 32 x 32 sprites (the texture at 1:1);
 //   tinted: 10,000 16 x 16 sprites, each with its own colour.
 #include "engine/render/MemoryBlockTextureSource.h"
+#include "engine/render/PixelFormat.h"
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/SpriteLayerBatch.h"
@@ -218,18 +219,7 @@ double MeasureBatch() {
     renderer.SetCullMode(kCullOff);
     glClearColor(0, 0, 0, 1);
 
-    TextureDescription description;
-    description.pixelFormat = PixelDescriptor{PixelEncoding::Uncompressed,
-                                              0,
-                                              0x3000,
-                                              {{8, PixelChannelId::Alpha},
-                                               {8, PixelChannelId::Blue},
-                                               {8, PixelChannelId::Green},
-                                               {8, PixelChannelId::Red}}};
-    description.width = kTextureSize;
-    description.height = kTextureSize;
-    description.apparentWidth = kTextureSize;
-    description.apparentHeight = kTextureSize;
+    const TextureDescription description = RgbaDescription(kTextureSize, kTextureSize);
     // The engine's own texture path: uploaded as any loaded texture is.
     const SmartPtr<Texture> texture = Texture2D::Create(
         SmartPtr<TextureSource>(new MemoryBlockTextureSource(
