@@ -283,7 +283,8 @@ std::unique_ptr<FileStream> DirectoryFileSystem::Open(const char* path, int mode
         if (file == nullptr) {
             const int slash = temp.FindLastChar('/');
             if (slash > 0) {
-                CreateDirectory(AsciiString::Substring(temp, 0, slash).c_str());
+                // The second open says whether it worked.
+                (void)CreateDirectory(AsciiString::Substring(temp, 0, slash).c_str());
             }
             file = fopen(temp.c_str(), "w+b");
         }

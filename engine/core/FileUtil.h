@@ -6,7 +6,7 @@
 namespace Varnok {
 
 // Creates the directory and any missing parents; true also when it exists.
-bool CreateDirectory(const char* path);
+[[nodiscard]] bool CreateDirectory(const char* path);
 // Removes a file or an empty directory.
 bool RemoveFile(const char* path);
 // Pushes a flushed file's data to the disk before it replaces another; true

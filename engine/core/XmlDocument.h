@@ -15,13 +15,13 @@ class FileObject;
 // systems (any key) and loads it. True when the document parsed without
 // error; otherwise the document's error id and text say why
 // (TIXML_ERROR_OPENING_FILE for a missing or unreadable file).
-bool LoadXmlDocument(TiXmlDocument& document, const char* fileName,
+[[nodiscard]] bool LoadXmlDocument(TiXmlDocument& document, const char* fileName,
                      TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
 // Empties the document and loads the file object's data into it. An empty
 // file gives TIXML_ERROR_DOCUMENT_EMPTY, a file that does not load
 // TIXML_ERROR_OPENING_FILE. The file's stream is closed in every case.
-bool LoadXmlDocumentFromFile(TiXmlDocument& document, FileObject& file,
+[[nodiscard]] bool LoadXmlDocumentFromFile(TiXmlDocument& document, FileObject& file,
                              TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
 // Empties the document and fills it from `length` bytes: a binary image when
@@ -30,7 +30,7 @@ bool LoadXmlDocumentFromFile(TiXmlDocument& document, FileObject& file,
 // the document has no error. An internal subset in the document type
 // declaration is read past (and kept for saving); text left over after the
 // document is refused with one log line rather than dropped.
-bool ParseXmlDocument(TiXmlDocument& document, const char* bytes, size_t length,
+[[nodiscard]] bool ParseXmlDocument(TiXmlDocument& document, const char* bytes, size_t length,
                       TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
 // Prints the document into the named file, opened for writing through the

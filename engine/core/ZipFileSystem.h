@@ -22,7 +22,7 @@ public:
     // Opens the archive and indexes the entries under `prefix` (null: all) by
     // the hash of their names without the prefix. Reads use `password` (null:
     // none). An archive that does not open (logged) holds no entries.
-    bool Open(const char* archivePath, const char* prefix, const char* password);
+    [[nodiscard]] bool Open(const char* archivePath, const char* prefix, const char* password);
 
     bool Exists(const char* path) override;
     int32_t GetSize(const char* path) override;
@@ -30,8 +30,8 @@ public:
     // (a wrong password or a damaged entry fails). An entry that declares more
     // bytes than the archive could inflate to is refused before anything is
     // allocated.
-    bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
-              bool* outOwnsData) override;
+    [[nodiscard]] bool Load(const char* path, uint8_t** inOutData, int32_t* inOutLength,
+                            bool* outOwnsData) override;
     // Mode 0 only: the whole entry in a MemoryStream. Writing answers null.
     std::unique_ptr<FileStream> Open(const char* path, int mode) override;
     bool Delete(const char* path) override { (void)path; return false; }
