@@ -56,9 +56,8 @@ size_t After(const std::string& text, size_t i, const char* terminator) {
     return at == std::string::npos ? at : at + std::strlen(terminator);
 }
 
-// The position just past the '>' that ends a declaration, quoted text
-// skipped, or npos.
-size_t AfterDeclaration(const std::string& text, size_t i) {
+// The first of `stops` from i on, quoted text skipped, or npos.
+size_t FindOutsideQuotes(const std::string& text, size_t i, const char* stops) {
     char quote = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
@@ -66,11 +65,18 @@ size_t AfterDeclaration(const std::string& text, size_t i) {
             quote = c == quote ? 0 : quote;
         } else if (c == '"' || c == '\'') {
             quote = c;
-        } else if (c == '>') {
-            return i + 1;
+        } else if (c != '\0' && std::strchr(stops, c) != nullptr) {
+            return i;
         }
     }
     return std::string::npos;
+}
+
+// The position just past the '>' that ends a declaration, quoted text
+// skipped, or npos.
+size_t AfterDeclaration(const std::string& text, size_t i) {
+    const size_t end = FindOutsideQuotes(text, i, ">");
+    return end == std::string::npos ? end : end + 1;
 }
 
 enum class Subset { None, Blanked, Unterminated };
@@ -98,20 +104,13 @@ Subset BlankInternalSubset(std::string& text, std::string& outDeclaration, size_
     }
     const size_t start = i;
     outAt = start;
-    char quote = 0;
-    for (i += 9; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return Subset::None;
-        } else if (c == '[') {
-            break;
-        }
+    const size_t open = FindOutsideQuotes(text, start + 9, ">[");
+    if (open == std::string::npos) {
+        return Subset::Unterminated;
     }
-    const size_t open = i;
+    if (text[open] == '>') {
+        return Subset::None;
+    }
     i = open + 1;
     for (;;) {
         i = SkipSpace(text, i);
