@@ -1,7 +1,9 @@
 // Immediate drawing of 10,000 textured 16 x 16 quads a frame into a 960 x 640
 // headless framebuffer, against the floor of the same quads drawn with plain
-// GL ES 2.0 calls from one buffer. Every frame ends with glFinish, so the GPU
-// work is counted. Prints frames per second and the ratio.
+// GL ES 2.0 calls from one buffer, and both drawn one quad a call. Every frame
+// ends with glFinish, so the GPU work is counted. Each way of drawing runs in
+// a fresh process of its own (bench/SideBySide.h); the figure is the median
+// frame time.
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/MemoryBlockTextureSource.h"
 #include "engine/render/PixelFormat.h"
@@ -12,10 +14,11 @@
 #include "engine/render/Texture.h"
 #include "engine/render/Texture2D.h"
 #include "bench/HeadlessRenderScene.h"
+#include "bench/SideBySide.h"
 
 #include <GLES2/gl2.h>
-#include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -39,9 +42,10 @@ struct Scene {
     std::vector<ImmediateVertex> triangles;  // 6 a quad, for one list
 };
 
+constexpr int kWarmUpFrames = 10;
+constexpr int kTimedFrames = 41;
+
 Scene* s_scene = nullptr;
-// Immediate per quad, immediate one list, plain GL one buffer, plain GL per quad.
-double s_fps[4] = {0, 0, 0, 0};
 
 ImmediateVertex Corner(float x, float y, float u, float v, uint8_t tint) {
     ImmediateVertex vertex;
@@ -105,31 +109,31 @@ bool SetUpScene() {
     return true;
 }
 
+// The median frame time in milliseconds, or -1 without a GL context.
 template <typename DrawFrame>
-void RunFrames(benchmark::State& state, double& outFps, DrawFrame drawFrame) {
-    if (s_scene == nullptr && !SetUpScene()) {
-        state.SkipWithError("no headless GL context");
-        return;
+double MeasureFrames(DrawFrame drawFrame) {
+    if (!SetUpScene()) {
+        std::fprintf(stderr, "no headless GL context\n");
+        return -1.0;
     }
-    const auto start = std::chrono::steady_clock::now();
-    int64_t frames = 0;
-    for (auto _ : state) {
+    std::vector<double> times;
+    for (int frame = 0; frame < kWarmUpFrames + kTimedFrames; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
         glClear(GL_COLOR_BUFFER_BIT);
         drawFrame();
         glFinish();
-        ++frames;
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (frame >= kWarmUpFrames) {
+            times.push_back(ms);
+        }
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outFps = seconds > 0 ? frames / seconds : 0;
-    state.counters["fps"] =
-        benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
-    state.counters["quads"] = kQuadCount;
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 // One immediate draw per quad, the texture bound once for all of them.
-void BM_ImmediatePerQuad(benchmark::State& state) {
-    RunFrames(state, s_fps[0], [] {
+double ImmediatePerQuad() {
+    return MeasureFrames([] {
         s_scene->texture->Bind();
         const ImmediateVertex* quad = s_scene->strips.data();
         for (int i = 0; i < kQuadCount; ++i, quad += 4) {
@@ -140,17 +144,17 @@ void BM_ImmediatePerQuad(benchmark::State& state) {
 }
 
 // All quads in one immediate triangle list.
-void BM_ImmediateOneList(benchmark::State& state) {
-    RunFrames(state, s_fps[1], [] {
+double ImmediateOneList() {
+    return MeasureFrames([] {
         DrawTexturedTriangles(s_scene->triangles.data(), kQuadCount * 6, true, nullptr,
                               s_scene->texture);
     });
 }
 
 // The floor: the same program and texture, one buffer upload, one draw.
-void BM_PlainGlOneBuffer(benchmark::State& state) {
+double PlainGlOneBuffer() {
     static GLuint buffer = 0;
-    RunFrames(state, s_fps[2], [] {
+    return MeasureFrames([] {
         if (buffer == 0) {
             glGenBuffers(1, &buffer);
         }
@@ -180,9 +184,9 @@ void BM_PlainGlOneBuffer(benchmark::State& state) {
 
 // What one GL draw per quad costs by itself: the ring of buffers filled the
 // way immediate drawing fills it, without any of the engine around it.
-void BM_PlainGlPerQuad(benchmark::State& state) {
+double PlainGlPerQuad() {
     static GLuint buffers[ImmediatePrimitiveRenderer::kRingSize] = {};
-    RunFrames(state, s_fps[3], [] {
+    return MeasureFrames([] {
         if (buffers[0] == 0) {
             glGenBuffers(ImmediatePrimitiveRenderer::kRingSize, buffers);
         }
@@ -211,35 +215,19 @@ void BM_PlainGlPerQuad(benchmark::State& state) {
     });
 }
 
-BENCHMARK(BM_ImmediatePerQuad)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
-BENCHMARK(BM_ImmediateOneList)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
-BENCHMARK(BM_PlainGlOneBuffer)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
-BENCHMARK(BM_PlainGlPerQuad)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    if (s_fps[2] > 0) {
-        std::printf(
-            "frames per second: immediate per quad %.1f, immediate one list %.1f, "
-            "plain GL one buffer %.1f\n",
-            s_fps[0], s_fps[1], s_fps[2]);
-        if (s_fps[0] > 0) {
-            std::printf("plain GL / immediate per quad: %.2f\n", s_fps[2] / s_fps[0]);
-        }
-        if (s_fps[1] > 0) {
-            std::printf("plain GL / immediate one list: %.2f\n", s_fps[2] / s_fps[1]);
-        }
-        if (s_fps[0] > 0 && s_fps[3] > 0) {
-            std::printf("plain GL per quad %.1f fps; plain GL per quad / immediate per quad: %.2f\n",
-                        s_fps[3], s_fps[3] / s_fps[0]);
-        }
-    }
-    benchmark::Shutdown();
-    return 0;
+    Bench::Comparison comparison;
+    comparison.workload =
+        "10000 textured, tinted, blended 16x16 quads from one 32x32 RGBA texture, 960x640 headless; "
+        "every frame cleared, drawn and waited for (glFinish); median of 41 frames after 10 warm-up frames";
+    comparison.unit = "ms per frame";
+    comparison.lowerIsBetter = true;
+    comparison.rounds = 3;
+    comparison.contenders = {{"immediate, one list", ImmediateOneList},
+                             {"plain GL, one buffer", PlainGlOneBuffer},
+                             {"immediate, one call a quad", ImmediatePerQuad},
+                             {"plain GL, one call a quad", PlainGlPerQuad}};
+    return Bench::RunSideBySide(argc, argv, comparison);
 }
