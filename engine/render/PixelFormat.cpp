@@ -8,14 +8,18 @@
 
 namespace Varnok {
 
-TextureDescription RgbaDescription(uint16_t width, uint16_t height) {
+TextureDescription FlatDescription(const PixelDescriptor& format, uint16_t width, uint16_t height) {
     TextureDescription d;
-    d.pixelFormat = kRgba8Descriptor;
+    d.pixelFormat = format;
     d.width = width;
     d.height = height;
     d.apparentWidth = width;
     d.apparentHeight = height;
     return d;
+}
+
+TextureDescription RgbaDescription(uint16_t width, uint16_t height) {
+    return FlatDescription(kRgba8Descriptor, width, height);
 }
 
 namespace PixelFormat {

@@ -137,8 +137,10 @@ constexpr PixelDescriptor kAtcInterpolatedAlphaDescriptor{
 
 struct TextureDescription;  // engine/render/TextureImage.h, which callers include for the type
 
-// A flat image of one layer and one level, width x height pixels in
-// kRgba8Descriptor, its apparent size its size.
+// A flat image of one layer and one level, width x height pixels in the
+// format, its apparent size its size.
+TextureDescription FlatDescription(const PixelDescriptor& format, uint16_t width, uint16_t height);
+// The same in kRgba8Descriptor.
 TextureDescription RgbaDescription(uint16_t width, uint16_t height);
 
 namespace PixelFormat {

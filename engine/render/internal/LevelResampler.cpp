@@ -30,18 +30,26 @@ struct ChannelFields {
     }
 };
 
-// The field's value at the top of 32 bits.
-uint32_t ReadField(const uint8_t* pixel, uint32_t offset, uint32_t bits) {
-    if (bits == 0) {
-        return 0;
-    }
+// The whole bytes holding a field, big-endian, and the field's distance from
+// their low end.
+uint64_t ReadSpan(const uint8_t* pixel, uint32_t offset, uint32_t bits, uint32_t& outShift) {
     const uint32_t first = offset / 8;
     const uint32_t last = (offset + bits - 1) / 8;
     uint64_t span = 0;
     for (uint32_t i = first; i <= last; ++i) {
         span = (span << 8) | pixel[i];
     }
-    const uint32_t shift = (last - first + 1) * 8 - (offset % 8) - bits;
+    outShift = (last - first + 1) * 8 - (offset % 8) - bits;
+    return span;
+}
+
+// The field's value at the top of 32 bits.
+uint32_t ReadField(const uint8_t* pixel, uint32_t offset, uint32_t bits) {
+    if (bits == 0) {
+        return 0;
+    }
+    uint32_t shift = 0;
+    const uint64_t span = ReadSpan(pixel, offset, bits, shift);
     const uint64_t value = (span >> shift) & ((uint64_t{1} << bits) - 1);
     return static_cast<uint32_t>(value << (32 - bits));
 }
@@ -51,13 +59,10 @@ void WriteField(uint8_t* pixel, uint32_t offset, uint32_t bits, uint32_t value) 
     if (bits == 0) {
         return;
     }
+    uint32_t shift = 0;
+    uint64_t span = ReadSpan(pixel, offset, bits, shift);
     const uint32_t first = offset / 8;
     const uint32_t last = (offset + bits - 1) / 8;
-    uint64_t span = 0;
-    for (uint32_t i = first; i <= last; ++i) {
-        span = (span << 8) | pixel[i];
-    }
-    const uint32_t shift = (last - first + 1) * 8 - (offset % 8) - bits;
     const uint64_t mask = ((uint64_t{1} << bits) - 1) << shift;
     span = (span & ~mask) | ((static_cast<uint64_t>(value >> (32 - bits)) << shift) & mask);
     for (uint32_t i = last + 1; i-- > first;) {

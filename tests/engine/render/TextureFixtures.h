@@ -36,13 +36,8 @@ constexpr PixelDescriptor kDxt5{
 
 inline TextureDescription Describe(const PixelDescriptor& format, uint16_t width, uint16_t height,
                                    uint32_t kind = TextureKind::Flat) {
-    TextureDescription d;
-    d.pixelFormat = format;
+    TextureDescription d = FlatDescription(format, width, height);
     d.kind = kind;
-    d.width = width;
-    d.height = height;
-    d.apparentWidth = width;
-    d.apparentHeight = height;
     return d;
 }
 
