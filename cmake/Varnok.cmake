@@ -1,13 +1,15 @@
 # Helpers shared by every folder's CMakeLists.
 
 # One static library per source folder. The folder's .cpp files (and those in
-# its internal/ subfolder) are picked up so that adding a file needs no edit
-# here; the repository root is the include root.
+# its internal/ subfolder and in the SUBDIRS it names) are picked up so that
+# adding a file needs no edit here; the repository root is the include root.
 function(varnok_library name)
-    cmake_parse_arguments(ARG "" "" "LIBS;PRIVATE_LIBS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS
-        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
-        ${CMAKE_CURRENT_SOURCE_DIR}/internal/*.cpp)
+    cmake_parse_arguments(ARG "" "" "LIBS;PRIVATE_LIBS;SUBDIRS" ${ARGN})
+    set(patterns ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/internal/*.cpp)
+    foreach(dir ${ARG_SUBDIRS})
+        list(APPEND patterns ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    endforeach()
+    file(GLOB sources CONFIGURE_DEPENDS ${patterns})
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
@@ -21,10 +23,15 @@ function(varnok_all_libraries out)
     set(${out} ${libs} PARENT_SCOPE)
 endfunction()
 
-# One test executable per library: every *Test.cpp in the calling folder.
+# One test executable per library: every .cpp in the calling folder and in
+# the SUBDIRS it names.
 function(varnok_test name)
-    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    cmake_parse_arguments(ARG "" "" "LIBS;SUBDIRS" ${ARGN})
+    set(patterns ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    foreach(dir ${ARG_SUBDIRS})
+        list(APPEND patterns ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    endforeach()
+    file(GLOB sources CONFIGURE_DEPENDS ${patterns})
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
                           Threads::Threads)
