@@ -46,8 +46,6 @@ struct TouchRecord {
 // the engine singletons they talk to may be gone.
 struct GameRecord {
     static constexpr int kModeCount = 2;
-    static constexpr int kChallengeModeIndex = 1;
-    static constexpr int kClassicModeIndex = 0;
     static constexpr int kBitmapFontSlots = 13;
     static constexpr int kTouchSlots = 16;
     static constexpr uint8_t kGameState = 2;  // the state start-up requests
