@@ -1,0 +1,67 @@
+// kiplink_server: the protocol server as a program, on 127.0.0.1 until
+// interrupted. Prints its base URL first, so scripts can read the port.
+#include "tools/kiplink_server/GameUpdateService.h"
+#include "tools/kiplink_server/KiplinkServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <pthread.h>
+#include <signal.h>
+
+using namespace Varnok::Tools;
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: kiplink_server [--port N] [--base /kiplink/] [--static DIR]\n"
+                 "                      [--game-update N] [--plain-json]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    KiplinkServerConfig config;
+    int gameUpdate = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--port" && hasValue) {
+            config.port = static_cast<uint16_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (arg == "--base" && hasValue) {
+            config.basePath = argv[++i];
+        } else if (arg == "--static" && hasValue) {
+            config.staticRoot = argv[++i];
+        } else if (arg == "--game-update" && hasValue) {
+            gameUpdate = std::atoi(argv[++i]);
+        } else if (arg == "--plain-json") {
+            config.plainJsonReplies = true;
+        } else {
+            return Usage();
+        }
+    }
+    KiplinkServer server(config);
+    GameUpdateService game;
+    game.SetResult(gameUpdate);
+    game.Install(server);
+    // Blocked before the server's threads start, so they inherit the mask
+    // and only sigwait below takes the signal.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    if (!server.Start()) {
+        return 1;
+    }
+    std::printf("%s\n", server.BaseUrl().c_str());
+    std::fflush(stdout);
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.Stop();
+    return 0;
+}
