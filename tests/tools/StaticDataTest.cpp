@@ -177,6 +177,11 @@ TEST(StaticDataSets, HashIsTheSha1OfTheSortedFileHashes) {
     EXPECT_EQ(published.hashTable["Items"].asString(),
               std::string("Items") + VARNOK_PUBLISHED_STATIC_SUFFIX);
     EXPECT_EQ(published.hashTable.size(), 10u);
+
+    const Json::Value announced = StaticDataAnnouncement(published, "http://127.0.0.1:1/static/");
+    EXPECT_EQ(announced["hash"].asString(), published.hash);
+    EXPECT_EQ(announced["url"].asString(), "http://127.0.0.1:1/static/");
+    EXPECT_EQ(announced["hashTable"], published.hashTable);
 }
 
 TEST(StaticDataSets, ASetWithAFileMissingIsRefused) {

@@ -56,6 +56,14 @@ bool OpenStaticData(const SignedStaticFile& signedFile, const std::string& publi
     return true;
 }
 
+Json::Value StaticDataAnnouncement(const StaticDataSet& set, const std::string& url) {
+    Json::Value announcement(Json::objectValue);
+    announcement["hash"] = set.hash;
+    announcement["url"] = url;
+    announcement["hashTable"] = set.hashTable;
+    return announcement;
+}
+
 bool ReadStaticDataSet(const std::string& directory, const std::string& suffix,
                        const std::string& publicKeyPath, StaticDataSet* outSet,
                        std::string* outWhy) {

@@ -37,6 +37,10 @@ struct StaticDataSet {
     Json::Value hashTable;
 };
 
+// {"hash", "url", "hashTable"}: how a sync reply announces the set, url
+// being the folder the files are served from (ending in "/").
+Json::Value StaticDataAnnouncement(const StaticDataSet& set, const std::string& url);
+
 [[nodiscard]] bool ReadStaticDataSet(const std::string& directory, const std::string& suffix,
                                      const std::string& publicKeyPath, StaticDataSet* outSet,
                                      std::string* outWhy);
