@@ -34,8 +34,9 @@ void AchievementServiceAggregate::Sync(User* user) {
             }
         }
     }
-    for (const auto& [id, progress] : best) {
-        ForEachEnabled([&](IAchievementService& s) { s.SetProgress(user, id.c_str(), progress); });
+    for (const auto& entry : best) {
+        ForEachEnabled(
+            [&](IAchievementService& s) { s.SetProgress(user, entry.first.c_str(), entry.second); });
     }
 }
 

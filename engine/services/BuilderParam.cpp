@@ -47,7 +47,9 @@ void BuilderParamList::Merge(const BuilderParamList& other) {
             if (!existing->GetKey().Equals(incoming->GetKey())) {
                 continue;
             }
-            if (typeid(*existing) == typeid(*incoming)) {
+            const BuilderParam& held = *existing;
+            const BuilderParam& offered = *incoming;
+            if (typeid(held) == typeid(offered)) {
                 existing->Assign(*incoming);
             } else {
                 existing.reset(incoming->Clone());  // another kind takes the place
