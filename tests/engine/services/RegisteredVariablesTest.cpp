@@ -73,7 +73,7 @@ TEST(RegisteredVariables, HandlesUnbindWhenTheValueGoesAndBindToALaterOne) {
     registry.Unregister("test.coming");
     RegisteredVariable afterUnregister("test.coming");
     EXPECT_FALSE(afterUnregister.Bind());
-    EXPECT_TRUE(handle.SetName("test.coming") == false);
+    EXPECT_FALSE(handle.SetName("test.coming"));  // unregistered, though still alive
 }
 
 }  // namespace
