@@ -1,6 +1,7 @@
 #include "kiplink/Source/Crypto.h"
 
 #include "kiplink/Source/Random.h"
+#include "tests/kiplink/RandomDraws.h"
 
 #include <gtest/gtest.h>
 #include <openssl/bn.h>
@@ -258,15 +259,7 @@ TEST(Rsa, AgreesWithOpenSslsRawPublicOperation) {
     }
 }
 
-// A generator state whose next draw is target.
-void StateForDraw(uint32_t target) {
-    const uint32_t y = 0x12345678, z = 0x9ABCDEF0, w = 0x0F1E2D3C;
-    // Undo t ^ (t >> 8), then x ^ (x << 11).
-    const uint32_t u = target ^ w ^ (w >> 19);
-    const uint32_t t = u ^ (u >> 8) ^ (u >> 16) ^ (u >> 24);
-    const uint32_t x = t ^ (t << 11) ^ (t << 22);
-    Kiplink::SetRandomState(x, y, z, w);
-}
+using KiplinkTest::StateForDraw;
 
 TEST(Random, FillsWithWholeDrawsThenOneForTheTail) {
     for (uint32_t target : {0u, 1u, 0xFFFFFFFFu, 0xA5A5A5A5u}) {
