@@ -115,6 +115,8 @@ bool Font::LoadFromMemory(const void* bytes, size_t length) {
     m_fileBytes.reset();
     m_lastSize = -100.0f;
     m_lastResolution = -100;
+    // A new face must not find the glyphs of the old one in the atlas.
+    m_id = m_owner.TakeFontId();
     if (m_owner.GetLibrary() == nullptr || bytes == nullptr || length == 0 ||
         length > static_cast<size_t>(INT32_MAX)) {
         return false;
@@ -228,6 +230,13 @@ bool Font::GetGlyph(uint32_t character, float size, const GlyphEffect& effect, G
     if (!m_owner.IsInitialised() || atlas == nullptr) {
         return false;
     }
+    bool anyFace = HasFace();
+    for (const Font* fallback : m_fallbacks) {
+        anyFace = anyFace || fallback->HasFace();
+    }
+    if (!anyFace) {
+        return false;
+    }
     AtlasKey key;
     BuildGlyphKey(character, size, effect, key);
     AtlasNode* image = atlas->FindImage(key);
@@ -290,10 +299,20 @@ AtlasNode* Font::RenderGlyph(uint32_t character, float size, const GlyphEffect& 
     int padY = PaddingY(effect);
     const FT_UInt index = FT_Get_Char_Index(m_face, character);
     FT_Set_Transform(m_face, nullptr, nullptr);
-    if (FT_Load_Glyph(m_face, index, FT_LOAD_RENDER) != 0) {
+    if (FT_Load_Glyph(m_face, index, FT_LOAD_DEFAULT) != 0) {
         return nullptr;
     }
     const FT_GlyphSlot slot = m_face->glyph;
+    // A glyph no page could take is refused before FreeType draws it: a
+    // damaged font may ask for bitmaps of any size.
+    const FT_Pos limit = static_cast<FT_Pos>(FontManager::kAtlasPageSize) * 64;
+    if (slot->metrics.width > limit || slot->metrics.height > limit || slot->metrics.width < 0 ||
+        slot->metrics.height < 0) {
+        return nullptr;
+    }
+    if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
+        return nullptr;
+    }
     const float advanceX =
         static_cast<float>(ToInt(static_cast<float>(slot->advance.x / 64.0)) - slot->bitmap_left);
     const float bottom =

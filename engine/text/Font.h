@@ -73,7 +73,8 @@ public:
 
     // Replaces the face by one read from a copy of the bytes (face 0 of a
     // collection). False, leaving no face (one log line), when FreeType
-    // refuses them or the manager is not initialised.
+    // refuses them or the manager is not initialised. The font takes a new
+    // id, so glyphs cached from an earlier face are not found again.
     bool LoadFromMemory(const void* bytes, size_t length);
 
     // Forces the next size request through to FreeType.

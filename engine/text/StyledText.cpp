@@ -11,9 +11,7 @@ namespace Varnok {
 StyledText::StyledText(Font* font, const char* text, float size, const TextStyle& style,
                        MarkupColourMap* markup, int indexBase)
     : m_shadowColour(style.shadowColour),
-      m_outlineColour(style.outlineColour),
-      m_markup(markup),
-      m_indexBase(indexBase) {
+      m_outlineColour(style.outlineColour) {
     auto make = [&](const Colour& colour, const GlyphEffect& effect, MarkupColourMap* map,
                     int base) {
         return std::make_unique<TextLayout>(font, text, size, colour, style.charSpacing, effect,

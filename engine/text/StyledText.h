@@ -97,8 +97,6 @@ private:
     std::unique_ptr<TextLayout> m_layers[kLayerCount];
     Colour m_shadowColour{0, 0, 0, 255};
     Colour m_outlineColour{0, 0, 0, 255};
-    MarkupColourMap* m_markup = nullptr;
-    int m_indexBase = 0;
 };
 
 }  // namespace Varnok
