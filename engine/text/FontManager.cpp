@@ -7,6 +7,7 @@
 #include "engine/core/Log.h"
 #include "engine/render/TextureAtlas.h"
 #include "engine/text/Font.h"
+#include "engine/text/TextLayout.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -116,6 +117,9 @@ void FontManager::Rebuild() {
         MutexLock managerLock(m_managerMutex);
         if (m_atlas != nullptr) {
             CreateAtlas();  // the old one goes with its last reference
+        }
+        for (TextLayout* layout : m_layouts) {
+            layout->Invalidate();
         }
     }
     m_rebuilt.Invoke();

@@ -6,10 +6,18 @@
 #include "engine/core/FileSystem.h"
 #include "engine/text/Font.h"
 #include "engine/text/FontManager.h"
+#include "engine/render/RenderTransforms.h"
+#include "engine/render/Renderer.h"
+#include "engine/render/Texture.h"
+#include "tests/engine/render/RenderTestEnvironment.h"
+
+#include <GLES2/gl2.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Varnok {
 namespace TextTest {
@@ -42,6 +50,58 @@ protected:
 
 private:
     FileSystem* m_bundle = nullptr;
+};
+
+// Pixel units over the 64 x 64 test target, y up, cleared to opaque black,
+// blending on, with the fonts of FontFixture.
+class DrawingFixture : public FontFixture {
+protected:
+    void SetUp() override {
+        FontFixture::SetUp();
+        RenderTest::UseTestTarget();
+        glViewport(0, 0, RenderTest::kWidth, RenderTest::kHeight);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Renderer& renderer = Renderer::Get();
+        renderer.SetDepthTest(false);
+        renderer.SetCullMode(kCullOff);
+        renderer.SetBlendFunc(kBlendSrcAlpha, kBlendOneMinusSrcAlpha);
+        RenderTransforms& transforms = RenderTransforms::Get();
+        transforms.Reset();
+        transforms.SetOrthographic(RenderTest::kHeight, 0, 0, RenderTest::kWidth, -1, 1);
+        transforms.Apply(false);
+    }
+    void TearDown() override {
+        if (Texture* bound = Texture::GetCurrentlyBound()) {
+            bound->Unbind();
+        }
+        RenderTransforms::Get().Reset();
+        RenderTransforms::Get().Apply(false);
+        FontFixture::TearDown();
+    }
+
+    // Pixels whose red channel is above the threshold inside [x0, x1) x
+    // [y0, y1) (GL coordinates, y up), and in the rest of the target.
+    struct Ink {
+        int inside = 0;
+        int outside = 0;
+    };
+    static Ink CountInk(int x0, int y0, int x1, int y1, int threshold = 60) {
+        Ink ink;
+        std::vector<uint8_t> pixels(RenderTest::kWidth * RenderTest::kHeight * 4);
+        glBindFramebuffer(GL_FRAMEBUFFER, RenderTest::Framebuffer());
+        glReadPixels(0, 0, RenderTest::kWidth, RenderTest::kHeight, GL_RGBA, GL_UNSIGNED_BYTE,
+                     pixels.data());
+        for (int y = 0; y < RenderTest::kHeight; ++y) {
+            for (int x = 0; x < RenderTest::kWidth; ++x) {
+                if (pixels[(y * RenderTest::kWidth + x) * 4] > threshold) {
+                    const bool in = x >= x0 && x < x1 && y >= y0 && y < y1;
+                    (in ? ink.inside : ink.outside) += 1;
+                }
+            }
+        }
+        return ink;
+    }
 };
 
 }  // namespace TextTest
