@@ -207,6 +207,10 @@ void TextBank::ShapeStrings() {
 }
 
 bool TextBank::LoadKeys(const char* path) {
+    if (path == nullptr) {
+        Log("TextBank: no key file named");
+        return false;
+    }
     FileObject file(path, 0);
     if (!file.Load()) {
         Log("TextBank: cannot open the key file %s", path);
@@ -216,6 +220,10 @@ bool TextBank::LoadKeys(const char* path) {
 }
 
 bool TextBank::LoadStrings(const char* path) {
+    if (path == nullptr) {
+        Log("TextBank: no string file named");
+        return false;
+    }
     FileObject file(path, 0);
     if (!file.Load()) {
         Log("TextBank: cannot open the string file %s", path);

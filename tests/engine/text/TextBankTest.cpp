@@ -93,6 +93,11 @@ TEST(TextBank, LoadsFilesThroughTheFileSystemsAndFindsEveryKey) {
     EXPECT_FALSE(bank.LoadStrings("stringtables/Game_klingon.str"));
     EXPECT_TRUE(IsOneLogLineNaming(log.Take(), "TextBank: ", "Game_klingon.str"));
     EXPECT_STREQ(bank.FindText("PLAY"), "Play");  // unchanged
+    {
+        LogCapture none;
+        EXPECT_FALSE(bank.LoadKeys(nullptr));
+        EXPECT_TRUE(IsOneLogLineNaming(none.Take(), "TextBank: ", "no key file"));
+    }
     files.Remove(mounted);
 }
 
