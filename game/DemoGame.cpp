@@ -13,6 +13,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderProgramCache.h"
 #include "engine/render/Texture.h"
+#include "game/DemoCaptions.h"
 
 namespace Varnok {
 namespace {
@@ -56,6 +57,8 @@ void DemoGame::Initialise(void*, void*) {
         s_listening = true;
         AddLaunchUrlListener(LaunchUrlDispatcher::Listener(&LogLaunchUrl));
     }
+    m_captions = std::make_unique<DemoCaptions>();
+    m_captions->Load(renderer.GetViewportHeight());
     m_initialised = true;
 }
 
@@ -80,6 +83,9 @@ void DemoGame::Update(float stepSeconds) {
 }
 
 void DemoGame::Render(float /*elapsedSeconds*/) {
+    if (m_captions) {
+        m_captions->Draw();
+    }
     if (m_touchDown) {
         DrawSquare();
     }
@@ -121,6 +127,7 @@ void DemoGame::Shutdown() {
         return;
     }
     m_initialised = false;
+    m_captions.reset();
     InputManager::Get().Shutdown();
     ImmediatePrimitiveRenderer::Get().Release();
     ShaderProgramCache::Get().Release();
