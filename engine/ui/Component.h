@@ -245,8 +245,8 @@ public:
     AsciiString DumpAnimations(const AsciiString& name) const;
 
     // ---- input and focus ----
-    // Effectively enabled, input enabled up to the root, inside the UI
-    // manager's update mask.
+    // Effectively enabled, input enabled on itself and every ancestor below
+    // the UI root, inside the UI manager's update mask.
     bool TakesInput() const;
     // Ordered by effective layer, ascending; equal layers in visiting order.
     bool CollectComponentsAtPoint(const Vector2& point, std::vector<Component*>& list);

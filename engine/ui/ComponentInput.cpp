@@ -11,12 +11,16 @@ bool Component::TakesInput() const {
     if (!IsActive()) {
         return false;
     }
-    for (const Component* c = this; c != nullptr; c = c->m_parent) {
+    // The UI root is the screens' holder, not an element: a plain component
+    // whose "inputEnabled" stays false, so the walk stops below it.
+    UIManager& ui = UIManager::Get();
+    const Component* root = ui.GetRoot();
+    for (const Component* c = this; c != nullptr && c != root; c = c->m_parent) {
         if (!c->m_inputEnabled->Get()) {
             return false;
         }
     }
-    return (m_effectiveUpdateMask & UIManager::Get().GetUpdateMask()) != 0;
+    return (m_effectiveUpdateMask & ui.GetUpdateMask()) != 0;
 }
 
 void Component::InsertByLayer(std::vector<Component*>& list) {
