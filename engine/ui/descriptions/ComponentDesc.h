@@ -46,6 +46,13 @@ public:
     bool IsScreen() const { return m_bIsScreen != 0; }
     ComponentDefinition* GetDefinition() const { return m_definition; }
     NameMap<UiActionList>& GetEvents() { return m_events; }
+    bool IsInDefinition() const { return m_inDefinition != 0; }
+    void SetInDefinition(bool inDefinition) { m_inDefinition = inDefinition ? 1 : 0; }
+    const AsciiString& GetVersion() const { return m_version; }
+    bool IsSerialisable() const { return m_bSerialisable != 0; }
+    void SetSerialisable(bool serialisable) { m_bSerialisable = serialisable ? 1 : 0; }
+    int32_t GetFileChangeIndex() const { return m_fileChangeIndex; }
+    int32_t GetChangeIndex() const { return m_changeIndex; }
 
 private:
     ComponentDesc* m_parent = nullptr;
