@@ -94,23 +94,20 @@ void Component::AdvanceAnimations(float dt) {
         return;
     }
     const float step = dt * speed;
-    // Names first: a finished animation may start another, and the next
-    // animation's play must not disturb this walk.
-    std::vector<UIAnimation*> playing;
-    for (auto& entry : m_animations) {
-        if (entry.second->IsPlaying()) {
-            playing.push_back(entry.second.get());
-        }
-    }
     UIManager& ui = UIManager::Get();
-    for (UIAnimation* animation : playing) {
+    // Playing a successor only starts animations that exist: the map is not
+    // changed while it is walked.
+    for (auto& entry : m_animations) {
+        UIAnimation* animation = entry.second.get();
+        if (!animation->IsPlaying()) {
+            continue;
+        }
         animation->Update(step);
         animation->Apply();
         if (animation->IsFinished()) {
             ui.QueueAnimationFinished(new UIAnimationFinishedNotice(this, animation->GetName()));
             if (!animation->GetNextAnimation().IsEmpty()) {
-                const AsciiString next = animation->GetNextAnimation();
-                PlayAnimation(next, true);
+                PlayAnimation(animation->GetNextAnimation(), true);
             }
         }
     }

@@ -32,4 +32,8 @@ ComponentFactory::ComponentFactory(const std::string& className) : m_className(c
     UIManager::Get().RegisterFactory(AsciiString(className.c_str()), this);
 }
 
+ComponentFactory::~ComponentFactory() {
+    UIManager::Get().UnregisterFactory(AsciiString(m_className.c_str()), this);
+}
+
 }  // namespace Varnok

@@ -12,7 +12,8 @@ class Component;
 class ComponentFactory {
 public:
     explicit ComponentFactory(const std::string& className);
-    virtual ~ComponentFactory() = default;
+    // Leaves the registry when it is the factory registered under its name.
+    virtual ~ComponentFactory();
     ComponentFactory(const ComponentFactory&) = delete;
     ComponentFactory& operator=(const ComponentFactory&) = delete;
 

@@ -169,7 +169,7 @@ ComponentDefinition* UIManager::RegisterFactory(const AsciiString& className,
 void UIManager::UnregisterFactory(const AsciiString& className, const ComponentFactory* factory) {
     auto it = m_factories.find(className);
     if (it != m_factories.end() && it->second == factory) {
-        it->second = nullptr;
+        m_factories.erase(it);
     }
 }
 
