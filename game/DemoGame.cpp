@@ -79,10 +79,11 @@ void DemoGame::Update(float stepSeconds) {
     Renderer::Get().SetClearColour(m_touchDown ? kTouchColour : kIdleColour);
 }
 
-void DemoGame::Render(float /*elapsedSeconds*/) {
+void DemoGame::Render(float elapsedSeconds) {
     if (m_touchDown) {
         DrawSquare();
     }
+    if (m_vectorImage) m_vectorImage->Draw(elapsedSeconds);
 }
 
 void DemoGame::DrawSquare() const {
@@ -121,6 +122,7 @@ void DemoGame::Shutdown() {
         return;
     }
     m_initialised = false;
+    m_vectorImage.reset();  // its texture goes while the GL is still there
     InputManager::Get().Shutdown();
     ImmediatePrimitiveRenderer::Get().Release();
     ShaderProgramCache::Get().Release();
