@@ -104,6 +104,8 @@ public:
     explicit BoundedVertices(Source& source) : m_source(source) {}
     void rewind(unsigned pathId) { m_source.rewind(pathId); }
     unsigned vertex(double* x, double* y) {
+        *x = 0.0;  // a stop leaves them unwritten, and AGG's caller reads them
+        *y = 0.0;
         const unsigned command = m_source.vertex(x, y);
         if (agg::is_vertex(command)) {
             *x = Sane(*x, kMaxPixelCoordinate);
