@@ -15,7 +15,8 @@ void VectorImageTextureSource::SetRasterParams(const VectorRasterParams& params)
 }
 
 TextureImage* VectorImageTextureSource::AcquireImage() {
-    if (!m_image) {
+    // A box with a zero side covers nothing: there is no image to upload.
+    if (!m_image || m_params.width == 0 || m_params.height == 0) {
         return nullptr;
     }
     ++m_rasterCount;

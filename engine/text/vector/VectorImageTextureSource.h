@@ -18,7 +18,8 @@ public:
     void SetRasterParams(const VectorRasterParams& params);
     const VectorRasterParams& GetRasterParams() const { return m_params; }
 
-    // A fresh raster; null when the image gives none.
+    // A fresh raster; null for a zero width or height, or when the image
+    // gives none.
     TextureImage* AcquireImage() override;
     void ReleaseImage(TextureImage* image) override;
     uint32_t GetHash() const override { return 0; }

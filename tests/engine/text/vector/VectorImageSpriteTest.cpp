@@ -109,6 +109,7 @@ TEST_F(VectorImageSpriteTest, EmptyAndOversizedBoxesAreNeitherRasterisedNorDrawn
         sprite.Init(MakeImage(kTwoHalves), Vector3{32, 32, 0}, scale, -scale, 0.0f, &view);
         EXPECT_FALSE(sprite.IsVisible());
         EXPECT_EQ(sprite.GetSource()->GetRasterParams().width, 0u);
+        EXPECT_EQ(sprite.GetSource()->GetRasterCount(), 0);
         sprite.Draw();
     }
     ExpectColour(32, 32, 0, 0, 0);
