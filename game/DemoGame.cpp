@@ -82,12 +82,15 @@ void DemoGame::Update(float stepSeconds) {
     Renderer::Get().SetClearColour(m_touchDown ? kTouchColour : kIdleColour);
 }
 
-void DemoGame::Render(float /*elapsedSeconds*/) {
+void DemoGame::Render(float elapsedSeconds) {
     if (m_captions) {
         m_captions->Draw();
     }
     if (m_touchDown) {
         DrawSquare();
+    }
+    if (m_vectorImage) {
+        m_vectorImage->Draw(elapsedSeconds);
     }
 }
 
@@ -128,6 +131,7 @@ void DemoGame::Shutdown() {
     }
     m_initialised = false;
     m_captions.reset();
+    m_vectorImage.reset();  // its texture goes while the GL is still there
     InputManager::Get().Shutdown();
     ImmediatePrimitiveRenderer::Get().Release();
     ShaderProgramCache::Get().Release();

@@ -5,6 +5,7 @@
 
 #include "engine/core/Colour.h"
 #include "engine/iOS/VarnokGame.h"
+#include "game/DemoVectorImage.h"
 
 #include <memory>
 
@@ -42,6 +43,7 @@ private:
     bool m_touchDown = false;
     float m_touchX = 0.5f;  // normalised, origin top-left
     float m_touchY = 0.5f;
+    std::unique_ptr<DemoVectorImage> m_vectorImage = std::make_unique<DemoVectorImage>();
 };
 
 }  // namespace Varnok
