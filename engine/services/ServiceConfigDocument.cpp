@@ -44,30 +44,56 @@ bool AnyEntry(const char* list, Visit visit) {
     }
 }
 
-std::vector<TiXmlElement*> ChildElements(TiXmlElement& element) {
-    std::vector<TiXmlElement*> children;
-    for (TiXmlElement* child = element.FirstChildElement(); child != nullptr;
-         child = child->NextSiblingElement()) {
-        children.push_back(child);
-    }
-    return children;
-}
+// TinyXML 1 can only copy a node into another place (InsertEndChild clones
+// the whole subtree) or delete it (RemoveChild); preparing a document moves
+// whole included files and filter contents around, and copying them cost more
+// than parsing them. The sibling and parent links are protected members of
+// TiXmlNode: a class derived from it may name them as pointers to members,
+// which then reach them on any node. Taking a node out this way and handing
+// it to LinkEndChild, which takes ownership of a parentless node, moves it
+// without a copy.
+class NodeLinks : private TiXmlNode {
+public:
+    NodeLinks() = delete;
 
-void AppendCopiesOfChildren(TiXmlElement& target, const TiXmlElement& source) {
-    for (const TiXmlElement* child = source.FirstChildElement(); child != nullptr;
-         child = child->NextSiblingElement()) {
-        target.InsertEndChild(*child);
-    }
-}
-
-bool HasFilterChild(const TiXmlElement& element) {
-    for (const TiXmlElement* child = element.FirstChildElement(); child != nullptr;
-         child = child->NextSiblingElement()) {
-        if (IsElementNamed(child, "filter")) {
-            return true;
+    // Takes node out of its parent's list; the caller owns it afterwards.
+    static void Unlink(TiXmlNode& node) {
+        TiXmlNode* const parentNode = node.*kParent;
+        TiXmlNode* const before = node.*kPrev;
+        TiXmlNode* const after = node.*kNext;
+        if (before != nullptr) {
+            before->*kNext = after;
+        } else if (parentNode != nullptr) {
+            parentNode->*kFirstChild = after;
         }
+        if (after != nullptr) {
+            after->*kPrev = before;
+        } else if (parentNode != nullptr) {
+            parentNode->*kLastChild = before;
+        }
+        node.*kParent = nullptr;
+        node.*kPrev = nullptr;
+        node.*kNext = nullptr;
     }
-    return false;
+
+private:
+    static constexpr TiXmlNode* TiXmlNode::*kParent = &NodeLinks::parent;
+    static constexpr TiXmlNode* TiXmlNode::*kFirstChild = &NodeLinks::firstChild;
+    static constexpr TiXmlNode* TiXmlNode::*kLastChild = &NodeLinks::lastChild;
+    static constexpr TiXmlNode* TiXmlNode::*kPrev = &NodeLinks::prev;
+    static constexpr TiXmlNode* TiXmlNode::*kNext = &NodeLinks::next;
+};
+
+// Moves the child elements of source, in order, to the end of target; the
+// other children (comments, text) stay behind and go with source.
+void MoveChildElements(TiXmlElement& target, TiXmlElement& source) {
+    TiXmlElement* child = source.FirstChildElement();
+    while (child != nullptr) {
+        TiXmlElement* const next = child->NextSiblingElement();
+        NodeLinks::Unlink(*child);
+        target.LinkEndChild(child);
+        child = next;
+    }
 }
 
 }  // namespace
@@ -103,24 +129,22 @@ bool FilterPasses(const TiXmlElement& filter, const ServiceDefines& defines) {
 }
 
 void ApplyFilters(TiXmlElement& element, const ServiceDefines& defines) {
-    do {
-        std::vector<TiXmlElement*> passing;
-        for (TiXmlElement* child : ChildElements(element)) {
-            if (!IsElementNamed(child, "filter")) {
-                continue;
-            }
-            if (FilterPasses(*child, defines)) {
-                passing.push_back(child);
-            } else {
-                element.RemoveChild(child);
-            }
+    // One walk: a passing filter's content goes after every other child, in
+    // filter order, and the walk reaches it there, so filters nested in
+    // passing ones come up after all those of the level before.
+    TiXmlElement* child = element.FirstChildElement();
+    while (child != nullptr) {
+        if (!IsElementNamed(child, "filter")) {
+            child = child->NextSiblingElement();
+            continue;
         }
-        // Their content goes after every other child, in filter order.
-        for (TiXmlElement* filter : passing) {
-            AppendCopiesOfChildren(element, *filter);
-            element.RemoveChild(filter);
+        if (FilterPasses(*child, defines)) {
+            MoveChildElements(element, *child);
         }
-    } while (HasFilterChild(element));
+        TiXmlElement* const next = child->NextSiblingElement();
+        element.RemoveChild(child);
+        child = next;
+    }
 }
 
 void MergeRepeatedSections(TiXmlElement& root) {
@@ -136,7 +160,7 @@ void MergeRepeatedSections(TiXmlElement& root) {
             if (child->FirstAttribute() != nullptr) {
                 target = child;
             } else {
-                AppendCopiesOfChildren(*target, *child);
+                MoveChildElements(*target, *child);
                 root.RemoveChild(child);
             }
         }
@@ -158,7 +182,14 @@ bool LoadServiceConfigDocument(TiXmlDocument& document, const char* path) {
 void ResolveIncludes(TiXmlElement& element, const std::string& folder, IncludeState& state) {
     // Only the children the element had when the visit began: what includes
     // append is resolved already.
-    for (TiXmlElement* child : ChildElements(element)) {
+    const TiXmlNode* last = element.LastChild();
+    while (last != nullptr && last->ToElement() == nullptr) {
+        last = last->PreviousSibling();
+    }
+    TiXmlElement* next = element.FirstChildElement();
+    while (next != nullptr) {
+        TiXmlElement* const child = next;
+        next = child == last ? nullptr : child->NextSiblingElement();
         if (!IsElementNamed(child, "include")) {
             ResolveIncludes(*child, folder, state);
             continue;
@@ -214,7 +245,7 @@ void ResolveIncludes(TiXmlElement& element, const std::string& folder, IncludeSt
         state.chain.push_back(path);
         ResolveIncludes(*root, includedFolder, state);
         state.chain.pop_back();
-        AppendCopiesOfChildren(element, *root);
+        MoveChildElements(element, *root);
     }
 }
 
