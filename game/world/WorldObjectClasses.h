@@ -3,6 +3,7 @@
 #pragma once
 
 #include "game/world/Fruit.h"
+#include "game/world/Slash.h"
 #include "game/world/WorldObject.h"
 
 #include <algorithm>
@@ -25,7 +26,7 @@ struct WorldObjectClassList {
 
 // Every class the factory builds joins this list as it lands (Balloon, Fruit,
 // Bomb, Slash, Blast, Jiblet, FruitRay), so the arena grows with the largest.
-using WorldObjectClasses = WorldObjectClassList<WorldObject, Fruit>;
+using WorldObjectClasses = WorldObjectClassList<WorldObject, Fruit, Slash>;
 
 // What each arena block costs beyond its data: at least the arena's header
 // (48 bytes on x86_64) and the rounding of the size to 8.

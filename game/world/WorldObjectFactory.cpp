@@ -3,6 +3,7 @@
 
 #include "engine/core/HashName.h"
 #include "game/world/Fruit.h"
+#include "game/world/Slash.h"
 
 #include <array>
 #include <cstring>
@@ -16,9 +17,10 @@ WorldObject* CreateWorldObject(uint32_t typeId) {
         // WorldObjectClasses so that the arena is sized for it.
         case WorldObjectType::Fruit:
             return NewWorldObject<Fruit>();
+        case WorldObjectType::Slash:
+            return NewWorldObject<Slash>();
         case WorldObjectType::Balloon:
         case WorldObjectType::Bomb:
-        case WorldObjectType::Slash:
         case WorldObjectType::Blast:
         case WorldObjectType::Jiblet:
         case WorldObjectType::FruitRay:

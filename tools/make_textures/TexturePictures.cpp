@@ -155,3 +155,108 @@ RgbaPicture DrawTestPattern(int width, int height) {
 }
 
 }  // namespace Varnok
+
+namespace Varnok {
+
+namespace {
+
+void SetPixel(RgbaPicture& picture, int x, int y, uint8_t r, uint8_t g, uint8_t b, float alpha) {
+    uint8_t* p = &picture.pixels[(static_cast<size_t>(y) * picture.width + x) * 4];
+    p[0] = r;
+    p[1] = g;
+    p[2] = b;
+    p[3] = static_cast<uint8_t>(std::lround(std::clamp(alpha, 0.0f, 1.0f) * 255.0f));
+}
+
+// A blob of radius about 0.4 of the cell with a wavy edge, white, centred
+// in the cell (x0, y0, w, h) in pixels; seed varies the edge.
+void PaintBlob(RgbaPicture& picture, int x0, int y0, int w, int h, int seed) {
+    const float cx = x0 + w * 0.5f;
+    const float cy = y0 + h * 0.5f;
+    const float radius = 0.4f * static_cast<float>(std::min(w, h));
+    const float stretch = static_cast<float>(w) / static_cast<float>(std::max(1, h));
+    for (int y = y0; y < y0 + h; ++y) {
+        for (int x = x0; x < x0 + w; ++x) {
+            const float dx = (x + 0.5f - cx) / stretch;
+            const float dy = y + 0.5f - cy;
+            const float a = std::atan2(dy, dx);
+            const float edge = radius * (0.8f + 0.12f * std::sin(5.0f * a + seed) + 0.08f * std::sin(11.0f * a + 2.0f * seed));
+            const float d = std::hypot(dx, dy);
+            SetPixel(picture, x, y, 255, 255, 255, std::clamp(edge - d + 0.5f, 0.0f, 1.0f));
+        }
+    }
+}
+
+}  // namespace
+
+RgbaPicture DrawBladeRibbon(int width, int height, float softness) {
+    RgbaPicture picture = Blank(width, height);
+    for (int y = 0; y < height; ++y) {
+        const float v = (y + 0.5f) / static_cast<float>(height);
+        const float across = 1.0f - std::fabs(v - 0.5f) * 2.0f;  // 1 on the centre line, 0 at the edges
+        for (int x = 0; x < width; ++x) {
+            const float u = (x + 0.5f) / static_cast<float>(width);
+            const float along = std::min(1.0f, u * 4.0f);  // the old end fades in
+            SetPixel(picture, x, y, 255, 255, 255, std::pow(across, softness) * along);
+        }
+    }
+    return picture;
+}
+
+RgbaPicture DrawFlatWhite(int width, int height) {
+    RgbaPicture picture = Blank(width, height);
+    std::fill(picture.pixels.begin(), picture.pixels.end(), 255);
+    return picture;
+}
+
+RgbaPicture DrawSoftShadow(int size, float strength) {
+    RgbaPicture picture = Blank(size, size);
+    const float centre = size * 0.5f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float d = Distance(x + 0.5f, y + 0.5f, centre, centre) / centre;
+            SetPixel(picture, x, y, 0, 0, 0, strength * std::clamp(1.0f - d * d, 0.0f, 1.0f));
+        }
+    }
+    return picture;
+}
+
+RgbaPicture DrawSplashAtlas(int size) {
+    RgbaPicture picture = Blank(size, size);
+    const int half = size / 2;
+    const int quarter = size / 4;
+    // Four small splats in the top half, two wide smears below.
+    PaintBlob(picture, 0, 0, half, quarter, 1);
+    PaintBlob(picture, half, 0, half, quarter, 2);
+    PaintBlob(picture, 0, quarter, half, quarter, 3);
+    PaintBlob(picture, half, quarter, half, quarter, 4);
+    PaintBlob(picture, 0, 2 * quarter, size, quarter, 5);
+    PaintBlob(picture, 0, 3 * quarter, size, quarter, 6);
+    return picture;
+}
+
+RgbaPicture DrawFruitBadge(int size, uint8_t r, uint8_t g, uint8_t b) {
+    RgbaPicture picture = Blank(size, size);
+    Paint(picture, Colour{r / 255.0f, g / 255.0f, b / 255.0f, 1.0f},
+          [](float x, float y) { return Distance(x, y, 0.5f, 0.5f) < 0.42f; });
+    Paint(picture, Colour{1.0f, 1.0f, 1.0f, 0.55f},
+          [](float x, float y) { return Distance(x, y, 0.38f, 0.36f) < 0.1f; });
+    return picture;
+}
+
+RgbaPicture DrawPlusFiftyBadge(int width, int height) {
+    RgbaPicture picture = Blank(width, height);
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    Paint(picture, Colour{1.0f, 0.85f, 0.2f, 1.0f}, [aspect](float x, float y) {
+        return Distance(x, y, aspect * 0.5f, 0.5f) < 0.45f;
+    });
+    // A plus sign on the gold disc.
+    Paint(picture, Colour{1.0f, 1.0f, 1.0f, 1.0f}, [aspect](float x, float y) {
+        const float dx = std::fabs(x - aspect * 0.5f);
+        const float dy = std::fabs(y - 0.5f);
+        return (dx < 0.25f && dy < 0.06f) || (dx < 0.06f && dy < 0.25f);
+    });
+    return picture;
+}
+
+}  // namespace Varnok

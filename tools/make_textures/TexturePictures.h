@@ -23,4 +23,20 @@ RgbaPicture DrawLogo(int width, int height);
 // blue (bottom-left) and white (bottom-right).
 RgbaPicture DrawTestPattern(int width, int height);
 
+// The blade's ribbon: white, opaque along the centre line (v 0.5) and
+// clear at both edges, fading in over the old end (u 0); softness above 1
+// narrows the bright core (the glow uses less).
+RgbaPicture DrawBladeRibbon(int width, int height, float softness);
+// Opaque white.
+RgbaPicture DrawFlatWhite(int width, int height);
+// A round black shadow, darkest (alpha = strength) in the middle.
+RgbaPicture DrawSoftShadow(int size, float strength);
+// The splatter atlas: four small white splats over the top half (cells of
+// half the width and a quarter of the height) and two wide smears below.
+RgbaPicture DrawSplashAtlas(int size);
+// A round fruit-coloured badge with a highlight, for the HUD and results.
+RgbaPicture DrawFruitBadge(int size, uint8_t r, uint8_t g, uint8_t b);
+// The ultra-rare bonus badge: a gold disc with a plus.
+RgbaPicture DrawPlusFiftyBadge(int width, int height);
+
 }  // namespace Varnok

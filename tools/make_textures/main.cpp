@@ -4,6 +4,7 @@
 //   make_textures logo OUT.tex [--format F] [--size WxH]
 //   make_textures test-pattern OUT.tex [--format F] [--size WxH]
 //   make_textures png IN.png OUT.tex [--format F]
+//   make_textures game-effects TEXTURES_DIR   (blade, shadows, splats, badges)
 //
 // Formats: rgba8 (the default), rgb8, rgb565, rgba4444, rgba5551, la8, a8.
 #include "engine/render/ConvertedTextureImage.h"
@@ -132,11 +133,51 @@ bool ParseSize(const char* text, int& outWidth, int& outHeight) {
     return true;
 }
 
+// The sample fruit kinds' badge colours (their juice colours).
+struct KindBadge {
+    const char* name;
+    uint8_t r, g, b;
+};
+constexpr KindBadge kKindBadges[] = {
+    {"apple", 235, 240, 180},     {"banana", 250, 235, 120}, {"strawberry", 220, 20, 40},
+    {"kiwifruit", 120, 200, 40},  {"lime", 150, 230, 60},    {"watermelon", 240, 40, 60},
+    {"pineapple", 250, 220, 50},  {"bean", 80, 200, 90},
+};
+
+// Every texture the play field loads by name, below the textures folder.
+bool WriteGameEffects(const std::string& dir) {
+    const NamedFormat& rgba = kFormats[0];
+    struct Item {
+        std::string path;
+        RgbaPicture picture;
+    };
+    std::vector<Item> items;
+    items.push_back({"effects/blade.tex", DrawBladeRibbon(64, 32, 1.5f)});
+    items.push_back({"effects/rave_blade_glow.tex", DrawBladeRibbon(64, 32, 0.6f)});
+    items.push_back({"effects/flatAlpha.tex", DrawFlatWhite(8, 8)});
+    items.push_back({"effects/fruit_shadow.tex", DrawSoftShadow(64, 0.6f)});
+    items.push_back({"menuFruitShadow.tex", DrawSoftShadow(64, 0.45f)});
+    items.push_back({"effects/white_splash.tex", DrawSplashAtlas(256)});
+    items.push_back({"effects/ultra_rare_plus_50.tex", DrawPlusFiftyBadge(64, 64)});
+    for (const KindBadge& kind : kKindBadges) {
+        items.push_back({std::string("hud/hud_") + kind.name + ".tex", DrawFruitBadge(32, kind.r, kind.g, kind.b)});
+        items.push_back(
+            {std::string("results_screen/calm_") + kind.name + ".tex", DrawFruitBadge(64, kind.r, kind.g, kind.b)});
+    }
+    for (const Item& item : items) {
+        if (!Save(item.picture, rgba, dir + "/" + item.path)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: make_textures logo OUT.tex [--format F] [--size WxH]\n"
                  "       make_textures test-pattern OUT.tex [--format F] [--size WxH]\n"
                  "       make_textures png IN.png OUT.tex [--format F]\n"
+                 "       make_textures game-effects TEXTURES_DIR\n"
                  "formats: rgba8 (default), rgb8, rgb565, rgba4444, rgba5551, la8, a8\n");
     return 2;
 }
@@ -172,6 +213,9 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (command == "game-effects") {
+        return paths.size() == 1 && WriteGameEffects(paths[0]) ? 0 : Usage();
+    }
     RgbaPicture picture;
     std::string out;
     if (command == "logo" && paths.size() == 1) {
