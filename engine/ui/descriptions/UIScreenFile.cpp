@@ -219,10 +219,15 @@ void UIBinaryString::Read(BinaryStreamReader& stream) {
         return;
     }
     if (length > stream.GetRemaining()) {
-        // Take whatever is left so the stream ends overrun at its end.
-        std::vector<uint8_t> rest(stream.GetRemaining());
-        stream.ReadBytes(rest.data(), rest.size());
-        stream.ReadBytes(rest.data(), 1);
+        // Step over whatever is left, then past it, so the stream ends at
+        // its end with the overrun flag set.
+        uint8_t scratch[256];
+        while (stream.GetRemaining() > 0) {
+            const size_t n = stream.GetRemaining() < sizeof(scratch) ? stream.GetRemaining()
+                                                                      : sizeof(scratch);
+            stream.ReadBytes(scratch, n);
+        }
+        stream.ReadBytes(scratch, 1);
         return;
     }
     m_text.resize(length);

@@ -76,6 +76,8 @@ TEST(UIScreenFileTest, StringForms) {
         {{0, 0, 0, 3, 'a', 'b', 'c'}, "abc", 7},
         // Longer than what is left: empty, the stream ends overrun.
         {{0, 0, 0, 9, 'a', 'b'}, nullptr, 6},
+        // A length word with nothing after it.
+        {{0, 0, 0, 5}, nullptr, 4},
     };
     for (const Case& c : cases) {
         BinaryStreamReader stream(c.bytes.data(), c.bytes.size(), kUIScreenFileByteOrder);
