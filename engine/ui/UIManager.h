@@ -12,6 +12,7 @@
 #include "engine/render/Texture.h"
 #include "engine/ui/UIFrameStats.h"
 #include "engine/ui/UIMessageListenerList.h"
+#include "engine/ui/UIMessages.h"
 #include "engine/ui/UINameMap.h"
 #include "engine/ui/UIProjectSettings.h"
 
@@ -203,6 +204,15 @@ public:
     void SetSoundSwitch(bool on) { m_soundSwitch = on; }
 
     const UIFrameStats& GetFrameStats() const { return m_frameStats; }
+
+    // ---- messages ----
+    // The listener stays registered for the life of the manager; false when
+    // it already is.
+    bool AddMessageListener(UIMessageListener* listener);
+    // Offers the message to every listener in registration order; false when
+    // a handler aborted the broadcast (result 2), true otherwise.
+    bool DispatchMessage(const UIMessage& message);
+    const UIMessageListenerList& GetMessageListeners() const { return m_messageListeners; }
     const UIScreenVersion& GetCodeBuiltScreenVersion() const { return m_codeBuiltScreenVersion; }
 
 private:
