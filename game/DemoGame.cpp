@@ -13,6 +13,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderProgramCache.h"
 #include "engine/render/Texture.h"
+#include "game/DemoCaptions.h"
 
 namespace Varnok {
 namespace {
@@ -56,6 +57,8 @@ void DemoGame::Initialise(void*, void*) {
         s_listening = true;
         AddLaunchUrlListener(LaunchUrlDispatcher::Listener(&LogLaunchUrl));
     }
+    m_captions = std::make_unique<DemoCaptions>();
+    m_captions->Load(renderer.GetViewportHeight());
     m_initialised = true;
 }
 
@@ -79,9 +82,15 @@ void DemoGame::Update(float stepSeconds) {
     Renderer::Get().SetClearColour(m_touchDown ? kTouchColour : kIdleColour);
 }
 
-void DemoGame::Render(float /*elapsedSeconds*/) {
+void DemoGame::Render(float elapsedSeconds) {
+    if (m_captions) {
+        m_captions->Draw();
+    }
     if (m_touchDown) {
         DrawSquare();
+    }
+    if (m_vectorImage) {
+        m_vectorImage->Draw(elapsedSeconds);
     }
 }
 
@@ -121,6 +130,8 @@ void DemoGame::Shutdown() {
         return;
     }
     m_initialised = false;
+    m_captions.reset();
+    m_vectorImage.reset();  // its texture goes while the GL is still there
     InputManager::Get().Shutdown();
     ImmediatePrimitiveRenderer::Get().Release();
     ShaderProgramCache::Get().Release();

@@ -1,13 +1,17 @@
 // A small stand-in game until the real one lands: clears to a colour that
-// changes while a finger is down and draws a square under the finger.
+// changes while a finger is down, draws a square under the finger and shows
+// captions in the engine's text styles.
 #pragma once
 
 #include "engine/core/Colour.h"
 #include "engine/iOS/VarnokGame.h"
+#include "game/DemoVectorImage.h"
 
 #include <memory>
 
 namespace Varnok {
+
+class DemoCaptions;
 
 class DemoGame : public VarnokGame {
 public:
@@ -34,10 +38,12 @@ public:
 private:
     void DrawSquare() const;
 
+    std::unique_ptr<DemoCaptions> m_captions;  // text the engine draws
     bool m_initialised = false;
     bool m_touchDown = false;
     float m_touchX = 0.5f;  // normalised, origin top-left
     float m_touchY = 0.5f;
+    std::unique_ptr<DemoVectorImage> m_vectorImage = std::make_unique<DemoVectorImage>();
 };
 
 }  // namespace Varnok

@@ -222,6 +222,9 @@ bool ParseXmlDocument(TiXmlDocument& document, const char* bytes, size_t length,
         SetDocumentError(document, TiXmlBase::TIXML_ERROR_PARSING_UNKNOWN);
         return false;
     }
+    // TinyXML steps over a UTF-8 lead byte's whole length without looking
+    // for the end; zeros past the end keep a cut sequence inside the buffer.
+    text.append(8, '\0');
     const char* end = document.Parse(text.c_str(), nullptr, encoding);
     if (!document.Error() && end != nullptr && *end != '\0') {
         // TinyXML stops without an error at text it cannot place; what it

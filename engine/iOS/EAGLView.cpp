@@ -4,6 +4,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/PlatformEventHub.h"
 #include "engine/core/TouchInputDevice.h"
+#include "engine/iOS/PopupOverlay.h"
 #include "engine/iOS/internal/SystemVersion.h"
 #include "engine/render/GlesRenderer.h"
 #include "engine/render/Renderer.h"
@@ -17,12 +18,6 @@
 
 namespace Varnok {
 namespace {
-
-bool IsPopupOverlayVisible() {
-    return false;
-}
-void PopupOverlayTouchMoved(float, float) {}
-void PopupOverlayTouchEnded(float, float) {}
 
 class RendererLock {
 public:
@@ -265,7 +260,8 @@ void EAGLView::NormaliseLocation(const PlatformTouchLocation& touch, float& outX
 
 void EAGLView::HandleTouches(const PlatformTouchSet& touches, const PlatformTouchEvent& event, int phase) {
     PlatformEventHub::Get().touches.Invoke(&touches, &event, phase);
-    const bool overlayVisible = IsPopupOverlayVisible();
+    PopupOverlay& overlay = PopupOverlay::Get();
+    const bool overlayVisible = overlay.IsVisible();
     const bool down = phase != PlatformEventHub::kTouchEnded;
     TouchInputDevice* device = TouchInputDevice::Get();
     for (const PlatformTouchLocation& touch : touches.touches) {
@@ -274,9 +270,9 @@ void EAGLView::HandleTouches(const PlatformTouchSet& touches, const PlatformTouc
         NormaliseLocation(touch, x, y);
         if (overlayVisible) {
             if (down) {
-                PopupOverlayTouchMoved(x, y);
+                overlay.OnTouchMoved(touch.id, x, y);
             } else {
-                PopupOverlayTouchEnded(0.0f, 0.0f);
+                overlay.OnTouchEnded(touch.id, 0.0f, 0.0f);  // the end's place is not passed
             }
         }
         if (device != nullptr) {

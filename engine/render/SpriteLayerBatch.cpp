@@ -265,6 +265,27 @@ void SpriteLayerBatch::Configure(int32_t layerRequest, const std::vector<int32_t
     m_layers[m_layerCount - 1].matrix = ScreenMatrix();
 }
 
+void SpriteLayerBatch::Unconfigure() {
+    ImmediatePrimitiveRenderer& immediate = ImmediatePrimitiveRenderer::Get();
+    if (immediate.GetBatchSink() == this) {
+        immediate.SetBatchSink(nullptr);
+    }
+    m_active = false;
+    m_layerCount = 0;
+    m_layers.reset();
+    m_sprites.reset();
+    m_primitives.reset();
+    m_spriteCount = 0;
+    m_primitivesCount = 0;
+    m_totalCapacity = 0;
+    m_droppedCount = 0;
+    m_entries.clear();
+    m_spans.clear();
+    m_vertices.reset();
+    m_vertexCapacity = 0;
+    m_vertexCount = 0;
+}
+
 void SpriteLayerBatch::Reset() {
     if (m_layerCount == 0) {
         Log("SpriteLayerBatch: reset before it was configured; nothing is batched");

@@ -131,6 +131,9 @@ public:
     // given); the last holds kDefaultCapacity and projects a 480 x 320 unit
     // screen centred on the origin. Drops whatever was queued.
     void Configure(int32_t layerRequest, const std::vector<int32_t>& capacities);
+    // Back to unconfigured: no layers, nothing queued, immediate drawing no
+    // longer queues here.
+    void Unconfigure();
 
     // Starts a pass: empties every layer, gives all but the last the identity
     // matrix and makes immediate drawing queue here. The current layer stays.

@@ -2,6 +2,7 @@
 #include "game/world/WorldObjectFactory.h"
 
 #include "engine/core/HashName.h"
+#include "game/world/Fruit.h"
 
 #include <array>
 #include <cstring>
@@ -13,8 +14,9 @@ WorldObject* CreateWorldObject(uint32_t typeId) {
         // Each class joins here as it lands, made by NewWorldObject (jiblets
         // and fruit rays by NewZeroedWorldObject), and joins
         // WorldObjectClasses so that the arena is sized for it.
-        case WorldObjectType::Balloon:
         case WorldObjectType::Fruit:
+            return NewWorldObject<Fruit>();
+        case WorldObjectType::Balloon:
         case WorldObjectType::Bomb:
         case WorldObjectType::Slash:
         case WorldObjectType::Blast:

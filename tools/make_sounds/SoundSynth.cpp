@@ -140,10 +140,48 @@ SynthSound MusicLoop() {
     return sound;
 }
 
+// A short wet hit of a given pitch and length: the fruit impacts and the
+// pulp drips differ only in these.
+SynthSound WetHit(const std::string& name, double thumpHz, double decayPerSecond, double seconds,
+                  uint64_t noiseSkip) {
+    SynthSound sound{name, 44100, 1, {}, -1, true};
+    const int frames = static_cast<int>(44100 * seconds);
+    Noise noise;
+    for (uint64_t i = 0; i < noiseSkip; ++i) {
+        noise.Next();  // a different grain per sound
+    }
+    double smoothed = 0.0;
+    for (int i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / sound.sampleRate;
+        smoothed += 0.3 * (noise.Next() - smoothed);
+        const double envelope = std::exp(-t * decayPerSecond) * std::min(1.0, (frames - i) / 200.0);
+        const double body = std::sin(2.0 * kPi * thumpHz * t * (1.0 - 0.4 * t / seconds));
+        sound.samples.push_back(ToSample((0.5 * smoothed + 0.5 * body) * envelope));
+    }
+    return sound;
+}
+
+// One impact per sample fruit kind, higher for small fruit.
+void AddFruitSounds(std::vector<SynthSound>& sounds) {
+    const struct {
+        const char* kind;
+        double hz;
+    } kinds[] = {{"Apple", 180.0},      {"Banana", 150.0},    {"Strawberry", 260.0}, {"Kiwifruit", 240.0},
+                 {"Lime", 230.0},       {"Watermelon", 90.0}, {"Pineapple", 110.0},  {"Bean", 320.0}};
+    uint64_t skip = 1;
+    for (const auto& kind : kinds) {
+        sounds.push_back(WetHit(std::string("Impact-") + kind.kind, kind.hz, 22.0, 0.18, skip++));
+    }
+    sounds.push_back(WetHit("Pulp-drip-1", 520.0, 30.0, 0.12, skip++));
+    sounds.push_back(WetHit("Pulp-drip-2", 610.0, 34.0, 0.11, skip++));
+}
+
 }  // namespace
 
 std::vector<SynthSound> MakeGameSounds() {
-    return {Swipe(), Splat(), Thud(), Tick(), Hum(), MusicLoop()};
+    std::vector<SynthSound> sounds = {Swipe(), Splat(), Thud(), Tick(), Hum(), MusicLoop()};
+    AddFruitSounds(sounds);
+    return sounds;
 }
 
 }  // namespace Varnok

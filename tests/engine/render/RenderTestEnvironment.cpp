@@ -31,6 +31,8 @@ const char* const kSuitesWithoutGl[] = {
     "TextureImageLock", "TextureSource", "CameraTest", "InvertMatrix4", "MatrixStack", "RenderTransforms",
     // The model tests'.
     "BinModel", "CollisionVolume", "GeneratedMesh", "MaterialDescription", "NodeModel",
+    // The text tests' vector images.
+    "SvgPathData", "SvgLoader", "VectorImage", "VectorImageSpriteMath", "SvgCrossCheck",
 };
 
 std::unique_ptr<PlatformDisplay> s_display;

@@ -1,0 +1,22 @@
+// What the UI needs of the application above it: the device language, the
+// game's set-up hook and the on-screen keyboard. The shell and the game sit
+// above the UI, so they plug in through this interface
+// (UIManager::SetHost); without a host the UI sees an empty language and no
+// keyboard.
+#pragma once
+
+namespace Varnok {
+
+class UIHost {
+public:
+    virtual ~UIHost() = default;
+
+    // The language the shell handed the game; may be empty, never null.
+    virtual const char* GetDeviceLanguage() const = 0;
+    // Called at the start of UIManager::Init.
+    virtual void OnUISetUp() = 0;
+    virtual bool IsKeyboardInitialised() const = 0;
+    virtual void InitialiseKeyboard() = 0;
+};
+
+}  // namespace Varnok

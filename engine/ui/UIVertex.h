@@ -1,0 +1,29 @@
+// The 48-byte UI vertex. Vertex lists go unchanged to immediate drawing and
+// the layered 2D batch, which read the position at byte 0, the colour at
+// byte 24 and the texture coordinates at byte 40.
+#pragma once
+
+#include <vector>
+
+namespace Varnok {
+
+struct UIVertex {
+    float x = 0.0f;  // UI space; y downwards
+    float y = 0.0f;
+    float z = 0.0f;
+    float nx = 0.0f;  // carried along; no drawing path reads it
+    float ny = 0.0f;
+    float nz = 1.0f;
+    float r = 255.0f;  // channels 0..255
+    float g = 255.0f;
+    float b = 255.0f;
+    float a = 255.0f;
+    float u = 0.0f;
+    float v = 0.0f;
+};
+
+static_assert(sizeof(UIVertex) == 48, "the vertex layout is shared with the batch");
+
+using UIVertexList = std::vector<UIVertex>;
+
+}  // namespace Varnok

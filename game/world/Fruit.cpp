@@ -1,0 +1,448 @@
+// Launch, flight, hit, split and leaving play of a fruit.
+#include "game/world/Fruit.h"
+
+#include "engine/core/HashName.h"
+#include "engine/core/Random.h"
+#include "game/rules/GameFunctions.h"
+#include "game/rules/GameRecord.h"
+#include "game/rules/SoundPlayer.h"
+#include "game/world/SplatterLayer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace Varnok {
+namespace {
+
+constexpr float kFrameSeconds = 1.0f / 60.0f;
+constexpr float kSoftWallFraction = 0.4f;
+
+void PlayEffect(const char* name) {
+    SoundPlayer* sounds = GetGameRecord().soundPlayer;
+    if (sounds != nullptr) {
+        sounds->Play(name, 1.0f, 1.0f, SoundCompletion(&SoundPlayerNoCompletion), 0.0f);
+    }
+}
+
+Quaternion Multiply(const Quaternion& a, const Quaternion& b) {
+    return Quaternion{a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+                      a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
+}
+
+bool IsBean(const FruitInfo& info) {
+    static const uint32_t s_bean = HashName("bean", 4);
+    return info.nameHash == s_bean;
+}
+
+}  // namespace
+
+bool Fruit::s_launchSoundPlayed = false;
+float Fruit::s_previousDepth = Fruit::kFirstDepth;
+int Fruit::s_throwSounds = 0;
+int Fruit::s_countedDrops = 0;
+Random* Fruit::s_gameRandom = nullptr;
+Random* Fruit::s_waveRandom = nullptr;
+
+bool DecideCritical(int32_t& countdown, const CriticalSettings& settings, const CriticalInputs& inputs,
+                    Random& random) {
+    if (inputs.score < 2 || !inputs.classicMode || !inputs.canBeCritical || !inputs.inPlay ||
+        inputs.bombExplosionTime > 0.0f) {
+        return false;
+    }
+    countdown = std::max(countdown - 1, 2);
+    if (!inputs.hasHitter || inputs.factor <= 0.0f) {
+        return false;
+    }
+    const float odds = static_cast<float>(std::min(countdown, settings.chance)) / inputs.factor;
+    const uint32_t high = random.Next();
+    bool critical = odds <= 1.0f;
+    if (!critical) {
+        const uint64_t below = static_cast<uint64_t>(static_cast<uint32_t>(odds));
+        critical = ((static_cast<uint64_t>(high) * below) >> 32) == 0;
+    }
+    if (inputs.keepyUppyMod || inputs.isBean) {
+        critical = false;
+    }
+    if (critical) {
+        countdown = settings.chance + settings.chanceIncrement;
+    }
+    return critical;
+}
+
+int32_t PointsForHit(const FruitInfo& info, bool critical, const CriticalSettings& settings) {
+    return info.score + (critical ? settings.score : 0);
+}
+
+void Fruit::SetGenerators(Random* game, Random* waves) {
+    s_gameRandom = game;
+    s_waveRandom = waves;
+}
+
+Random& Fruit::GameRandom() {
+    return s_gameRandom != nullptr ? *s_gameRandom : GlobalRandom();
+}
+
+Random& Fruit::WaveRandom() {
+    return s_waveRandom != nullptr ? *s_waveRandom : GlobalRandom();
+}
+
+const FruitInfo* Fruit::GetInfo() const {
+    const FruitCatalogue& catalogue = FruitCatalogue::Get();
+    return kind < catalogue.Count() ? &catalogue.At(kind) : nullptr;
+}
+
+void Fruit::Spawn(int kindIndex, float size) {
+    WorldObject::Spawn();
+    FruitCatalogue& catalogue = FruitCatalogue::Get();
+    drift = Vector3{};
+    bladeDirection = Vector3{1.0f, 0.0f, 0.0f};
+    sliceProgress = 0.0f;
+    timeScale = 1.0f;
+    frozen = false;
+    hitCooldown = 0.0f;
+    launchVelocity = velocity;
+    age = 0.0f;
+    if (kindIndex < 0 || kindIndex >= catalogue.Count()) {
+        kindIndex = catalogue.PickAny(WaveRandom(), false, 1);
+    }
+    SetKind(kindIndex < 0 ? 0 : kindIndex, size);
+    flags = (flags & ~(0x02u | kFlagDead)) | 0x02u;
+    sliced = false;
+    noPenalty = false;
+    hitTimer = -1.0f;
+    launchWait = 0.0f;
+    onScreen = false;
+    sliceable = true;
+    // Tumbling: a random orientation and spin from the wave generator.
+    Random& waves = WaveRandom();
+    const float spin[3] = {waves.NextFloat() * 11.0f - 5.5f, waves.NextFloat() * 11.0f - 5.5f,
+                           waves.NextFloat() * 11.0f - 5.5f};
+    Vector3 axis{waves.NextFloat() * 2.0f - 1.0f, waves.NextFloat() * 2.0f - 1.0f, waves.NextFloat() * 2.0f - 1.0f};
+    axis.Normalise();
+    const Angle turn = static_cast<Angle>(waves.NextBelow(359 * kAngleUnitsPerDegree));
+    Quaternion orientation = Quaternion::FromAxisAngle(axis.x, axis.y, axis.z, turn);
+    Vector3 spinRates{spin[0], spin[1], spin[2]};
+    const FruitInfo* info = GetInfo();
+    if (info != nullptr && info->scoresNothing) {
+        Random& game = GameRandom();
+        orientation = Quaternion::FromAxisAngle(0.0f, 1.0f, 0.0f,
+                                                AngleFromDegrees(12.0f + 28.0f * game.NextFloat()));
+        const float roll = 3.0f + 2.0f * game.NextFloat();
+        spinRates = Vector3{10.0f, 0.0f, game.NextFloat() <= 0.5f ? -roll : roll};
+    }
+    halfOrientation[0] = halfOrientation[1] = orientation;
+    halfSpin[0] = halfSpin[1] = spinRates;
+    gravityOn = true;
+    isMenuFruit = false;
+    critical = true;
+    depth = s_previousDepth - kDepthStep;
+    if (depth < kDeepestDepth) {
+        depth = kFirstDepth;
+    }
+    s_previousDepth = depth;
+    acceleration = Vector3{0.0f, -12.0f, 0.0f};
+}
+
+void Fruit::SetKind(int kindIndex, float size) {
+    kind = static_cast<uint8_t>(kindIndex);
+    const FruitInfo* info = GetInfo();
+    const float kindScale = info != nullptr ? info->scale : 25.0f;
+    const float factor = size * kindScale * 0.01f;
+    scale = Vector3{factor, factor, factor};
+    baseScale = scale;
+    const float radius = size * ((info != nullptr ? info->collisionSize : 1.0f) + 0.52f * kindScale);
+    if (radius > 0.0f) {
+        collision = std::make_unique<CollisionSphere>(Vector3{position.x, position.y, 0.0f}, radius);
+    } else {
+        collision.reset();
+    }
+}
+
+void Fruit::StartFlightTimer(float waitSeconds) {
+    halfPosition = position;
+    launchWait = waitSeconds < 0.0f ? 0.125f : waitSeconds;
+    hitCooldown = 0.0f;
+}
+
+void Fruit::Deactivate() {
+    WorldObject::Deactivate();
+}
+
+void Fruit::UpdateWaiting() {
+    GameRecord& record = GetGameRecord();
+    const bool counting = !record.paused && !(record.bombExplosionTime > 0.0f) &&
+                          (!record.notInPlay || record.menuPhase < 1.0f);
+    if (!counting) {
+        return;
+    }
+    const float before = launchWait;
+    launchWait -= record.frameStep;
+    if (before > kThrowSoundWait && launchWait <= kThrowSoundWait && !record.notInPlay && !s_launchSoundPlayed) {
+        s_launchSoundPlayed = true;
+        ++s_throwSounds;
+        PlayEffect("Throw-fruit");
+    }
+    if (launchWait <= 0.0f) {
+        launchTime = record.gameTime;  // the mode's entry hook joins with the modes
+    }
+}
+
+void Fruit::UpdateFlight(float scaled) {
+    if (frozen) {
+        halfPosition = position;
+        halfVelocity = velocity;
+        return;
+    }
+    const Vector3 a = gravityOn ? acceleration : Vector3{};
+    position = Varnok::Add(position, Scale(Varnok::Add(Scale(velocity, scaled), Scale(a, scaled * scaled * 0.5f)), 60.0f));
+    position = Varnok::Add(position, Scale(drift, scaled));
+    velocity = Varnok::Add(velocity, Scale(a, scaled));
+    halfPosition = position;
+    halfVelocity = velocity;
+}
+
+void Fruit::UpdateSliced(float scaled, float frames) {
+    if (!keepWhole) {
+        sliceProgress = std::min(1.0f, sliceProgress + 3.0f * scaled);
+    }
+    velocity = Varnok::Add(velocity, Scale(acceleration, scaled));
+    halfVelocity = Varnok::Add(halfVelocity, Scale(acceleration, scaled));
+    const Vector2& background = GetGameRecord().backgroundDelta;
+    position = Varnok::Add(position, Scale(velocity, frames));
+    halfPosition = Varnok::Add(halfPosition, Scale(halfVelocity, frames));
+    position.x -= background.x;
+    position.y += background.y;
+    halfPosition.x -= background.x;
+    halfPosition.y += background.y;
+    slicedTime += scaled;
+}
+
+void Fruit::Tumble(float frames) {
+    for (int half = 0; half < 2; ++half) {
+        const Vector3& spin = halfSpin[half];
+        Quaternion q = halfOrientation[half];
+        q = Multiply(q, Quaternion::FromAxisAngle(1.0f, 0.0f, 0.0f, AngleFromDegrees(spin.x * frames)));
+        q = Multiply(q, Quaternion::FromAxisAngle(0.0f, 1.0f, 0.0f, AngleFromDegrees(spin.y * frames)));
+        q = Multiply(q, Quaternion::FromAxisAngle(0.0f, 0.0f, 1.0f, AngleFromDegrees(spin.z * frames)));
+        q.Normalise();
+        halfOrientation[half] = q;
+    }
+}
+
+void Fruit::Update(float stepSeconds) {
+    const float scaled = stepSeconds * timeScale;
+    const float frames = scaled / kFrameSeconds;
+    age += scaled;
+    if (!sliced) {
+        if (hitCooldown > 0.0f) {
+            hitCooldown -= GetGameRecord().frameStep;
+        }
+        if (launchWait > 0.0f) {
+            UpdateWaiting();
+            if (launchWait > 0.0f) {
+                return;
+            }
+        }
+        UpdateFlight(scaled);
+        if (hitTimer > 0.0f && !frozen) {
+            hitTimer -= scaled;
+            if (hitTimer <= 0.0f) {
+                Split();
+            }
+        }
+    } else {
+        UpdateSliced(scaled, frames);
+    }
+    if (!frozen) {
+        Tumble(frames);
+    }
+    if (HasLeftPlay()) {
+        OnDropped(sliced ? 0 : 1);
+    }
+    if (collision != nullptr && collision->GetType() == CollisionType::Sphere) {
+        static_cast<CollisionSphere&>(*collision).centre = Vector3{position.x, position.y, 0.0f};
+    }
+}
+
+void Fruit::PostUpdate(float stepSeconds) {
+    drift = Scale(drift, 0.9f);
+    if (sliced || launchWait > 0.0f || acceleration.x != 0.0f) {
+        return;
+    }
+    // Soft walls keep fruit from flying off the sides.
+    const float wall = kSoftWallFraction * LogicalScreenWidth();
+    if (position.x < -wall) {
+        velocity.x += 16.0f * stepSeconds;
+        drift.x += 20.0f;
+    } else if (position.x > wall) {
+        velocity.x -= 16.0f * stepSeconds;
+        drift.x -= 20.0f;
+    }
+}
+
+void Fruit::Render() {
+    // The kinds' models are drawn here once the model helpers land; the
+    // scene draws fruit through its own stand-in until then.
+}
+
+bool Fruit::HasLeftPlay() const {
+    if (!sliced && isMenuFruit && !keepWhole) {
+        return false;
+    }
+    const float vertical = 50.0f * scale.y + LogicalScreenHeight() / 2.0f;
+    if (sliced) {
+        return (std::fabs(position.y) > vertical && std::fabs(halfPosition.y) > vertical);
+    }
+    if (launchWait > 0.0f) {
+        return false;
+    }
+    if (acceleration.y <= 0.0f && position.y <= -vertical && velocity.y < 0.0f) {
+        return true;
+    }
+    return acceleration.y >= 0.0f && acceleration.y != 0.0f && position.y >= vertical && velocity.y > 0.0f;
+}
+
+void Fruit::OnDropped(int countAsMiss) {
+    const FruitInfo* info = GetInfo();
+    if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1) {
+        // "dropped" and the kind's drops statistic join with the statistics
+        // store; the classic mode's missed-fruit call with the modes.
+        ++s_countedDrops;
+    }
+    flags |= kFlagDead;
+}
+
+int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vector3& stroke) {
+    if (sliced || hitTimer > -1.0f) {
+        return 1;
+    }
+    if (hitCooldown > 0.0f) {
+        critical = false;
+        return 0;
+    }
+    GameRecord& record = GetGameRecord();
+    FruitCatalogue& catalogue = FruitCatalogue::Get();
+    const FruitInfo* info = GetInfo();
+    if (info == nullptr) {
+        return 0;
+    }
+    const CriticalSettings& settings = catalogue.Critical();
+    const bool eligible = !info->scoresNothing;
+    critical = false;
+    if (eligible) {
+        CriticalInputs inputs;
+        inputs.score = record.score;
+        inputs.classicMode = record.currentMode != nullptr && record.modeIndex == 0;
+        inputs.canBeCritical = info->canBeCritical;
+        inputs.inPlay = !record.notInPlay;
+        inputs.bombExplosionTime = record.bombExplosionTime;
+        inputs.hasHitter = hitter != nullptr;
+        inputs.isBean = IsBean(*info);
+        critical = DecideCritical(record.criticalCountdown, settings, inputs, GameRandom());
+        if (critical) {
+            PlayEffect("Critical");
+        } else {
+            for (const FruitImpactSound& sound : info->impactSounds) {
+                PlayEffect(sound.name);
+            }
+        }
+    }
+    hitPosition = position;
+    hitTimer = kHitTimerSeconds;
+    const float length = std::sqrt(stroke.x * stroke.x + stroke.y * stroke.y + stroke.z * stroke.z);
+    const float strength = 0.1f * length;
+    if (!critical && (info->score == 50 || info->scoresNothing) && !record.notInPlay) {
+        hitTimer *= 0.5f;
+    } else if (critical) {
+        hitTimer *= 2.5f;
+    }
+    cutAngle = Atan2Lookup(stroke.x, stroke.y);
+    impactStrength = std::min(8.0f, strength);
+    bladeDirection = stroke;
+    const bool scores = hitter != nullptr && !noPenalty && !record.notInPlay;
+    if (scores) {
+        // Points go straight to the record until the dispatcher's AddPoints
+        // with its modifier lands.
+        record.score += PointsForHit(*info, critical, settings);
+    }
+    return 0;
+}
+
+void Fruit::EmitSplatters(int count, float strength) {
+    SplatterLayer& layer = SplatterLayer::Get();
+    const FruitInfo* info = GetInfo();
+    const int kinds = FruitCatalogue::Get().Count();
+    Random& random = GameRandom();
+    for (int i = 0; i < count; ++i) {
+        SplatterRecord* record = layer.AddRandom();
+        if (record == nullptr) {
+            return;
+        }
+        const float distance = (5.0f + 0.2f * i) * strength * (1.0f + 0.5f * random.NextFloat());
+        const Angle direction = static_cast<Angle>(random.Next() >> 16);
+        const Vector3 at{position.x + distance * CosLookup(direction), position.y + distance * SinLookup(direction),
+                         0.0f};
+        const float sizeFactor = std::clamp(1.0f - static_cast<float>(i - 2) / count, 0.3f, 1.0f);
+        const Vector3 size{CosLookup(direction) * sizeFactor, SinLookup(direction) * sizeFactor, 0.0f};
+        layer.Add(*record, at, size, 0, info != nullptr && info->scoresNothing ? 1 : 0, critical ? kind + kinds : kind);
+    }
+    if (count > 0) {
+        char name[32];
+        snprintf(name, sizeof(name), "Clean-Slice-%u", random.NextBelow(3) + 1);
+        PlayEffect(name);
+    }
+}
+
+void Fruit::Split() {
+    savedVelocity = velocity;
+    hitTimer = 0.0f;
+    slicedTime = 0.0f;
+    const FruitInfo* info = GetInfo();
+    const CriticalSettings& settings = FruitCatalogue::Get().Critical();
+    Random& random = GameRandom();
+    const bool special = critical || (info != nullptr && (info->score == 50 || info->scoresNothing));
+    float strength = impactStrength;
+    int count = (random.Next() >> 31) != 0 ? 3 : 2;
+    if (special) {
+        count = settings.splats;
+        strength *= 1.5f;
+    }
+    if (!isMenuFruit || critical) {
+        EmitSplatters(count, strength);
+    }
+    const float influence = info != nullptr ? info->hitInfluence : 0.75f;
+    const float cut = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;
+    auto spread = [&random]() {
+        const float first = random.NextFloat() * 120.0f;
+        return first < 60.0f ? 60.0f : random.NextFloat() * 120.0f;
+    };
+    const float sa = std::trunc((1.0f - influence) * spread() * 4.0f);
+    const float sb = std::trunc((1.0f - influence) * spread() * 4.0f);
+    auto along = [&](float degrees) {
+        const Angle a = AngleFromDegrees(degrees);
+        return Vector3{SinLookup(a), CosLookup(a), 0.0f};
+    };
+    if (special) {
+        halfVelocity = Scale(along(cut + 90.0f), strength * 1.75f);
+        velocity = Scale(along(cut + 270.0f), strength * 1.75f);
+    } else {
+        halfVelocity = Varnok::Add(Scale(along(cut + sb), influence * strength), Scale(velocity, 1.0f - influence));
+        velocity = Varnok::Add(Scale(along(cut - sa), influence * strength), Scale(velocity, 1.0f - influence));
+        if (!isMenuFruit) {
+            depth = (depth + 500.0f) / 2.0f - 2600.0f;
+        }
+    }
+    halfPosition = position;
+    sliced = true;
+    // The halves tumble faster apart; a critical hit twice as fast.
+    for (Vector3& spin : halfSpin) {
+        const float total = (std::fabs(spin.x) + std::fabs(spin.y) + std::fabs(spin.z)) * (critical ? 2.0f : 0.5f);
+        spin = Vector3{total * (random.NextFloat() * 0.3f - 0.1f), std::trunc(total * (0.75f + 0.5f * random.NextFloat())),
+                       std::trunc(total * (0.75f + 0.5f * random.NextFloat()))};
+    }
+    halfSpin[1].z = -halfSpin[1].z;
+}
+
+}  // namespace Varnok

@@ -1,0 +1,133 @@
+// A fruit of a catalogue kind in play: thrown after its launch wait, flying
+// under its own gravity while it tumbles, hit by the blade, split into two
+// halves after a short hit timer, and recycled once it leaves the play
+// field. Velocities are units per 1/60 s, gravity units per 1/60 s per
+// second. Main thread only.
+#pragma once
+
+#include "engine/core/MathUtil.h"
+#include "game/world/FruitCatalogue.h"
+#include "game/world/WorldObject.h"
+
+#include <cstdint>
+
+namespace Varnok {
+
+class Random;
+
+// What the critical decision of a hit reads.
+struct CriticalInputs {
+    int32_t score = 0;             // the game's score so far
+    bool classicMode = false;      // only the classic mode has criticals
+    bool canBeCritical = true;     // the kind's flag
+    bool inPlay = true;            // a game is in play
+    float bombExplosionTime = 0.0f;
+    bool hasHitter = true;
+    float factor = 1.0f;           // the wave manager's critical factor
+    bool keepyUppyMod = false;     // a challenge mod that forbids criticals
+    bool isBean = false;
+};
+
+// Lowers the countdown (never below 2) for an eligible hit and decides with
+// one draw of random: critical when min(countdown, chance) / factor is at
+// most 1, else one in truncate(that). A critical resets the countdown to
+// chance + chance_inc.
+bool DecideCritical(int32_t& countdown, const CriticalSettings& settings, const CriticalInputs& inputs,
+                    Random& random);
+
+// The kind's points, plus the critical score on a critical hit.
+int32_t PointsForHit(const FruitInfo& info, bool critical, const CriticalSettings& settings);
+
+class Fruit : public WorldObject {
+public:
+    static constexpr float kHitTimerSeconds = 0.03f;
+    static constexpr float kThrowSoundWait = 0.2f;  // seconds of wait left when "Throw-fruit" plays
+    static constexpr float kFirstDepth = -500.0f;
+    static constexpr float kDepthStep = 100.0f;
+    static constexpr float kDeepestDepth = -2499.0f;
+
+    Fruit() = default;
+    ~Fruit() override = default;
+
+    using WorldObject::Spawn;
+    // kind out of range picks one at random (wave generator).
+    void Spawn(int kind, float size = 1.0f);
+    void SetKind(int kind, float size);
+    void StartFlightTimer(float waitSeconds);
+    void Deactivate() override;
+    void Update(float stepSeconds) override;
+    void PostUpdate(float stepSeconds) override;
+    void Render() override;
+    // 1 when the fruit is already sliced or a hit is pending, else 0.
+    int OnHit(WorldObject* hitter, int valueA, int valueB, const Vector3& stroke) override;
+    void Split();
+    bool HasLeftPlay() const;
+    // Counts a drop when countAsMiss is 1 (and the fruit may count).
+    void OnDropped(int countAsMiss);
+    const FruitInfo* GetInfo() const;
+
+    // The one-launch-sound-per-frame flag: cleared once per game update.
+    static void BeginFrame() { s_launchSoundPlayed = false; }
+    // The depth counter shared by every fruit (a new run starts at -500).
+    static void ResetDepthCounter() { s_previousDepth = kFirstDepth; }
+    // How many "Throw-fruit" sounds were asked for; for tests.
+    static int GetThrowSoundCount() { return s_throwSounds; }
+    // The game's generator and the wave manager's; both must outlive play.
+    static void SetGenerators(Random* game, Random* waves);
+    // Drops that counted as misses (the statistics store takes them once it
+    // lands).
+    static int GetCountedDrops() { return s_countedDrops; }
+
+    uint8_t kind = 0;
+    bool gravityOn = true;
+    Vector3 hitPosition;
+    float launchTime = 0.0f;
+    Vector3 drift;  // units per second, decaying by 0.9 per frame
+    int32_t playerSlot = 0;
+    float slicedTime = 0.0f;
+    Vector3 savedVelocity;
+    Vector3 launchVelocity;
+    float hitCooldown = 0.0f;
+    bool onScreen = false;
+    float age = 0.0f;
+    bool sliceable = true;
+    bool noPenalty = false;
+    float launchWait = 0.0f;
+    float timeScale = 1.0f;
+    float depth = 0.0f;
+    Vector3 acceleration{0.0f, -12.0f, 0.0f};
+    Vector3 baseScale;
+    float hitTimer = -1.0f;  // -1: no hit pending
+    Angle cutAngle = 0;
+    float impactStrength = 0.0f;
+    Vector3 bladeDirection{1.0f, 0.0f, 0.0f};
+    Vector3 halfPosition;  // the second half; the first uses the base position
+    Vector3 halfVelocity;
+    Quaternion halfOrientation[2];
+    Vector3 halfSpin[2];  // degrees per frame about the half's three axes
+    bool isMenuFruit = false;
+    bool frozen = false;
+    bool critical = true;
+    bool sliced = false;
+    float sliceProgress = 0.0f;
+    bool keepWhole = false;
+
+private:
+    void UpdateWaiting();
+    void UpdateFlight(float scaled);
+    void UpdateSliced(float scaled, float frames);
+    void Tumble(float frames);
+    void EmitSplatters(int count, float strength);
+
+    static Random& GameRandom();
+    static Random& WaveRandom();
+
+    static bool s_launchSoundPlayed;
+    static float s_previousDepth;
+    static int s_throwSounds;
+    static int s_countedDrops;
+    static Random* s_gameRandom;
+    static Random* s_waveRandom;
+};
+
+}  // namespace Varnok

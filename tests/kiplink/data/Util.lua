@@ -1,0 +1,1 @@
+utilFrom = "root"
