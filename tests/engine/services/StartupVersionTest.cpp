@@ -7,6 +7,9 @@
 #include "engine/services/ServiceManager.h"
 #include "engine/services/ServiceManagerConfig.h"
 #include "engine/services/UserStore.h"
+#include "engine/text/TextBank.h"
+#include "engine/ui/UIManager.h"
+#include "tools/make_stringtables/StrFileWriter.h"
 #include "providers/Provider_Default/Provider_Default.h"
 
 #include "ServiceHarness.h"
@@ -222,6 +225,34 @@ TEST_F(StartupTest, WithoutRemoteConfigurationNothingIsShownAndNoLinkExists) {
 TEST_F(StartupTest, AnEmptyBuildIdGivesNoLink) {
     StartWithUpdate(1, "");
     EXPECT_EQ(Version()->GetUpdateUrl(), nullptr);
+}
+
+}  // namespace
+}  // namespace Varnok
+
+namespace Varnok {
+namespace {
+
+// The prompts take their texts from the "kiplink" table once the UI has it,
+// key by key, with English for a key the table lacks.
+TEST_F(StartupTest, PromptTextsComeFromTheKiplinkStringTable) {
+    StrFile::Texts texts = {{"UPDATE", "Update ready"},
+                            {"UPGRADE_DOWNLOAD", "Get it"},
+                            {"UPGRADE_NOT_MANDATORY", "Newer build out"}};
+    const std::vector<uint8_t> keys = StrFile::WriteKeyFile("kiplink", texts);
+    const std::vector<uint8_t> strings = StrFile::WriteStringFile("kiplink", texts);
+    auto* table = new TextBank();
+    ASSERT_TRUE(table->LoadKeysFromBytes(keys.data(), keys.size(), "kiplink keys"));
+    ASSERT_TRUE(table->LoadStringsFromBytes(strings.data(), strings.size(), "kiplink strings"));
+    UIManager::Get().AddStringTable(AsciiString("kiplink"), UIStringTableEntry{table, true});
+    StartWithUpdate(1);
+    EventDispatcher::Get().Fire(Event("OnMainMenu"));
+    Dialog* shown = DialogManager::Get().GetShownDialog();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_STREQ(shown->GetTitle().c_str(), "Update ready");
+    EXPECT_STREQ(shown->GetMessage().c_str(), "Newer build out");
+    EXPECT_STREQ(shown->GetButton(0).label.c_str(), "Get it");
+    EXPECT_STREQ(shown->GetButton(1).label.c_str(), "Ask me later");
 }
 
 }  // namespace
