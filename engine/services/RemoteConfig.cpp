@@ -56,18 +56,19 @@ bool DecodeBase64(const std::string& text, std::string& out) {
 
 }  // namespace
 
+// Both never destroyed: the process-wide manager may use them at exit.
 const Cipher& GetRemoteConfigCipher() {
-    static const AesCbcCipher s_cipher = [] {
-        AesCbcCipher cipher;
-        cipher.SetKey(kRemoteConfigKey, kRemoteConfigIv);
+    static const AesCbcCipher* s_cipher = [] {
+        auto* cipher = new AesCbcCipher();
+        cipher->SetKey(kRemoteConfigKey, kRemoteConfigIv);
         return cipher;
     }();
-    return s_cipher;
+    return *s_cipher;
 }
 
 const RsaPublicKey& GetRemoteConfigKey() {
-    static const RsaPublicKey s_key(kModulus, sizeof(kModulus), kExponent, sizeof(kExponent));
-    return s_key;
+    static const RsaPublicKey* s_key = new RsaPublicKey(kModulus, sizeof(kModulus), kExponent, sizeof(kExponent));
+    return *s_key;
 }
 
 bool RemoteConfigDigestMatches(const uint8_t* result, int resultLength, const std::string& data) {

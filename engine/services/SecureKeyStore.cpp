@@ -61,12 +61,13 @@ void SecureKeyStore::InstallDefault(SecureKeychain* keychain, SecurePasteboard* 
 }
 
 const Cipher& SecureKeyStore::GetCipher() {
-    static const AesCbcCipher s_cipher = [] {
-        AesCbcCipher cipher;
-        cipher.SetKey(kKeyStoreKey, kKeyStoreIv);
+    // Never destroyed: the user store saves from static destructors at exit.
+    static const AesCbcCipher* s_cipher = [] {
+        auto* cipher = new AesCbcCipher();
+        cipher->SetKey(kKeyStoreKey, kKeyStoreIv);
         return cipher;
     }();
-    return s_cipher;
+    return *s_cipher;
 }
 
 std::string SecureKeyStore::Encipher(const std::string& text) {

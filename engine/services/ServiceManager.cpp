@@ -2,6 +2,10 @@
 // interface name and services by key.
 #include "engine/services/ServiceManager.h"
 
+#include "engine/core/Event.h"
+#include "engine/core/FileSystem.h"
+#include "engine/core/PlatformEventHub.h"
+#include "engine/services/DnsTxtClient.h"
 #include "engine/services/ServiceManagerConfig.h"
 #include "engine/services/UserStore.h"
 
@@ -10,6 +14,13 @@
 namespace Varnok {
 
 ServiceManager& ServiceManager::Get() {
+    // What the manager and its providers use while they go at exit (the
+    // save files, the event lists they leave, the DNS queries) is made first,
+    // so that it is destroyed after them.
+    (void)FileSystemRegistry::Get();
+    (void)PlatformEventHub::Get();
+    (void)EventDispatcher::Get();
+    (void)DnsTxtResolver::Get();
     static ServiceManager s_manager;
     return s_manager;
 }
