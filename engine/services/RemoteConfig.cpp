@@ -114,6 +114,31 @@ bool CheckRemoteConfig(const std::string& data, const std::string& signature, Js
     return RemoteConfigDigestMatches(result, n, data) && DecodeRemoteConfig(data, outDocument);
 }
 
+bool ParseRemoteConfigHeader(const std::string& text, std::string& outBaseName, int& outChunkCount,
+                             std::string& outFirstPart) {
+    std::vector<std::string> fields;
+    std::string field;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == ';') {
+            if (!field.empty()) {
+                fields.push_back(field);
+            }
+            field.clear();
+        } else {
+            field.push_back(text[i]);
+        }
+    }
+    unsigned count = 0;
+    char extra = 0;
+    if (fields.size() != 3 || std::sscanf(fields[1].c_str(), "%x%c", &count, &extra) != 1 || count >= 256) {
+        return false;
+    }
+    outBaseName = fields[0];
+    outChunkCount = static_cast<int>(count);
+    outFirstPart = fields[2];
+    return true;
+}
+
 bool SaveRemoteConfig(const std::string& name, const std::string& data, const std::string& signature) {
     const bool dat = WriteSaveFile(name + ".dat", data);
     const bool sig = WriteSaveFile(name + ".sig", signature);
@@ -152,27 +177,11 @@ void RemoteConfigFetch::OnHeader(const DnsMessage& answer) {
     m_expiry = GetServiceTime() + static_cast<int64_t>(record.ttl);
     AsciiString text;
     DnsTxtText(record, text);
-    std::vector<std::string> fields;
-    std::string field;
-    for (int i = 0; i <= text.Length(); ++i) {
-        if (i == text.Length() || text[i] == ';') {
-            if (!field.empty()) {
-                fields.push_back(field);
-            }
-            field.clear();
-        } else {
-            field.push_back(text[i]);
-        }
-    }
-    unsigned count = 0;
-    char extra = 0;
-    if (fields.size() != 3 || std::sscanf(fields[1].c_str(), "%x%c", &count, &extra) != 1 || count >= 256) {
+    if (!ParseRemoteConfigHeader(std::string(text.c_str(), static_cast<size_t>(text.Length())), m_baseName,
+                                 m_chunkCount, m_firstPart)) {
         m_state = Failed;
         return;
     }
-    m_baseName = fields[0];
-    m_chunkCount = static_cast<int>(count);
-    m_firstPart = fields[2];
     m_received = 0;
     m_answers.clear();
     // Every answer may finish the fetch; none is asked for after the last

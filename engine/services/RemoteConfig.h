@@ -36,6 +36,10 @@ bool RemoteConfigDigestMatches(const uint8_t* result, int resultLength, const st
 bool DecodeRemoteConfig(const std::string& data, Json::Value& outDocument);
 // The whole check of a cached pair, in one call.
 bool CheckRemoteConfig(const std::string& data, const std::string& signature, Json::Value& outDocument);
+// Splits a header record's text "a;n;c" (empty fields dropped): exactly
+// three fields and a hexadecimal count below 256, else false.
+bool ParseRemoteConfigHeader(const std::string& text, std::string& outBaseName, int& outChunkCount,
+                             std::string& outFirstPart);
 // Writes name + ".dat" and name + ".sig" into "save"; false when either fails.
 bool SaveRemoteConfig(const std::string& name, const std::string& data, const std::string& signature);
 
