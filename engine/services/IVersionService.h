@@ -29,8 +29,18 @@ public:
 
 class VersionServiceAggregate final : public ServiceAggregateBase<IVersionServiceAggregate, IVersionService> {
 public:
+    // Told by the service configuration after every adoption. The services
+    // hear of it only when the first one has no answer (Unknown) while the
+    // aggregate last saw it answer; the first one's state is remembered.
     void OnRemoteConfigChanged() override {
-        ForEachEnabled([](IVersionService& s) { s.OnRemoteConfigChanged(); });
+        if (m_services.empty()) {
+            return;
+        }
+        const UpdateState first = m_services.front()->GetUpdateState();
+        if (first == UpdateState::Unknown && m_remembered != UpdateState::Unknown) {
+            ForEachEnabled([](IVersionService& s) { s.OnRemoteConfigChanged(); });
+        }
+        m_remembered = first;
     }
     UpdateState GetUpdateState() override {
         for (IVersionService* service : m_services) {
@@ -49,6 +59,9 @@ public:
         }
         return nullptr;
     }
+
+private:
+    UpdateState m_remembered = UpdateState::Online;
 };
 
 template <>

@@ -2,20 +2,94 @@
 // interface name and services by key.
 #include "engine/services/ServiceManager.h"
 
+#include "engine/core/Event.h"
+#include "engine/core/FileSystem.h"
+#include "engine/core/PlatformEventHub.h"
+#include "engine/services/DnsTxtClient.h"
 #include "engine/services/ServiceManagerConfig.h"
+#include "engine/services/UserStore.h"
 
 #include <algorithm>
 
 namespace Varnok {
 
 ServiceManager& ServiceManager::Get() {
+    // What the manager and its providers use while they go at exit (the
+    // save files, the event lists they leave, the DNS queries) is made first,
+    // so that it is destroyed after them.
+    (void)FileSystemRegistry::Get();
+    (void)PlatformEventHub::Get();
+    (void)EventDispatcher::Get();
+    (void)DnsTxtResolver::Get();
     static ServiceManager s_manager;
     return s_manager;
 }
 
 ServiceManager::ServiceManager() : m_backend(this) {}
 
+namespace {
+IProviderBuilder* g_defaultBuilder = nullptr;
+}
+
+void ServiceManager::SetDefaultProviderBuilder(IProviderBuilder* builder) {
+    g_defaultBuilder = builder;
+}
+
+void ServiceManager::Initialise(const char* folder, const char* version, const ServiceDefines& defines) {
+    m_version = AsciiString(version != nullptr ? version : "");
+    AsciiString path(folder != nullptr ? folder : "");
+    if (path.IsEmpty() || path[path.Length() - 1] != '/') {
+        path.AppendChar('/');
+    }
+    LoadConfig(path.c_str(), defines);
+    m_userStore = std::make_unique<UserStore>("UserStore/", this);
+    m_userStoreStarted = false;
+    if (g_defaultBuilder != nullptr) {
+        AddProviderBuilder(*g_defaultBuilder);
+    }
+}
+
+void ServiceManager::InitialiseProviders() {
+    for (size_t i = 0; i < m_providers.size(); ++i) {
+        IProvider* provider = m_providers[i].get();
+        provider->SetEnabled(provider->Initialise());
+    }
+    if (m_userStore != nullptr) {
+        m_userStore->Start();
+        m_userStoreStarted = true;
+    }
+}
+
+void ServiceManager::Update() {
+    if (m_config == nullptr || m_userStore == nullptr) {
+        return;
+    }
+    m_config->Update();
+    m_userStore->Update();
+    for (size_t i = 0; i < m_providers.size(); ++i) {
+        if (m_providers[i]->IsEnabled()) {
+            m_providers[i]->Update();
+        }
+    }
+    for (const auto& entry : m_aggregates) {
+        entry.second->Update();
+    }
+}
+
+User* ServiceManager::GetCurrentUser() const {
+    if (m_userStore == nullptr || !m_userStoreStarted || m_userStore->GetSlotCount() == 0) {
+        return nullptr;
+    }
+    return m_userStore->GetUserHandle(0)->GetUser();
+}
+
+IProvider* ServiceManager::GetProviderAt(int index) const {
+    return index >= 0 && index < GetProviderCount() ? m_providers[static_cast<size_t>(index)].get() : nullptr;
+}
+
 ServiceManager::~ServiceManager() {
+    // Users go first: their destruction is announced to the providers.
+    m_userStore.reset();
     // Newest first; each provider's services leave their aggregates before it
     // goes, and the aggregates outlive every provider.
     while (!m_providers.empty()) {
@@ -28,7 +102,8 @@ ServiceManager::~ServiceManager() {
 }
 
 void ServiceManager::LoadConfig(const char* folder, const ServiceDefines& defines) {
-    m_config = std::make_unique<ServiceManagerConfig>(folder, defines);
+    m_config.reset();  // a running fetch of the old one goes with it
+    m_config = std::make_unique<ServiceManagerConfig>(folder, defines, this);
 }
 
 void ServiceManager::AddProviderBuilder(IProviderBuilder& builder) {

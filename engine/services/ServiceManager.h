@@ -20,6 +20,7 @@ namespace Varnok {
 class ServiceManager;
 class ServiceManagerConfig;
 class User;
+class UserStore;
 
 // The registration side handed to builders and kept by providers.
 class ServiceManagerBackend {
@@ -58,6 +59,29 @@ public:
     ServiceManager& operator=(const ServiceManager&) = delete;
 
     ServiceManagerBackend& GetBackend() { return m_backend; }
+
+    // ---- Start-up and the frame update ----
+    // The builder that Initialise registers first (Provider_Default's; its
+    // library installs it). Null registers none.
+    static void SetDefaultProviderBuilder(IProviderBuilder* builder);
+    // Keeps the version, makes the configuration from the folder ("/"
+    // appended when missing) and the defines (loading the cached remote
+    // configuration), makes the user store over "UserStore/" and registers
+    // the default provider.
+    void Initialise(const char* folder, const char* version, const ServiceDefines& defines);
+    // Initialises every provider in list order, enabling it by its result,
+    // then starts the user store.
+    void InitialiseProviders();
+    // Once per frame: remote configuration, users, enabled providers, then
+    // every aggregate. Nothing before Initialise.
+    void Update();
+    // The user in slot 0; null before the user store has started.
+    User* GetCurrentUser() const;
+    UserStore* GetUserStore() const { return m_userStore.get(); }
+    const AsciiString& GetVersion() const { return m_version; }
+    // Every provider in the order added.
+    int GetProviderCount() const { return static_cast<int>(m_providers.size()); }
+    IProvider* GetProviderAt(int index) const;
 
     // Makes the configuration from the folder's files for these defines,
     // replacing an earlier one; the start-up step that reads the
@@ -125,6 +149,9 @@ private:
     std::vector<std::unique_ptr<IService>> m_ownedAggregates;
     std::map<AsciiString, Registration, AsciiStringLess> m_servicesByKey;
     std::unique_ptr<ServiceManagerConfig> m_config;
+    std::unique_ptr<UserStore> m_userStore;
+    AsciiString m_version;
+    bool m_userStoreStarted = false;
 };
 
 template <typename AggregateInterface>

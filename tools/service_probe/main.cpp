@@ -7,9 +7,31 @@
 //
 //   service_probe SERVICES_FOLDER [NAME=VALUE ...]
 //   e.g. service_probe build/bundle/Services platform=ios product=SD tablet=false
+//
+// With --start it starts the service framework as the game does and runs
+// frames (60 a second) until the remote configuration is adopted or the
+// frames run out, then prints the providers, the current user and the
+// remote configuration. The resolver is VARNOK_DNS_RESOLVER ("addr:port",
+// 127.0.0.1:53 by default); users and the cache go to the save folder.
+//
+//   service_probe --start SERVICES_FOLDER [--frames N] [--save DIR] [NAME=VALUE ...]
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
+#include "engine/core/NetworkAvailabilityMonitor.h"
+#include "engine/services/DnsTxtClient.h"
+#include "engine/services/SecureKeyStore.h"
+#include "engine/services/ServiceManager.h"
 #include "engine/services/ServiceManagerConfig.h"
+#include "engine/services/User.h"
+#include "platform/NetworkProbe.h"
+#include "platform/PosixDnsSocket.h"
+#include "platform/SharedKeyStores.h"
+#include "providers/Provider_Default/Provider_Default.h"
+
+#include <json/json.h>
+
+#include <chrono>
+#include <thread>
 
 #include <tinyxml.h>
 
@@ -28,8 +50,97 @@ using namespace Varnok;
 constexpr const char* kManagerFile = "ServiceManager.xml";
 
 int Usage() {
-    std::fprintf(stderr, "usage: service_probe SERVICES_FOLDER [NAME=VALUE ...]\n");
+    std::fprintf(stderr,
+                 "usage: service_probe SERVICES_FOLDER [NAME=VALUE ...]\n"
+                 "       service_probe --start SERVICES_FOLDER [--frames N] [--save DIR] [NAME=VALUE ...]\n");
     return 2;
+}
+
+bool ParseDefine(const char* text, ServiceDefines& defines) {
+    const char* equals = std::strchr(text, '=');
+    if (equals == nullptr || equals == text) {
+        return false;
+    }
+    defines[AsciiString(text, static_cast<int>(equals - text))] = AsciiString(equals + 1);
+    return true;
+}
+
+int Start(int argc, char** argv) {
+    if (argc < 3) {
+        return Usage();
+    }
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(argv[2], error);
+    if (error || !std::filesystem::is_directory(folder)) {
+        std::fprintf(stderr, "service_probe: %s is not a folder\n", argv[2]);
+        return 1;
+    }
+    int frames = 600;
+    std::string save;
+    ServiceDefines defines;
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--save") == 0 && i + 1 < argc) {
+            save = argv[++i];
+        } else if (!ParseDefine(argv[i], defines)) {
+            return Usage();
+        }
+    }
+    if (save.empty()) {
+        save = (std::filesystem::temp_directory_path() / "service_probe-save").string();
+    }
+    std::filesystem::create_directories(save, error);
+    FileSystemRegistry::Get().Add(std::make_unique<DirectoryFileSystem>(folder.parent_path().c_str(), true),
+                                  FileSystemKey("base"), 0);
+    FileSystemRegistry::Get().Add(std::make_unique<DirectoryFileSystem>(save.c_str(), false),
+                                  FileSystemKey("save"), 2);
+    // What the shell installs: sockets, reachability and the shared key stores.
+    SetDnsSocketFactory(&CreatePosixDnsSocket);
+    NetworkAvailabilityMonitor::InstallInternetProbe(&ProbeNetworkStatus);
+    static FileKeychain keychain(DefaultSharedFolder());
+    static FilePasteboard pasteboard(DefaultSharedFolder());
+    SecureKeyStore::InstallDefault(&keychain, &pasteboard);
+    InstallProvider_Default();
+
+    ServiceManager& manager = ServiceManager::Get();
+    manager.Initialise(folder.filename().c_str(), "probe", defines);
+    manager.InitialiseProviders();
+    ServiceManagerConfig* config = manager.GetConfig();
+    std::printf("resolver: %s:%u\nsave: %s\ncached remote configuration: %s\n",
+                DnsTxtResolver::Get().GetServerAddress().c_str(), DnsTxtResolver::Get().GetServerPort(),
+                save.c_str(), config->HasRemoteConfig() ? "yes" : "no");
+    const bool cached = config->HasRemoteConfig();
+    int frame = 0;
+    for (; frame < frames; ++frame) {
+        manager.Update();
+        if (config->HasRemoteConfig() && !config->IsFetchingRemoteConfig() &&
+            (!cached || config->GetRemoteConfigExpiry() > 10)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(16667));
+    }
+    std::printf("frames run: %d\nproviders:", frame);
+    for (int i = 0; i < manager.GetProviderCount(); ++i) {
+        IProvider* provider = manager.GetProviderAt(i);
+        std::printf(" %s(%s)", provider->GetName(), provider->IsEnabled() ? "enabled" : "disabled");
+    }
+    User* user = manager.GetCurrentUser();
+    std::printf("\ncurrent user: %s%s\n", user != nullptr ? user->GetGUID().c_str() : "(none)",
+                user != nullptr && user->IsGuest() ? " (guest)" : "");
+    if (!config->HasRemoteConfig()) {
+        std::printf("remote configuration: (none)\n");
+        return 0;
+    }
+    std::printf("remote configuration: update=%d expiry=%lld\n", config->GetUpdateValue(),
+                static_cast<long long>(config->GetRemoteConfigExpiry()));
+    Json::StreamWriterBuilder writer;
+    writer["indentation"] = "";
+    for (const char* key : {"update", "buildId", "kiplink", "kontagent"}) {
+        const Json::Value* value = config->GetRemoteValue(key);
+        std::printf("  %s: %s\n", key, value != nullptr ? Json::writeString(writer, *value).c_str() : "(none)");
+    }
+    return 0;
 }
 
 // The provider names of the folder's other XML files, in name order.
@@ -52,6 +163,9 @@ std::vector<std::string> ProviderNames(const std::filesystem::path& folder) {
 int main(int argc, char** argv) {
     if (argc < 2) {
         return Usage();
+    }
+    if (std::strcmp(argv[1], "--start") == 0) {
+        return Start(argc, argv);
     }
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::absolute(argv[1], error);
