@@ -59,7 +59,12 @@ bool FrameBody(const char* text, size_t length, std::string* outBody) {
 
 bool InflateCapped(const uint8_t* stream, size_t streamLength, uint32_t declaredLength,
                    std::string* outText) {
-    uint32_t size = std::min(std::max(declaredLength, kMinInflateStart), kMaxInflatedBytes);
+    // zlib's deflate never shrinks text by more than about 1032 to 1, so a
+    // stream of n bytes cannot inflate past that: a header's claim beyond it
+    // allocates nothing.
+    const uint64_t bound = static_cast<uint64_t>(streamLength) * 1032u + 1024u;
+    const uint32_t cap = static_cast<uint32_t>(std::min<uint64_t>(bound, kMaxInflatedBytes));
+    uint32_t size = std::min(std::max(declaredLength, kMinInflateStart), cap);
     for (;;) {
         outText->resize(size);
         uLongf produced = size;
@@ -69,13 +74,13 @@ bool InflateCapped(const uint8_t* stream, size_t streamLength, uint32_t declared
             outText->resize(produced);
             return true;
         }
-        if (status != Z_BUF_ERROR || size >= kMaxInflatedBytes) {
+        if (status != Z_BUF_ERROR || size >= cap) {
             outText->clear();
             return false;
         }
         // Z_BUF_ERROR also means a truncated stream; a stream that fills no
         // buffer of any size is caught by the cap.
-        size = size > kMaxInflatedBytes / 2 ? kMaxInflatedBytes : size * 2;
+        size = size > cap / 2 ? cap : size * 2;
     }
 }
 
