@@ -41,6 +41,18 @@ bool ReadWholeFile(IPlatform& platform, const char* path, std::string* outBytes)
     return ok;
 }
 
+bool ParseEncryptedJson(const std::string& bytes, IValue* outData) {
+    std::string plain;
+    DecryptToString(GetStorageCipher(), bytes.data(), bytes.size(), &plain);
+    IValue* parsed = CreateValue();
+    const bool ok = parsed->Parse(plain.c_str());
+    if (ok) {
+        outData->SetAsValue(*static_cast<const IValue*>(parsed)->GetMemberByString("data"));
+    }
+    parsed->Release();
+    return ok;
+}
+
 EncryptedJsonFile::EncryptedJsonFile(IPlatform* platform, std::string path)
     : m_platform(platform), m_path(std::move(path)), m_data(CreateValue()) {}
 
@@ -60,16 +72,14 @@ bool EncryptedJsonFile::Load() {
     if (!m_platform || !ReadWholeFile(*m_platform, m_path.c_str(), &bytes)) {
         return false;
     }
-    std::string plain;
-    DecryptToString(GetStorageCipher(), bytes.data(), bytes.size(), &plain);
-    IValue* parsed = CreateValue();
-    const bool ok = parsed->Parse(plain.c_str());
+    IValue* data = CreateValue();
+    const bool ok = ParseEncryptedJson(bytes, data);
     if (ok) {
-        TakeData(*static_cast<const IValue*>(parsed)->GetMemberByString("data"));
+        TakeData(*data);
     } else {
         Log("kiplink: %s is unreadable; keeping its defaults", m_path.c_str());
     }
-    parsed->Release();
+    data->Release();
     return ok;
 }
 

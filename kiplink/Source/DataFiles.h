@@ -15,6 +15,10 @@ namespace Kiplink {
 // The whole file, or false (a missing file, a short read).
 bool ReadWholeFile(IPlatform& platform, const char* path, std::string* outBytes);
 
+// Deciphers a stored file and takes its "data" (null when absent); false
+// when the plaintext is no JSON.
+bool ParseEncryptedJson(const std::string& bytes, IValue* outData);
+
 class EncryptedJsonFile : public RefCounted {
 public:
     EncryptedJsonFile(IPlatform* platform, std::string path);
