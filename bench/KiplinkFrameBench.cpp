@@ -25,7 +25,7 @@ namespace {
 
 constexpr double kBatchSeconds = 0.05;
 constexpr int kBatches = 9;
-constexpr int kItems = 260;
+constexpr int kItems = 355;
 const unsigned char kKey[] = "5E0C9F21B7D4A386";
 const unsigned char kIv[] = "C2F76B0E9A41D583";
 
