@@ -38,24 +38,9 @@ std::vector<uint8_t> Bytes(size_t count) {
     return bytes;
 }
 
-template <typename Pass>
+template <class Pass>
 double MicrosecondsPerPass(Pass pass) {
-    using Clock = std::chrono::steady_clock;
-    int passesPerBatch = 1;
-    for (;;) {
-        const auto start = Clock::now();
-        for (int i = 0; i < passesPerBatch; ++i) pass();
-        if (std::chrono::duration<double>(Clock::now() - start).count() >= kBatchSeconds) break;
-        passesPerBatch *= 2;
-    }
-    std::vector<double> batches;
-    for (int b = 0; b < kBatches; ++b) {
-        const auto start = Clock::now();
-        for (int i = 0; i < passesPerBatch; ++i) pass();
-        batches.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count() / passesPerBatch);
-    }
-    std::sort(batches.begin(), batches.end());
-    return batches[batches.size() / 2];
+    return Bench::MedianMicrosecondsPerPass(pass, kBatchSeconds, kBatches);
 }
 
 double OursAes() {
@@ -193,25 +178,5 @@ std::vector<Bench::Comparison> Comparisons() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<Bench::Comparison> comparisons = Comparisons();
-    // A child runs one contender: hand it the comparison that names it.
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (strcmp(argv[i], "--side") == 0) {
-            for (const Bench::Comparison& comparison : comparisons) {
-                for (const Bench::Contender& contender : comparison.contenders) {
-                    if (contender.name == argv[i + 1]) {
-                        return Bench::RunSideBySide(argc, argv, comparison);
-                    }
-                }
-            }
-            fprintf(stderr, "no contender named %s\n", argv[i + 1]);
-            return 2;
-        }
-    }
-    int status = 0;
-    for (const Bench::Comparison& comparison : comparisons) {
-        status |= Bench::RunSideBySide(argc, argv, comparison);
-        printf("\n");
-    }
-    return status;
+    return Bench::RunComparisons(argc, argv, Comparisons());
 }

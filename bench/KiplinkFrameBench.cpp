@@ -31,22 +31,7 @@ const unsigned char kIv[] = "C2F76B0E9A41D583";
 
 template <class Pass>
 double MicrosecondsPerPass(Pass pass) {
-    using Clock = std::chrono::steady_clock;
-    int passesPerBatch = 1;
-    for (;;) {
-        const auto start = Clock::now();
-        for (int i = 0; i < passesPerBatch; ++i) pass();
-        if (std::chrono::duration<double>(Clock::now() - start).count() >= kBatchSeconds) break;
-        passesPerBatch *= 2;
-    }
-    std::vector<double> batches;
-    for (int b = 0; b < kBatches; ++b) {
-        const auto start = Clock::now();
-        for (int i = 0; i < passesPerBatch; ++i) pass();
-        batches.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count() / passesPerBatch);
-    }
-    std::sort(batches.begin(), batches.end());
-    return batches[batches.size() / 2];
+    return Bench::MedianMicrosecondsPerPass(pass, kBatchSeconds, kBatches);
 }
 
 // The parameters as JSON text: the same for both sides.

@@ -99,31 +99,9 @@ const std::vector<std::string>& Documents(int which) {
 
 // Runs pass (one pass over a document set) in batches after a warm-up that
 // sizes them; answers the median batch in microseconds per pass.
-template <typename Pass>
+template <class Pass>
 double MicrosecondsPerPass(Pass pass) {
-    using Clock = std::chrono::steady_clock;
-    int passesPerBatch = 1;
-    for (;;) {
-        const auto start = Clock::now();
-        for (int i = 0; i < passesPerBatch; ++i) {
-            pass();
-        }
-        if (std::chrono::duration<double>(Clock::now() - start).count() >= kBatchSeconds) {
-            break;
-        }
-        passesPerBatch *= 2;
-    }
-    std::vector<double> batches;
-    for (int b = 0; b < kBatches; ++b) {
-        const auto start = Clock::now();
-        for (int i = 0; i < passesPerBatch; ++i) {
-            pass();
-        }
-        batches.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count() /
-                          passesPerBatch);
-    }
-    std::sort(batches.begin(), batches.end());
-    return batches[batches.size() / 2];
+    return Bench::MedianMicrosecondsPerPass(pass, kBatchSeconds, kBatches);
 }
 
 std::unique_ptr<Json::CharReader> JsonReader() {
@@ -241,25 +219,5 @@ std::vector<Bench::Comparison> Comparisons() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<Bench::Comparison> comparisons = Comparisons();
-    // A child runs one contender: hand it the comparison that names it.
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (strcmp(argv[i], "--side") == 0) {
-            for (const Bench::Comparison& comparison : comparisons) {
-                for (const Bench::Contender& contender : comparison.contenders) {
-                    if (contender.name == argv[i + 1]) {
-                        return Bench::RunSideBySide(argc, argv, comparison);
-                    }
-                }
-            }
-            fprintf(stderr, "no contender named %s\n", argv[i + 1]);
-            return 2;
-        }
-    }
-    int status = 0;
-    for (const Bench::Comparison& comparison : comparisons) {
-        status |= Bench::RunSideBySide(argc, argv, comparison);
-        printf("\n");
-    }
-    return status;
+    return Bench::RunComparisons(argc, argv, Comparisons());
 }

@@ -256,25 +256,5 @@ std::vector<Bench::Comparison> Comparisons() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<Bench::Comparison> comparisons = Comparisons();
-    // A child runs one contender: hand it the comparison that names it.
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (strcmp(argv[i], "--side") == 0) {
-            for (const Bench::Comparison& comparison : comparisons) {
-                for (const Bench::Contender& contender : comparison.contenders) {
-                    if (contender.name == argv[i + 1]) {
-                        return Bench::RunSideBySide(argc, argv, comparison);
-                    }
-                }
-            }
-            fprintf(stderr, "no contender named %s\n", argv[i + 1]);
-            return 2;
-        }
-    }
-    int status = 0;
-    for (const Bench::Comparison& comparison : comparisons) {
-        status |= Bench::RunSideBySide(argc, argv, comparison);
-        printf("\n");
-    }
-    return status;
+    return Bench::RunComparisons(argc, argv, Comparisons());
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -134,6 +135,52 @@ inline int RunSideBySide(int argc, char** argv, const Comparison& comparison) {
         printf("\n");
     }
     return figures[0].empty() ? 1 : 0;
+}
+
+// Times one pass of a workload inside a contender's process: doubles the
+// passes per batch until a batch lasts batchSeconds, then answers the median
+// of `batches` such batches, in microseconds per pass.
+template <class Pass>
+double MedianMicrosecondsPerPass(Pass pass, double batchSeconds, int batches) {
+    using Clock = std::chrono::steady_clock;
+    int passesPerBatch = 1;
+    for (;;) {
+        const auto start = Clock::now();
+        for (int i = 0; i < passesPerBatch; ++i) pass();
+        if (std::chrono::duration<double>(Clock::now() - start).count() >= batchSeconds) break;
+        passesPerBatch *= 2;
+    }
+    std::vector<double> times;
+    for (int b = 0; b < batches; ++b) {
+        const auto start = Clock::now();
+        for (int i = 0; i < passesPerBatch; ++i) pass();
+        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count() / passesPerBatch);
+    }
+    return internal::Median(times);
+}
+
+// A program holding several comparisons: the parent runs each in turn; a
+// child started with --side NAME runs the comparison that names it.
+inline int RunComparisons(int argc, char** argv, const std::vector<Comparison>& comparisons) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "--side") {
+            for (const Comparison& comparison : comparisons) {
+                for (const Contender& contender : comparison.contenders) {
+                    if (contender.name == argv[i + 1]) {
+                        return RunSideBySide(argc, argv, comparison);
+                    }
+                }
+            }
+            fprintf(stderr, "no contender named %s\n", argv[i + 1]);
+            return 2;
+        }
+    }
+    int status = 0;
+    for (const Comparison& comparison : comparisons) {
+        status |= RunSideBySide(argc, argv, comparison);
+        printf("\n");
+    }
+    return status;
 }
 
 }  // namespace Bench
