@@ -15,6 +15,7 @@ namespace Varnok {
 namespace {
 
 constexpr uint32_t kLerpTypeCount = 39;
+constexpr int32_t kMaxDepth = 64;
 
 // The file's float to a byte: the fraction dropped, the low 8 bits kept.
 uint8_t ColourByte(float value) {
@@ -138,6 +139,28 @@ void ComponentDesc::BuildFromBinary(const UIScreenFile& file) {
             state[visited] = verdict;
         }
     }
+    // Nesting deeper than any screen needs is refused too: building, loading
+    // and deleting walk the tree recursively.
+    std::vector<int32_t> depth(count, -1);
+    depth[0] = 0;
+    for (size_t i = 1; i < count; ++i) {
+        if (state[i] != kGood) {
+            continue;
+        }
+        chain.clear();
+        size_t at = i;
+        while (depth[at] < 0) {
+            chain.push_back(at);
+            at = static_cast<size_t>(file.components[at]->parentIndex);
+        }
+        int32_t d = depth[at];
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            depth[*it] = ++d;
+            if (d > kMaxDepth) {
+                state[*it] = kBad;
+            }
+        }
+    }
     std::vector<ComponentDesc*> nodes(count, nullptr);
     nodes[0] = this;
     ReadBinaryRecord(file, 0);
@@ -150,13 +173,19 @@ void ComponentDesc::BuildFromBinary(const UIScreenFile& file) {
         nodes[i]->ReadBinaryRecord(file, i);
     }
     for (size_t i = 1; i < count; ++i) {
-        if (nodes[i] != nullptr) {
-            nodes[static_cast<size_t>(file.components[i]->parentIndex)]->AppendChild(nodes[i]);
+        ComponentDesc* parent = nodes[i] != nullptr
+                                    ? nodes[static_cast<size_t>(file.components[i]->parentIndex)]
+                                    : nullptr;
+        if (parent != nullptr) {
+            parent->AppendChild(nodes[i]);
+        } else if (nodes[i] != nullptr) {
+            delete nodes[i];  // below a record that was left out
+            ++leftOut;
         }
     }
     if (leftOut > 0) {
-        Log("UI screen file: %u of %u records left out (class or parent index out of range, or "
-            "a parent cycle)",
+        Log("UI screen file: %u of %u records left out (class or parent index out of range, a "
+            "parent cycle or nesting too deep)",
             static_cast<unsigned>(leftOut), static_cast<unsigned>(count));
     }
 }

@@ -180,6 +180,23 @@ TEST_F(ComponentDescTest, BinaryRecordsLinkByParentIndex) {
         EXPECT_EQ(c.logs ? 1 : 0, std::count(text.begin(), text.end(), '\n'));
     }
 
+    UIScreenFile deep = Records({{"root", -1}});
+    for (int i = 1; i <= 70; ++i) {
+        deep.components.push_back(std::make_unique<UIBinaryComponent>());
+        deep.components.back()->parentIndex = i - 1;
+        deep.components.back()->classIndex = 1;
+    }
+    std::unique_ptr<ComponentDesc> deepScreen(ComponentDesc::CreateScreen());
+    {
+        TestSupport::LogCapture quiet;
+        deepScreen->BuildFromBinary(deep);
+    }
+    int levels = 0;
+    for (const ComponentDesc* n = deepScreen->GetFirstChild(); n != nullptr; n = n->GetFirstChild()) {
+        ++levels;
+    }
+    EXPECT_EQ(64, levels);
+
     UIScreenFile badClass = Records({{"root", -1}, {"A", 0}});
     badClass.components[1]->classIndex = 9;
     std::unique_ptr<ComponentDesc> screen(ComponentDesc::CreateScreen());
