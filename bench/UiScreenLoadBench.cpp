@@ -12,6 +12,7 @@
 // class prototypes, values applied, inserted under the UI root, then
 // removed). The second is reported; the goal is set for the first.
 #include "bench/SideBySide.h"
+#include "engine/core/BinaryStream.h"
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/XmlDocument.h"
