@@ -24,6 +24,7 @@ class ComponentDefinition;
 class ComponentDesc;
 class TextBuffer;
 class UIAnimation;
+class UIPropertyDefinition;
 struct InputEvent;
 
 // left/top/right/bottom are the minimum and maximum x and y.
@@ -243,6 +244,37 @@ public:
     // Raised by the finished-animation notice after the update pass.
     void RaiseAnimationFinished(const AsciiString& name);
     AsciiString DumpAnimations(const AsciiString& name) const;
+
+    // ---- definitions, descriptions, clone and reset ----
+    // Applies the base chain first, so a derived default overrides its base's.
+    void ApplyDefinition(ComponentDefinition* definition);
+    // Adds the property with the definition's default, or sets it to it.
+    void AddDefinedProperty(const UIPropertyDefinition& definition);
+    void InitialiseFromDefinition(ComponentDefinition* definition);
+    void LinkDefinitionAliases(bool reapply);
+    // The owner takes the child's value; from then on the child mirrors it.
+    static void LinkPropertyAlias(Component* child, UIPropertyType type,
+                                  const AsciiString& childProperty, Component* owner,
+                                  const AsciiString& ownProperty);
+    // Values for the running SKU, animations and (when asked) event commands
+    // from the description node; nothing without one.
+    void LoadFromDesc(bool useDefinitionDefaults, bool loadEvents);
+    // Hands the node back to the caller without destroying it.
+    ComponentDesc* ReleaseDesc() { return m_desc.release(); }
+    void SetDescSerialisable(bool serialisable);
+    // A new component of the same class with this one's values, children,
+    // animations and event commands; no parent, not loaded, no listeners.
+    virtual Component* Clone() const;
+    void CopyDescTo(Component& target) const;
+    void CopyPropertiesTo(Component& target) const;
+    void CopyChildrenTo(Component& target) const;
+    void CopyAnimationsTo(Component& target) const;
+    void CopyEventsTo(Component& target) const;
+    // Back to the values loading left, depth first; stops this component's
+    // animations first.
+    void Reset();
+    // Created empty (and described for the primary SKU) when missing.
+    UIAnimation& GetOrCreateAnimation(const AsciiString& name);
 
     // ---- input and focus ----
     // Effectively enabled, input enabled on itself and every ancestor below

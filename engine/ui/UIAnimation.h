@@ -96,6 +96,9 @@ public:
     // Neither applies nor fires events.
     void SetTime(float seconds);
     void SetOwner(Component* owner);
+    // Makes target a copy owned by target's owner: tracks unresolved, event
+    // command lists copied.
+    void CopyTo(UIAnimation& target) const;
     void Dump(TextBuffer& out) const;
 
 private:

@@ -136,6 +136,7 @@ void UIManager::Shutdown() {
     m_loadedScreens.clear();
     m_debuggerScreen = nullptr;
     m_prototypes.clear();
+    m_classesBeingPrototyped.clear();
     if (m_ownsSpriteBatch) {
         SpriteLayerBatch::GetInstance().Unconfigure();
         m_ownsSpriteBatch = false;
@@ -175,10 +176,12 @@ void UIManager::UnregisterFactory(const AsciiString& className, const ComponentF
 
 ComponentDefinition* UIManager::GetDefinition(const AsciiString& className) {
     auto it = m_definitions.find(className);
-    if (it != m_definitions.end()) {
-        return it->second.get();
+    ComponentDefinition* definition =
+        it != m_definitions.end() ? it->second.get() : RegisterFactory(className, nullptr);
+    if (!definition->IsLoaded()) {
+        definition->Load();  // a definition whose file is being read answers as it stands
     }
-    return RegisterFactory(className, nullptr);
+    return definition;
 }
 
 ComponentDefinition* UIManager::FindDefinition(const AsciiString& className) const {
@@ -211,13 +214,7 @@ ComponentFactory* UIManager::FindFactory(const AsciiString& className) {
 }
 
 Component* UIManager::InstantiateClass(const AsciiString& className) {
-    GetDefinition(className);
-    ComponentFactory* factory = FindFactory(className);
-    if (factory == nullptr) {
-        Log("UIManager: no factory makes components of class \"%s\"", className.c_str());
-        return nullptr;
-    }
-    return factory->Create();
+    return MakeFromPrototype(className);
 }
 
 AsciiString UIManager::GetComponentsDirectory() const {

@@ -215,6 +215,51 @@ public:
     const UIMessageListenerList& GetMessageListeners() const { return m_messageListeners; }
     const UIScreenVersion& GetCodeBuiltScreenVersion() const { return m_codeBuiltScreenVersion; }
 
+    // ---- project file, screens and building components from descriptions
+    // (UIManagerProject.cpp, UIManagerScreens.cpp) ----
+    // Reads the project file over fresh settings and initialises with them
+    // only when it reads completely; answers the reader's result (0 read,
+    // 1 missing, -1 malformed, 2 empty primary SKU).
+    int LoadProject(const char* path, const AsciiString& skuName);
+    // "screens/<name>.uiscreen" under the root path, built and inserted by
+    // priority, disabled; the loaded screen when there is one. Null for a
+    // missing or unusable file.
+    Component* LoadScreen(const AsciiString& name);
+    Component* LoadScreenEnabled(const AsciiString& name);
+    // The same from a file image already in memory (tools, fuzzing).
+    Component* LoadScreenFromBytes(const AsciiString& name, const uint8_t* bytes, size_t length);
+    Component* FindLoadedScreen(const AsciiString& name) const;
+    static AsciiString GetScreenFileName(const AsciiString& name);
+    AsciiString GetScreenPath(const AsciiString& name) const;
+    bool ScreenFileExists(const AsciiString& name) const;
+    // The subtree of desc, attached under parent (a screen under the root by
+    // priority); null when its class cannot be made. desc stays the caller's.
+    Component* BuildComponent(Component* parent, ComponentDesc* desc);
+    virtual Component* BuildLoadedComponent(Component* parent, ComponentDesc* desc);
+    // BuildComponent, answering only a screen.
+    Component* BuildScreen(Component* parent, ComponentDesc* desc);
+    Component* CreateComponent(Component* parent, const AsciiString& className,
+                               const AsciiString& id);
+    static void MarkLoaded(Component* component);
+    virtual void MarkComponentLoaded(UILoadedScreen& entry);
+    // The longest of the durations (0 without screens).
+    float PlayRootAnimation(const AsciiString& name);
+    // While the manager is busy these queue instead (QueueScreenRemoval,
+    // DeferredDelete).
+    virtual void RemoveScreen(const AsciiString& name);
+    virtual void QueueScreenRemoval(const AsciiString& name);
+    virtual void DeferredDelete(Component* component);
+    virtual void DestroyComponent(Component*& component);
+    // The end of the update: queued removals, then deferred deletions.
+    void ProcessScreenRemovals();
+    void ProcessDeferredDeletions();
+    const std::vector<Component*>& GetDeferredDeletions() const { return m_deferredDeletions; }
+
+private:
+    Component* MakeFromPrototype(const AsciiString& className);
+    std::vector<AsciiString> m_classesBeingPrototyped;  // guards prefab recursion
+
+public:
 private:
     void RegisterBuiltInFactories();
     void ChooseLanguageSuffix();
