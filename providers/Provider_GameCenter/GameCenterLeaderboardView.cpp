@@ -403,7 +403,7 @@ void GameCenterLeaderboardView::LocateUser(GameCenterLeaderboardPage* page, cons
 }
 
 void GameCenterLeaderboardView::SortAndFinish(GameCenterLeaderboardPage* page, LeaderboardErrorType error) {
-    std::sort(page->m_entries.begin(), page->m_entries.end(),
+    std::stable_sort(page->m_entries.begin(), page->m_entries.end(),
               [](const auto& a, const auto& b) { return a->GetScore() > b->GetScore(); });
     Finish(page, error, Status::Finished);
 }
