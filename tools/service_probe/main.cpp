@@ -87,8 +87,8 @@ void PrintGameCenter(ServiceManager& manager) {
     const int state = provider->GetLoginService()->GetLoginState();
     User* user = manager.GetCurrentUser();
     const char* playerId = user != nullptr ? user->GetId(LoginService_GameCenter::kUserIdKey) : nullptr;
-    std::printf("game center: %s%s%s\n", kStates[state], playerId != nullptr ? " as " : "",
-                playerId != nullptr ? playerId : "");
+    std::printf("game center: %s; the user's GCUserID: %s\n", kStates[state],
+                playerId != nullptr ? playerId : "(none)");
     GameCenterAchievementService* achievements = provider->GetAchievementService();
     const int count = achievements != nullptr ? achievements->GetAchievementCount() : 0;
     std::printf("game center achievements: %d%s\n", count,
