@@ -189,5 +189,31 @@ TEST_F(DashboardTest, RotationFollowsTheHubOrTheGameAlone) {
     EXPECT_FALSE(manager.ShouldAutorotateToInterfaceOrientation(kPlatformLandscapeLeft));
 }
 
+TEST_F(DashboardTest, RotationsAreToldInEngineOrientations) {
+    struct Listener {
+        std::vector<std::vector<int>> calls;
+        float duration = 0.0f;
+        void Will(int next, int current, float seconds) {
+            calls.push_back({next, current});
+            duration = seconds;
+        }
+        void Did(int current, int previous) { calls.push_back({current, previous}); }
+    } listener;
+    const Delegate3<void, int, int, float> will(&listener, &Listener::Will);
+    const Delegate2<void, int, int> did(&listener, &Listener::Did);
+    PlatformEventHub::Get().willRotate.Add(will);
+    PlatformEventHub::Get().didRotate.Add(did);
+    GameCenterDashboardManager& manager = world.Provider()->GetDashboardManager();
+    manager.WillRotateToInterfaceOrientation(kPlatformLandscapeLeft, 0.25f);
+    manager.DidRotateFromInterfaceOrientation(kPlatformLandscapeRight);
+    manager.WillRotateToInterfaceOrientation(99, 0.25f);  // out of range: the first orientation
+    PlatformEventHub::Get().willRotate.Remove(will);
+    PlatformEventHub::Get().didRotate.Remove(did);
+    EXPECT_EQ(listener.calls, (std::vector<std::vector<int>>{{LandscapeLeft, LandscapeRight},
+                                                              {LandscapeLeft, LandscapeRight},
+                                                              {Portrait, LandscapeLeft}}));
+    EXPECT_FLOAT_EQ(listener.duration, 0.25f);
+}
+
 }  // namespace
 }  // namespace Varnok
