@@ -146,6 +146,8 @@ class ILeaderboardPage;
 using LeaderboardPageDelegate =
     Delegate3<void, LeaderboardErrorType, const ILeaderboardPage*, LeaderboardDownloadStatus>;
 using LeaderboardResultDelegate = Delegate1<void, LeaderboardErrorType>;
+// A score or a rank of one player (0 with an error).
+using LeaderboardValueDelegate = Delegate2<void, LeaderboardErrorType, int64_t>;
 
 class ILeaderboardEntry {
 public:
@@ -179,8 +181,8 @@ public:
     virtual void RequestNextPage(const ILeaderboardPage* page, LeaderboardPageDelegate onPage) = 0;
     virtual void RequestPreviousPage(const ILeaderboardPage* page,
                                      LeaderboardPageDelegate onPage) = 0;
-    virtual void GetUserScore(const User* user, LeaderboardPageDelegate onPage) = 0;
-    virtual void GetUserRank(const User* user, LeaderboardPageDelegate onPage) = 0;
+    virtual void GetUserScore(const User* user, LeaderboardValueDelegate onValue) = 0;
+    virtual void GetUserRank(const User* user, LeaderboardValueDelegate onValue) = 0;
     virtual LeaderboardTimeSpan GetTimeSpan() const = 0;
 };
 

@@ -27,6 +27,11 @@
 #include "platform/PosixDnsSocket.h"
 #include "platform/SharedKeyStores.h"
 #include "providers/Provider_Default/Provider_Default.h"
+// Game Center
+#include "platform/GameCentreStandIn.h"
+#include "providers/Provider_GameCenter/GameCenterAchievementService.h"
+#include "providers/Provider_GameCenter/LoginService_GameCenter.h"
+#include "providers/Provider_GameCenter/Provider_GameCenter.h"
 
 #include <json/json.h>
 
@@ -64,6 +69,39 @@ bool ParseDefine(const char* text, ServiceDefines& defines) {
     defines[AsciiString(text, static_cast<int>(equals - text))] = AsciiString(equals + 1);
     return true;
 }
+
+// ---- Game Center: the stand-in network's player comes from the settings
+// (VARNOK_GAMECENTRE_PLAYER, VARNOK_GAMECENTRE_SIGNIN, VARNOK_GAMECENTRE_OFFLINE).
+void AddGameCenter(ServiceManager& manager) {
+    GameCentre::Install(GameCentreStandIn::CreateFromSettings());
+    manager.AddProviderBuilder(Provider_GameCenterBuilder::Get());
+}
+
+void PrintGameCenter(ServiceManager& manager) {
+    auto* provider = manager.GetProvider<Provider_GameCenter>();
+    if (provider == nullptr || provider->GetLoginService() == nullptr) {
+        std::printf("game center: (not started)\n");
+        return;
+    }
+    static const char* const kStates[] = {"not signed in", "signing in", "signed in", "cancelled"};
+    const int state = provider->GetLoginService()->GetLoginState();
+    User* user = manager.GetCurrentUser();
+    const char* playerId = user != nullptr ? user->GetId(LoginService_GameCenter::kUserIdKey) : nullptr;
+    std::printf("game center: %s; the user's GCUserID: %s\n", kStates[state],
+                playerId != nullptr ? playerId : "(none)");
+    GameCenterAchievementService* achievements = provider->GetAchievementService();
+    const int count = achievements != nullptr ? achievements->GetAchievementCount() : 0;
+    std::printf("game center achievements: %d%s\n", count,
+                achievements != nullptr && achievements->IsMaster() ? " (master)" : "");
+    for (int i = 0; i < count; ++i) {
+        const IAchievement* achievement = achievements->GetAchievement(i);
+        int progress = 0;
+        achievements->GetProgress(user, achievement->GetId(), &progress);
+        std::printf("  %s (%s): %d/%d\n", achievement->GetId(), achievement->GetProviderId(), progress,
+                    achievement->GetRange());
+    }
+}
+// ---- end of Game Center
 
 int Start(int argc, char** argv) {
     if (argc < 3) {
@@ -105,6 +143,7 @@ int Start(int argc, char** argv) {
 
     ServiceManager& manager = ServiceManager::Get();
     manager.Initialise(folder.filename().c_str(), "probe", defines);
+    AddGameCenter(manager);
     manager.InitialiseProviders();
     ServiceManagerConfig* config = manager.GetConfig();
     std::printf("resolver: %s:%u\nsave: %s\ncached remote configuration: %s\n",
@@ -128,6 +167,7 @@ int Start(int argc, char** argv) {
     User* user = manager.GetCurrentUser();
     std::printf("\ncurrent user: %s%s\n", user != nullptr ? user->GetGUID().c_str() : "(none)",
                 user != nullptr && user->IsGuest() ? " (guest)" : "");
+    PrintGameCenter(manager);
     if (!config->HasRemoteConfig()) {
         std::printf("remote configuration: (none)\n");
         return 0;
