@@ -30,14 +30,15 @@ TEST(KontagentKeys, DeviceKeyIsCrc64XzWithTheTopBitCleared) {
     EXPECT_EQ(Crc64Xz("123456789", 9), 0x995DC9BBDF1939FAull);
     EXPECT_EQ(KontagentDeviceKey("123456789"), 0x195DC9BBDF1939FAull);
 
-    // Every length around the eight-byte steps and every alignment.
+    // Every alignment; lengths around the eight-byte steps of the table and
+    // the 16- and 64-byte steps of the folding path, then long ones.
     std::mt19937 random(11);
-    std::vector<uint8_t> bytes(300);
+    std::vector<uint8_t> bytes(3000);
     for (auto& b : bytes) {
         b = static_cast<uint8_t>(random());
     }
     for (size_t offset = 0; offset < 8; ++offset) {
-        for (size_t length = 0; length + offset <= bytes.size(); length += 7) {
+        for (size_t length = 0; length + offset <= bytes.size(); length += length < 300 ? 7 : 401) {
             ASSERT_EQ(Crc64Xz(bytes.data() + offset, length), lzma_crc64(bytes.data() + offset, length, 0))
                 << offset << "+" << length;
         }
