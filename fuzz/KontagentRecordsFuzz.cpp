@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!ReadKontagentRecord(record, report)) {
             continue;
         }
-        const Json::Value* extra = record.find("AdditionalData", "AdditionalData" + 14);
+        const Json::Value* extra = FindKontagentMember(record, "AdditionalData");
         const std::string query = BuildKontagentQuery(
             report, "1", WithKontagentIdentity(extra != nullptr ? *extra : Json::Value(), "abc", "12345"));
         if (query.compare(0, 3, GetKontagentReportLayout(report.kind).queryKind) != 0) {

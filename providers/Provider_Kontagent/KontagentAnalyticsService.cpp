@@ -20,10 +20,7 @@ namespace {
 
 // A string member of an object, or null.
 const Json::Value* StringMember(const Json::Value& object, const char* name) {
-    if (!object.isObject()) {
-        return nullptr;
-    }
-    const Json::Value* member = object.find(name, name + std::char_traits<char>::length(name));
+    const Json::Value* member = FindKontagentMember(object, name);
     return member != nullptr && member->isString() ? member : nullptr;
 }
 
@@ -227,7 +224,7 @@ void KontagentAnalyticsService::SendPrecompiledRecords() {
         if (!ReadKontagentRecord(record, report)) {
             continue;
         }
-        const Json::Value* data = record.find("AdditionalData", "AdditionalData" + 14);
+        const Json::Value* data = FindKontagentMember(record, "AdditionalData");
         m_apiClient->Send(KontagentCompletion(), userKey, report,
                           WithKontagentIdentity(data != nullptr ? *data : Json::Value(), m_deviceId, onlineId));
     }

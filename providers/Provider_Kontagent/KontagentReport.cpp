@@ -135,7 +135,7 @@ bool ReadKontagentRecord(const Json::Value& record, KontagentReport& outReport) 
     if (!record.isObject()) {
         return false;
     }
-    const Json::Value* type = record.find("Type", "Type" + 4);
+    const Json::Value* type = FindKontagentMember(record, "Type");
     if (type == nullptr || !type->isString()) {
         return false;
     }
@@ -148,8 +148,7 @@ bool ReadKontagentRecord(const Json::Value& record, KontagentReport& outReport) 
         outReport = KontagentReport();
         outReport.kind = static_cast<KontagentReportKind>(kind);
         for (int i = 0; i < layout.fieldCount; ++i) {
-            const char* name = layout.recordNames[i];
-            const Json::Value* field = record.find(name, name + std::strlen(name));
+            const Json::Value* field = FindKontagentMember(record, layout.recordNames[i]);
             if (field != nullptr && field->isString()) {
                 outReport.texts[static_cast<size_t>(i)] = field->asCString();
             }
@@ -157,6 +156,10 @@ bool ReadKontagentRecord(const Json::Value& record, KontagentReport& outReport) 
         return true;
     }
     return false;
+}
+
+const Json::Value* FindKontagentMember(const Json::Value& object, const char* name) {
+    return object.isObject() ? object.find(name, name + std::strlen(name)) : nullptr;
 }
 
 Json::Value WithKontagentIdentity(const Json::Value& data, const std::string& deviceId,

@@ -99,6 +99,9 @@ Json::Value MakeKontagentRecord(const KontagentReport& report, const Json::Value
 // absent; the report's texts point into the record, which must outlive it.
 bool ReadKontagentRecord(const Json::Value& record, KontagentReport& outReport);
 
+// The member of an object, or null (also for a value that is not an object).
+const Json::Value* FindKontagentMember(const Json::Value& object, const char* name);
+
 // What a message made for an online-service player carries: a copy of the
 // data when it is an object (else an empty object) with "d" the device id
 // and "b" the online-service id.
