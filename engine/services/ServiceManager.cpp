@@ -5,6 +5,7 @@
 #include "engine/core/Event.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/PlatformEventHub.h"
+#include "engine/services/ActionBuilder.h"
 #include "engine/services/DnsTxtClient.h"
 #include "engine/services/ServiceManagerConfig.h"
 #include "engine/services/UserStore.h"
@@ -21,6 +22,7 @@ ServiceManager& ServiceManager::Get() {
     (void)PlatformEventHub::Get();
     (void)EventDispatcher::Get();
     (void)DnsTxtResolver::Get();
+    (void)ActionBuilderRegistry::Get();  // services unregister their action factories
     static ServiceManager s_manager;
     return s_manager;
 }

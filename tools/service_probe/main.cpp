@@ -32,6 +32,11 @@
 #include "providers/Provider_GameCenter/GameCenterAchievementService.h"
 #include "providers/Provider_GameCenter/LoginService_GameCenter.h"
 #include "providers/Provider_GameCenter/Provider_GameCenter.h"
+#include "engine/core/DevicePropertyMap.h"
+#include "platform/HostDeviceSettings.h"
+#include "providers/Provider_Kontagent/KontagentAnalyticsService.h"
+#include "providers/Provider_Kontagent/KontagentApiClient.h"
+#include "providers/Provider_Kontagent/Provider_Kontagent.h"
 
 #include <json/json.h>
 
@@ -144,6 +149,10 @@ int Start(int argc, char** argv) {
     ServiceManager& manager = ServiceManager::Get();
     manager.Initialise(folder.filename().c_str(), "probe", defines);
     AddGameCenter(manager);
+    // Analytics: the device id from the host's settings (VARNOK_DEVICE_ID).
+    SetDeviceSettings(ReadHostDeviceSettings());
+    DevicePropertyMap::Rebuild();
+    RegisterProvider_KontagentBuilder(manager);
     manager.InitialiseProviders();
     ServiceManagerConfig* config = manager.GetConfig();
     std::printf("resolver: %s:%u\nsave: %s\ncached remote configuration: %s\n",
@@ -168,6 +177,20 @@ int Start(int argc, char** argv) {
     std::printf("\ncurrent user: %s%s\n", user != nullptr ? user->GetGUID().c_str() : "(none)",
                 user != nullptr && user->IsGuest() ? " (guest)" : "");
     PrintGameCenter(manager);
+    if (auto* kontagent = manager.GetProvider<Provider_Kontagent>()) {
+        const KontagentAnalyticsService* analytics = kontagent->GetAnalyticsService();
+        const KontagentApiClient* client = analytics != nullptr ? analytics->GetApiClient() : nullptr;
+        if (client == nullptr) {
+            std::printf("analytics: (not started)\n");
+        } else {
+            std::printf("analytics: device key %s, endpoint %s, %zu queued, %u records awaiting an online id\n",
+                        analytics->GetDeviceKeyText().c_str(), client->HasEndpoint() ? "set" : "(none)",
+                        client->GetQueue().size(), analytics->GetPrecompiledRecords().size());
+            for (const std::string& message : client->GetQueue()) {
+                std::printf("  queued: %s\n", message.c_str());
+            }
+        }
+    }
     if (!config->HasRemoteConfig()) {
         std::printf("remote configuration: (none)\n");
         return 0;
