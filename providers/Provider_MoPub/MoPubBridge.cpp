@@ -1,6 +1,7 @@
 // The bridge's banner textures and its forwarding to the platform delegate.
 #include "providers/Provider_MoPub/MoPubBridge.h"
 
+#include "engine/core/Log.h"
 #include "engine/render/PixelFormat.h"
 #include "engine/render/Texture2D.h"
 #include "providers/Provider_MoPub/MoPubAdService.h"
@@ -19,18 +20,11 @@ std::shared_ptr<MediationClient>& InstalledClient() {
 
 // Flat RGBA, 8 bits a channel, one layer and level, no content rectangle.
 TextureDescription BannerDescription(int width, int height) {
-    TextureDescription description;
-    description.pixelFormat = kRgba8Descriptor;
-    description.kind = TextureKind::Flat;
-    description.width = static_cast<uint16_t>(width);
-    description.height = static_cast<uint16_t>(height);
-    description.imageCount = 1;
-    description.mipCount = 1;
-    description.content = TextureRect{};
-    description.apparentWidth = static_cast<uint32_t>(width);
-    description.apparentHeight = static_cast<uint32_t>(height);
-    return description;
+    return RgbaDescription(static_cast<uint16_t>(width), static_cast<uint16_t>(height));
 }
+
+// A texture description holds 16-bit sides.
+constexpr int kMaxTextureSide = 0xFFFF;
 
 std::string PlatformString(const AsciiString& text) {
     return std::string(text.c_str());
@@ -120,6 +114,10 @@ SmartPtr<Texture> MoPubBridge::GetBannerTexture(const AsciiString& adUnitId) {
 void MoPubBridge::UploadBannerTexture(const AsciiString& adUnitId, const uint8_t* pixels, int width,
                                       int height) {
     if (pixels == nullptr || width <= 0 || height <= 0) {
+        return;
+    }
+    if (width > kMaxTextureSide || height > kMaxTextureSide) {
+        Log("MoPub: a %dx%d banner capture is too large for a texture; not uploaded", width, height);
         return;
     }
     const auto found = m_textures.find(adUnitId);

@@ -23,10 +23,13 @@
 #include "engine/services/ServiceManager.h"
 #include "engine/services/ServiceManagerConfig.h"
 #include "engine/services/User.h"
+#include "platform/MediationStandIn.h"
 #include "platform/NetworkProbe.h"
 #include "platform/PosixDnsSocket.h"
 #include "platform/SharedKeyStores.h"
 #include "providers/Provider_Default/Provider_Default.h"
+#include "providers/Provider_MoPub/MoPubBridge.h"
+#include "providers/Provider_MoPub/Provider_MoPub.h"
 
 #include <json/json.h>
 
@@ -105,6 +108,9 @@ int Start(int argc, char** argv) {
 
     ServiceManager& manager = ServiceManager::Get();
     manager.Initialise(folder.filename().c_str(), "probe", defines);
+    // Advertising: the mediation client's stand-in under the MoPub provider.
+    MoPubBridge::InstallClient(std::make_shared<MediationStandIn>());
+    RegisterProvider_MoPubBuilder();
     manager.InitialiseProviders();
     ServiceManagerConfig* config = manager.GetConfig();
     std::printf("resolver: %s:%u\nsave: %s\ncached remote configuration: %s\n",
