@@ -1,10 +1,11 @@
-// A nearest-sample scaler for the image helper.
+// A nearest-sample scaler and the view capture of the image helper.
 #include "engine/core/UIImageHelper.h"
 
 #include "engine/core/Log.h"
 #include "engine/core/MathUtil.h"
 
 #include <cstddef>
+#include <cstring>
 #include <new>
 
 namespace Varnok {
@@ -37,6 +38,44 @@ std::unique_ptr<uint8_t[]> UIImageHelper::ConvertImageToBitmapRGBA8(const RgbaIm
             dst[2] = src[2];
             dst[3] = src[3];
         }
+    }
+    if (outWidth != nullptr) *outWidth = width;
+    if (outHeight != nullptr) *outHeight = height;
+    return bitmap;
+}
+
+std::unique_ptr<uint8_t[]> UIImageHelper::ConvertViewToBitmapRGBA8(CapturableView& view,
+                                                                   int* outWidth, int* outHeight,
+                                                                   bool powerOfTwo) {
+    constexpr float kMaxSide = 8192.0f;
+    const float frameWidth = view.GetFrameWidth();
+    const float frameHeight = view.GetFrameHeight();
+    // NaN fails these too.
+    if (!(frameWidth >= 1.0f && frameWidth <= kMaxSide && frameHeight >= 1.0f &&
+          frameHeight <= kMaxSide)) {
+        Log("UIImageHelper: no bitmap context for a %gx%g view", frameWidth, frameHeight);
+        return nullptr;
+    }
+    int width = static_cast<int>(frameWidth);
+    int height = static_cast<int>(frameHeight);
+    if (powerOfTwo) {
+        width = NextPowerOfTwo(width);
+        height = NextPowerOfTwo(height);
+    }
+    const size_t byteCount = size_t(width) * height * 4;
+    std::unique_ptr<uint8_t[]> bitmap(new (std::nothrow) uint8_t[byteCount]);
+    if (!bitmap) {
+        Log("Error allocating memory for bitmap");
+        return nullptr;
+    }
+    std::memset(bitmap.get(), 0, byteCount);
+    const bool wasHidden = view.IsHidden();
+    if (wasHidden) {
+        view.SetHidden(false);
+    }
+    view.RenderLayer(bitmap.get(), width, height);
+    if (wasHidden) {
+        view.SetHidden(true);
     }
     if (outWidth != nullptr) *outWidth = width;
     if (outHeight != nullptr) *outHeight = height;

@@ -23,6 +23,7 @@
 #include "engine/services/ServiceManager.h"
 #include "engine/services/ServiceManagerConfig.h"
 #include "engine/services/User.h"
+#include "platform/MediationStandIn.h"
 #include "platform/NetworkProbe.h"
 #include "platform/PosixDnsSocket.h"
 #include "platform/SharedKeyStores.h"
@@ -37,6 +38,8 @@
 #include "providers/Provider_Kontagent/KontagentAnalyticsService.h"
 #include "providers/Provider_Kontagent/KontagentApiClient.h"
 #include "providers/Provider_Kontagent/Provider_Kontagent.h"
+#include "providers/Provider_MoPub/MoPubBridge.h"
+#include "providers/Provider_MoPub/Provider_MoPub.h"
 
 #include <json/json.h>
 
@@ -153,6 +156,9 @@ int Start(int argc, char** argv) {
     SetDeviceSettings(ReadHostDeviceSettings());
     DevicePropertyMap::Rebuild();
     RegisterProvider_KontagentBuilder(manager);
+    // Advertising: the mediation client's stand-in under the MoPub provider.
+    MoPubBridge::InstallClient(std::make_shared<MediationStandIn>());
+    RegisterProvider_MoPubBuilder();
     manager.InitialiseProviders();
     ServiceManagerConfig* config = manager.GetConfig();
     std::printf("resolver: %s:%u\nsave: %s\ncached remote configuration: %s\n",

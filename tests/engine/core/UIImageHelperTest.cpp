@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -41,4 +42,67 @@ TEST(UIImageHelper, StretchesToPowersOfTwo) {
     outW = -5;
     EXPECT_EQ(UIImageHelper::ConvertImageToBitmapRGBA8({one, 0, 1}, &outW, nullptr), nullptr);
     EXPECT_EQ(outW, -5);
+}
+
+namespace {
+
+// A view that records how it was drawn: it fills its bitmap with one colour.
+class PaintedView final : public CapturableView {
+public:
+    float GetFrameWidth() const override { return width; }
+    float GetFrameHeight() const override { return height; }
+    bool IsHidden() const override { return hidden; }
+    void SetHidden(bool value) override { hidden = value; }
+    void RenderLayer(uint8_t* rgba, int bitmapWidth, int bitmapHeight) const override {
+        drawnHidden = hidden;
+        drawnWidth = bitmapWidth;
+        drawnHeight = bitmapHeight;
+        rgba[0] = 0xAB;  // the first pixel only: the rest stays zero
+    }
+
+    float width = 0.0f;
+    float height = 0.0f;
+    bool hidden = false;
+    mutable bool drawnHidden = true;
+    mutable int drawnWidth = 0;
+    mutable int drawnHeight = 0;
+};
+
+}  // namespace
+
+TEST(UIImageHelper, CapturesAViewAtItsFrameSize) {
+    const struct {
+        const char* what;
+        float width, height;
+        bool powerOfTwo;
+        int expectedWidth, expectedHeight;  // 0: refused
+    } cases[] = {
+        {"a banner, as it is", 320.5f, 50.9f, false, 320, 50},
+        {"rounded up", 320.0f, 50.0f, true, 512, 64},
+        {"under a pixel", 0.5f, 50.0f, false, 0, 0},
+        {"not a number", NAN, 50.0f, false, 0, 0},
+        {"beyond any texture", 9000.0f, 50.0f, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PaintedView view;
+        view.width = c.width;
+        view.height = c.height;
+        view.hidden = true;  // shown for the drawing only
+        int outW = -1, outH = -1;
+        auto bitmap = UIImageHelper::ConvertViewToBitmapRGBA8(view, &outW, &outH, c.powerOfTwo);
+        EXPECT_TRUE(view.hidden);
+        if (c.expectedWidth == 0) {
+            EXPECT_EQ(bitmap, nullptr);
+            EXPECT_EQ(outW, -1);
+            continue;
+        }
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_EQ(outW, c.expectedWidth);
+        EXPECT_EQ(outH, c.expectedHeight);
+        EXPECT_EQ(view.drawnWidth, c.expectedWidth);
+        EXPECT_FALSE(view.drawnHidden);
+        EXPECT_EQ(bitmap[0], 0xAB);
+        EXPECT_EQ(bitmap[size_t(outW) * outH * 4 - 1], 0);  // zeroed before the drawing
+    }
 }
