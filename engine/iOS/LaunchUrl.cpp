@@ -3,6 +3,7 @@
 
 #include "engine/core/Log.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -21,6 +22,10 @@ LaunchUrlDispatcher& LaunchUrlDispatcher::Get() {
 
 void LaunchUrlDispatcher::AddListener(const Listener& listener) {
     m_listeners.push_back(listener);
+}
+
+void LaunchUrlDispatcher::RemoveListener(const Listener& listener) {
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
 void LaunchUrlDispatcher::SetUrl(const char* url) {
@@ -46,6 +51,10 @@ void LaunchUrlDispatcher::Deliver() {
 
 void AddLaunchUrlListener(const LaunchUrlDispatcher::Listener& listener) {
     LaunchUrlDispatcher::Get().AddListener(listener);
+}
+
+void RemoveLaunchUrlListener(const LaunchUrlDispatcher::Listener& listener) {
+    LaunchUrlDispatcher::Get().RemoveListener(listener);
 }
 
 void SetLaunchUrl(const char* url) {
