@@ -4,11 +4,11 @@
 #include "providers/Provider_Facebook/AppRequestLink.h"
 
 #include "engine/core/Log.h"
+#include "providers/Provider_Facebook/SocialText.h"
 
 #include <json/json.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -29,16 +29,6 @@ int HexValue(char c) {
         return c - 'A' + 10;
     }
     return -1;
-}
-
-bool ContainsIgnoringCase(const std::string& text, const char* marker) {
-    const auto end = text.end();
-    const auto found = std::search(text.begin(), end, marker, marker + std::strlen(marker),
-                                   [](char a, char b) {
-                                       return std::tolower(static_cast<unsigned char>(a)) ==
-                                              std::tolower(static_cast<unsigned char>(b));
-                                   });
-    return found != end;
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {

@@ -3,31 +3,14 @@
 
 #include "engine/core/Log.h"
 #include "providers/Provider_Facebook/Provider_Facebook.h"
+#include "providers/Provider_Facebook/SocialText.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstring>
 
 namespace Varnok {
 namespace {
 
 constexpr uint32_t kFrictionlessBit = 1;
-
-bool ContainsIgnoringCase(const std::string& text, const char* marker) {
-    const auto found = std::search(text.begin(), text.end(), marker, marker + std::strlen(marker),
-                                   [](char a, char b) {
-                                       return std::tolower(static_cast<unsigned char>(a)) ==
-                                              std::tolower(static_cast<unsigned char>(b));
-                                   });
-    return found != text.end();
-}
-
-void Report(const ISocialService::PostDelegate& onDone, SocialPostStatus status) {
-    if (!onDone.IsEmpty()) {
-        onDone(status);
-    }
-}
 
 SocialPostStatus FeedStatus(const SocialDialogOutcome& outcome) {
     if (outcome.hasError) {
@@ -94,10 +77,6 @@ size_t CharacterCount(const std::string& utf8) {
     return count;
 }
 
-const char* TextOrEmpty(const char* text) {
-    return text != nullptr ? text : "";
-}
-
 }  // namespace
 
 std::string JoinFacebookIds(const IPlayer* const* players, int count) {
@@ -142,7 +121,7 @@ void SocialService_Facebook::PostMessage(const char* message, const char* link, 
     SocialClient* client = GetSocialClient();
     if (client == nullptr) {
         Log("SocialService_Facebook: no social client, the post fails");
-        Report(onDone, SocialPostStatus::Failed);
+        ReportPostStatus(onDone, SocialPostStatus::Failed);
         return;
     }
     SocialClient::Parameters parameters;
@@ -156,31 +135,31 @@ void SocialService_Facebook::PostMessage(const char* message, const char* link, 
         }
     }
     client->PresentFeedDialog(parameters, [onDone](const SocialDialogOutcome& outcome) {
-        Report(onDone, FeedStatus(outcome));
+        ReportPostStatus(onDone, FeedStatus(outcome));
     });
 }
 
 void SocialService_Facebook::PostImage(const char*, const char*, const char*, const char*,
                                        const char*, const char*, PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Unknown);
+    ReportPostStatus(onDone, SocialPostStatus::Unknown);
 }
 
 void SocialService_Facebook::SendRequestToFriend(const char*, const char*, const char*,
                                                  const Parameters*, SocialPostExtraOptions,
                                                  PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Unknown);
+    ReportPostStatus(onDone, SocialPostStatus::Unknown);
 }
 
 void SocialService_Facebook::SendRequestToFriends(const std::vector<std::string>&, const char*,
                                                   const char*, const Parameters*,
                                                   SocialPostExtraOptions, PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Unknown);
+    ReportPostStatus(onDone, SocialPostStatus::Unknown);
 }
 
 void SocialService_Facebook::SuggestRequestToFriends(const std::vector<std::string>&, const char*,
                                                      const char*, const Parameters*,
                                                      SocialPostExtraOptions, PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Unknown);
+    ReportPostStatus(onDone, SocialPostStatus::Unknown);
 }
 
 void SocialService_Facebook::SendRequestToFriends(const IPlayer* const* players, int count,
@@ -208,7 +187,7 @@ void SocialService_Facebook::PresentRequests(const char* recipientsKey,
     SocialClient* client = GetSocialClient();
     if (client == nullptr) {
         Log("SocialService_Facebook: no social client, the request fails");
-        Report(onDone, SocialPostStatus::Failed);
+        ReportPostStatus(onDone, SocialPostStatus::Failed);
         return;
     }
     SocialClient::Parameters dialog;
@@ -219,7 +198,7 @@ void SocialService_Facebook::PresentRequests(const char* recipientsKey,
     }
     client->PresentRequestsDialog(TextOrEmpty(message), TextOrEmpty(title), dialog,
                                   [onDone](const SocialDialogOutcome& outcome) {
-                                      Report(onDone, RequestsStatus(outcome));
+                                      ReportPostStatus(onDone, RequestsStatus(outcome));
                                   });
 }
 

@@ -6,21 +6,12 @@
 #include "engine/core/Log.h"
 #include "engine/iOS/internal/SystemVersion.h"
 #include "platform/PngReader.h"
+#include "providers/Provider_Facebook/SocialText.h"
 #include "providers/Provider_Twitter/Provider_Twitter.h"
 #include "providers/Provider_Twitter/TweetComposer.h"
 
 namespace Varnok {
 namespace {
-
-void Report(const ISocialService::PostDelegate& onDone, SocialPostStatus status) {
-    if (!onDone.IsEmpty()) {
-        onDone(status);
-    }
-}
-
-const char* TextOrEmpty(const char* text) {
-    return text != nullptr ? text : "";
-}
 
 std::string TweetText(const char* message, const char* link) {
     return std::string(TextOrEmpty(message)) + " " + TextOrEmpty(link);
@@ -134,9 +125,9 @@ void SocialService_Twitter::PostMessage(const char* message, const char* link, c
     }
     composer->Present(TweetText(message, link), nullptr, [onDone](TweetComposeResult result) {
         switch (result) {
-            case TweetComposeResult::Cancelled: Report(onDone, SocialPostStatus::NotPosted); break;
-            case TweetComposeResult::Done: Report(onDone, SocialPostStatus::Posted); break;
-            default: Report(onDone, SocialPostStatus::Unknown); break;
+            case TweetComposeResult::Cancelled: ReportPostStatus(onDone, SocialPostStatus::NotPosted); break;
+            case TweetComposeResult::Done: ReportPostStatus(onDone, SocialPostStatus::Posted); break;
+            default: ReportPostStatus(onDone, SocialPostStatus::Unknown); break;
         }
     });
 }
@@ -146,7 +137,7 @@ void SocialService_Twitter::PostThroughWebIntent(const char* message, const char
     SocialClient* client = GetSocialClient();
     if (client == nullptr) {
         Log("SocialService_Twitter: no social client for the web intent, the tweet fails");
-        Report(onDone, SocialPostStatus::Failed);
+        ReportPostStatus(onDone, SocialPostStatus::Failed);
         return;
     }
     SocialClient::Parameters parameters;
@@ -154,7 +145,7 @@ void SocialService_Twitter::PostThroughWebIntent(const char* message, const char
     parameters["text"] = TextOrEmpty(message);
     auto delegate = std::make_shared<TWWebDialogDelegate>();
     delegate->SetHandler([onDone](int, const std::string*, const std::string* error) {
-        Report(onDone, error != nullptr ? SocialPostStatus::Failed : SocialPostStatus::Unknown);
+        ReportPostStatus(onDone, error != nullptr ? SocialPostStatus::Failed : SocialPostStatus::Unknown);
     });
     delegate->GoRetainYourself();
     delegate->SetDialog(client->ShowWebDialog(kTwitterWebIntentAddress, parameters, delegate));
@@ -165,7 +156,7 @@ void SocialService_Twitter::PostImage(const char* message, const char* link, con
     TweetImage image;
     const bool hasImage = LoadTweetImage(imageFile, image);
     if (!hasImage) {
-        Report(onDone, SocialPostStatus::Unknown);
+        ReportPostStatus(onDone, SocialPostStatus::Unknown);
     }
     if (!HasNativeComposer()) {
         return;
@@ -176,7 +167,7 @@ void SocialService_Twitter::PostImage(const char* message, const char* link, con
     }
     composer->Present(TweetText(message, link), hasImage ? &image : nullptr,
                       [onDone](TweetComposeResult result) {
-                          Report(onDone, result == TweetComposeResult::Done
+                          ReportPostStatus(onDone, result == TweetComposeResult::Done
                                              ? SocialPostStatus::Posted
                                              : SocialPostStatus::Unknown);
                       });
@@ -185,31 +176,31 @@ void SocialService_Twitter::PostImage(const char* message, const char* link, con
 void SocialService_Twitter::SendRequestToFriend(const char*, const char*, const char*,
                                                 const Parameters*, SocialPostExtraOptions,
                                                 PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Failed);
+    ReportPostStatus(onDone, SocialPostStatus::Failed);
 }
 
 void SocialService_Twitter::SendRequestToFriends(const std::vector<std::string>&, const char*,
                                                  const char*, const Parameters*,
                                                  SocialPostExtraOptions, PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Failed);
+    ReportPostStatus(onDone, SocialPostStatus::Failed);
 }
 
 void SocialService_Twitter::SuggestRequestToFriends(const std::vector<std::string>&, const char*,
                                                     const char*, const Parameters*,
                                                     SocialPostExtraOptions, PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Failed);
+    ReportPostStatus(onDone, SocialPostStatus::Failed);
 }
 
 void SocialService_Twitter::SendRequestToFriends(const IPlayer* const*, int, const char*,
                                                  const char*, const Parameters*,
                                                  SocialPostExtraOptions, PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Failed);
+    ReportPostStatus(onDone, SocialPostStatus::Failed);
 }
 
 void SocialService_Twitter::SuggestRequestToFriends(const IPlayer* const*, int, const char*,
                                                     const char*, const Parameters*,
                                                     SocialPostExtraOptions, PostDelegate onDone) {
-    Report(onDone, SocialPostStatus::Failed);
+    ReportPostStatus(onDone, SocialPostStatus::Failed);
 }
 
 }  // namespace Varnok
