@@ -16,7 +16,10 @@ std::function<bool(const char*)> s_opener;  // empty: URLs are only logged
 }  // namespace
 
 LaunchUrlDispatcher& LaunchUrlDispatcher::Get() {
-    static LaunchUrlDispatcher dispatcher;
+    // Never destroyed: listeners that live in other process-wide objects
+    // (services of the service manager) remove themselves at exit, in any
+    // order.
+    static LaunchUrlDispatcher& dispatcher = *new LaunchUrlDispatcher();
     return dispatcher;
 }
 
