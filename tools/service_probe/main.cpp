@@ -26,7 +26,11 @@
 #include "platform/NetworkProbe.h"
 #include "platform/PosixDnsSocket.h"
 #include "platform/SharedKeyStores.h"
+#include "platform/SocialClientStandIn.h"
+#include "platform/TweetComposerStandIn.h"
 #include "providers/Provider_Default/Provider_Default.h"
+#include "providers/Provider_Facebook/Provider_Facebook.h"
+#include "providers/Provider_Twitter/Provider_Twitter.h"
 
 #include <json/json.h>
 
@@ -105,6 +109,12 @@ int Start(int argc, char** argv) {
 
     ServiceManager& manager = ServiceManager::Get();
     manager.Initialise(folder.filename().c_str(), "probe", defines);
+    // Twitter and Facebook, in the game's order, over the platform's social
+    // client and tweet composer.
+    SetSocialClient(std::make_shared<SocialClientStandIn>());
+    SetTweetComposer(std::make_shared<TweetComposerStandIn>());
+    RegisterProvider_TwitterBuilder();
+    RegisterProvider_FacebookBuilder();
     manager.InitialiseProviders();
     ServiceManagerConfig* config = manager.GetConfig();
     std::printf("resolver: %s:%u\nsave: %s\ncached remote configuration: %s\n",
