@@ -3,6 +3,7 @@
 
 #include "engine/core/Log.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -15,12 +16,19 @@ std::function<bool(const char*)> s_opener;  // empty: URLs are only logged
 }  // namespace
 
 LaunchUrlDispatcher& LaunchUrlDispatcher::Get() {
-    static LaunchUrlDispatcher dispatcher;
+    // Never destroyed: listeners that live in other process-wide objects
+    // (services of the service manager) remove themselves at exit, in any
+    // order.
+    static LaunchUrlDispatcher& dispatcher = *new LaunchUrlDispatcher();
     return dispatcher;
 }
 
 void LaunchUrlDispatcher::AddListener(const Listener& listener) {
     m_listeners.push_back(listener);
+}
+
+void LaunchUrlDispatcher::RemoveListener(const Listener& listener) {
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
 void LaunchUrlDispatcher::SetUrl(const char* url) {
@@ -46,6 +54,10 @@ void LaunchUrlDispatcher::Deliver() {
 
 void AddLaunchUrlListener(const LaunchUrlDispatcher::Listener& listener) {
     LaunchUrlDispatcher::Get().AddListener(listener);
+}
+
+void RemoveLaunchUrlListener(const LaunchUrlDispatcher::Listener& listener) {
+    LaunchUrlDispatcher::Get().RemoveListener(listener);
 }
 
 void SetLaunchUrl(const char* url) {

@@ -22,6 +22,9 @@ public:
     static LaunchUrlDispatcher& Get();
 
     void AddListener(const Listener& listener);
+    // Every listener equal to it; an object that listens removes itself
+    // before it goes away.
+    void RemoveListener(const Listener& listener);
     // Replaces the pending URL; delivers at once when ready. Null counts as
     // the empty text.
     void SetUrl(const char* url);
@@ -40,6 +43,7 @@ private:
 
 // Over the process-wide dispatcher.
 void AddLaunchUrlListener(const LaunchUrlDispatcher::Listener& listener);
+void RemoveLaunchUrlListener(const LaunchUrlDispatcher::Listener& listener);
 void SetLaunchUrl(const char* url);
 void DeliverLaunchUrl();
 

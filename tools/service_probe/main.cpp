@@ -27,6 +27,8 @@
 #include "platform/NetworkProbe.h"
 #include "platform/PosixDnsSocket.h"
 #include "platform/SharedKeyStores.h"
+#include "platform/SocialClientStandIn.h"
+#include "platform/TweetComposerStandIn.h"
 #include "providers/Provider_Default/Provider_Default.h"
 // Game Center
 #include "platform/GameCentreStandIn.h"
@@ -40,6 +42,8 @@
 #include "providers/Provider_Kontagent/Provider_Kontagent.h"
 #include "providers/Provider_MoPub/MoPubBridge.h"
 #include "providers/Provider_MoPub/Provider_MoPub.h"
+#include "providers/Provider_Facebook/Provider_Facebook.h"
+#include "providers/Provider_Twitter/Provider_Twitter.h"
 
 #include <json/json.h>
 
@@ -152,6 +156,12 @@ int Start(int argc, char** argv) {
     ServiceManager& manager = ServiceManager::Get();
     manager.Initialise(folder.filename().c_str(), "probe", defines);
     AddGameCenter(manager);
+    // Twitter and Facebook, in the game's order, over the platform's social
+    // client and tweet composer.
+    SetSocialClient(std::make_shared<SocialClientStandIn>());
+    SetTweetComposer(std::make_shared<TweetComposerStandIn>());
+    RegisterProvider_TwitterBuilder();
+    RegisterProvider_FacebookBuilder();
     // Analytics: the device id from the host's settings (VARNOK_DEVICE_ID).
     SetDeviceSettings(ReadHostDeviceSettings());
     DevicePropertyMap::Rebuild();
