@@ -11,12 +11,18 @@
 #include "engine/core/PrefixFileSystem.h"
 #include "engine/core/SaveContainerFileSystem.h"
 #include "engine/core/ZipFileSystem.h"
+#include "engine/core/MathUtil.h"
+#include "engine/render/ImmediatePrimitiveRenderer.h"
+#include "engine/render/RenderTransforms.h"
 #include "engine/render/TextureManager.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStateDispatcher.h"
 #include "game/rules/MusicController.h"
 #include "game/rules/SoundPlayer.h"
+#include "game/world/GameCamera.h"
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstring>
@@ -161,7 +167,47 @@ void GameApplication::Update(float stepSeconds) {
 
 void GameApplication::Render(float /*elapsedSeconds*/) {
     GameStateDispatcher::Get().Render();
-    // The logo overlay joins here with the game camera's pass.
+    RenderLogoOverlay();
+}
+
+LogoLook GameApplication::LogoLookFor(float logoAlpha) {
+    LogoLook look;
+    if (logoAlpha > 0.5f) {
+        const float t = 2.0f * (logoAlpha - 0.5f);
+        look.grey = static_cast<uint8_t>(std::min(t * 255.0f, 255.0f));
+        look.alpha = 255;
+        look.scale = 1.01f + (1.0f - std::min(1.0f, t));
+    } else {
+        look.alpha = static_cast<uint8_t>(std::max(0.0f, 2.0f * logoAlpha * 255.0f));
+        look.scale = 1.01f;
+    }
+    return look;
+}
+
+void GameApplication::RenderLogoOverlay() {
+    if (!(m_logoAlpha > 0.0f) || !m_logoTexture) {
+        return;
+    }
+    const float width = LogicalScreenWidth();
+    const float height = LogicalScreenHeight();
+    RenderTransforms& transforms = RenderTransforms::Get();
+    GameCamera* camera = GetGameRecord().camera;
+    if (camera != nullptr) {
+        camera->SetupPass(GameCamera::kPassScreen);
+    } else {  // before the game's set-up made the camera: the same plain screen
+        transforms.View().Set(Matrix4::Identity());
+        transforms.SetOrthographic(height / 2, -height / 2, -width / 2, width / 2, -1.0f, 1.0f);
+    }
+    const LogoLook look = LogoLookFor(m_logoAlpha);
+    // A quarter turn: the logo is stored for the portrait screen.
+    constexpr Angle kQuarterTurnUnits = 16380;
+    Matrix4 world = Matrix4::Identity();
+    Matrix4::RotateZ(world, SinLookup(kQuarterTurnUnits), CosLookup(kQuarterTurnUnits));
+    Matrix4::Scale(world, look.scale * width, look.scale * height, 0.0f);
+    transforms.World().Set(world);
+    m_logoTexture->Bind();
+    DrawColouredQuad(Colour(look.grey, look.grey, look.grey, look.alpha));
+    m_logoTexture->Unbind();
 }
 
 uint8_t GameApplication::LanguageIndexOf(const char* languageCode) {

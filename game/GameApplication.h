@@ -13,6 +13,14 @@
 
 namespace Varnok {
 
+// How the start-up logo shows at a fade value: grey level and alpha 0..255,
+// and its scale over the logical screen.
+struct LogoLook {
+    uint8_t grey = 0;
+    uint8_t alpha = 0;
+    float scale = 1.0f;
+};
+
 class GameApplication : public VarnokGame {
 public:
     static constexpr int kDeviceTextBytes = 256;
@@ -61,6 +69,12 @@ public:
     void Suspend() override;
     void Resume() override;
     const char* GetDefaultVersion() const override { return "1.0.4"; }
+
+    // From 1.5 to 1.0 full colour at scale 1.01; to 0.5 darkening to black
+    // while growing to 2.01; below, black fading out at scale 1.01.
+    static LogoLook LogoLookFor(float logoAlpha);
+    // Draws the logo over everything while it fades; nothing once it is gone.
+    void RenderLogoOverlay();
 
     // The index of a language code: "fr" 2 ... "ar" 20; any other 0.
     static uint8_t LanguageIndexOf(const char* languageCode);

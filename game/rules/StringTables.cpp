@@ -46,11 +46,14 @@ void StringTables::Load() {
     const char* language = LanguageFileName(GetGameRecord().languageIndex);
     char path[kPathBytes];
     std::snprintf(path, sizeof(path), "stringtables/%s_header.str", kTableName);
-    (void)bank.LoadKeys(path);  // a refusal is logged by the bank
-    std::snprintf(path, sizeof(path), "stringtables/%s_%s.str", kTableName, language);
-    if (!bank.LoadStrings(path)) {
-        std::snprintf(path, sizeof(path), "stringtables/%s_%s.str", kTableName, kDefaultLanguage);
-        (void)bank.LoadStrings(path);
+    // A refusal is logged by the bank; without keys no string can be found,
+    // so the string files are not tried (one line for a missing table).
+    if (bank.LoadKeys(path)) {
+        std::snprintf(path, sizeof(path), "stringtables/%s_%s.str", kTableName, language);
+        if (!bank.LoadStrings(path)) {
+            std::snprintf(path, sizeof(path), "stringtables/%s_%s.str", kTableName, kDefaultLanguage);
+            (void)bank.LoadStrings(path);
+        }
     }
     UIManager& ui = UIManager::Get();
     ui.SetGameStringTable(&bank);

@@ -225,6 +225,25 @@ TEST(GameApplicationAnswers, LanguagesAndFixedAnswers) {
     EXPECT_TRUE(PlatformEventHub::Get().QueryRotation(3));
 }
 
+TEST(GameApplicationAnswers, TheLogoDarkensGrowsAndFades) {
+    const struct {
+        float alpha;
+        int grey, opacity;
+        float scale;
+    } cases[] = {
+        {1.5f, 255, 255, 1.01f}, {1.0f, 255, 255, 1.01f}, {0.75f, 127, 255, 1.51f},
+        {0.5f, 0, 255, 1.01f},   {0.25f, 0, 127, 1.01f},  {0.0f, 0, 0, 1.01f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.alpha);
+        const LogoLook look = GameApplication::LogoLookFor(c.alpha);
+        EXPECT_EQ(look.grey, c.grey);
+        EXPECT_EQ(look.alpha, c.opacity);
+        EXPECT_FLOAT_EQ(look.scale, c.scale);
+    }
+    EXPECT_NEAR(GameApplication::LogoLookFor(0.5001f).scale, 2.01f, 1e-3);  // largest just before black
+}
+
 TEST(GameApplicationAnswers, TheLogoFadesOverThreeQuartersOfASecond) {
     GameApplication app;
     EXPECT_FLOAT_EQ(app.GetLogoAlpha(), 1.5f);
