@@ -2,6 +2,7 @@
 #include "game/rules/GameRecord.h"
 
 #include "game/rules/GameFunctions.h"
+#include "game/rules/GameStats.h"
 
 namespace Varnok {
 
@@ -12,8 +13,9 @@ GameRecord& GetGameRecord() {
 
 void ResetForNewGame() {
     GameRecord& game = GetGameRecord();
-    // The statistics store counts the session here ("sessions", with the
-    // achievement check) once it exists.
+    if (game.stats != nullptr) {
+        game.stats->Add("sessions", 1, 1, 1);
+    }
     game.requestedState = GameRecord::kGameState;
     // Equal offsets, so that the first background movement is none.
     const Vector2 centre{LogicalScreenWidth(), LogicalScreenHeight()};
@@ -23,8 +25,9 @@ void ResetForNewGame() {
     game.bombSize = GameRecord::kBombSize;
     game.bombExplosionTime = 0.0f;
     game.flashTimer = 0.0f;
-    // The critical countdown comes from the statistics store's
-    // "critical_chance" once it exists; until then it stays as it is.
+    if (game.stats != nullptr) {
+        game.criticalCountdown = game.stats->critical_chance;
+    }
     game.fruitMissed = false;
     game.roundStartPending = false;
     game.resultsAdHold[0] = 1;

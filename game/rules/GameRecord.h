@@ -7,6 +7,7 @@
 #include "engine/core/MathUtil.h"
 #include "engine/core/SmartPtr.h"
 #include "engine/render/Texture.h"
+#include "engine/text/TextBank.h"
 
 #include <cstdint>
 #include <memory>
@@ -111,8 +112,7 @@ struct GameRecord {
     bool upsideDown = false;
     bool fullscreenAdPreloaded = false;
     float gameTime = 0.0f;  // seconds of the running game
-    // The loaded string tables join here as an embedded text bank with the
-    // text library.
+    TextBank textBank;  // the loaded string tables; the UI manager reads the same bank
     bool menuBackRequested = false;
     Font* mainFont = nullptr;
     Font* secondFont = nullptr;

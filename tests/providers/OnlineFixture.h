@@ -5,6 +5,7 @@
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/PrefixFileSystem.h"
+#include "engine/core/ZipFileSystem.h"
 #include "kiplink/Source/KiplinkProviderImpl.h"
 #include "providers/Provider_Kiplink/KiplinkPlatform.h"
 #include "tools/kiplink_server/GameUpdateService.h"
@@ -32,8 +33,11 @@ protected:
                               Varnok::FileSystemKey("save"), 100);
         m_bundle = registry.Add(std::make_unique<Varnok::DirectoryFileSystem>(VARNOK_BUNDLE_DIR, true),
                                 Varnok::FileSystemKey("bundle"), 10);
+        auto assets = std::make_unique<Varnok::ZipFileSystem>();
+        ASSERT_TRUE(assets->Open(VARNOK_BUNDLE_DIR "/assets.zip", nullptr, nullptr));
+        m_assets = registry.Add(std::move(assets), Varnok::FileSystemKey("fileZip"), 4);
         auto offline = std::make_unique<Varnok::PrefixFileSystem>();
-        offline->SetTarget(m_bundle, "services/offline");
+        offline->SetTarget(m_assets, "services/offline");
         m_offline = registry.Add(std::move(offline), Varnok::FileSystemKey("ServiceManagerOffline"), 20);
 
         Varnok::Tools::KiplinkServerConfig config;
@@ -52,6 +56,7 @@ protected:
         }
         auto& registry = Varnok::FileSystemRegistry::Get();
         registry.Remove(m_offline);
+        registry.Remove(m_assets);
         registry.Remove(m_bundle);
         registry.Remove(m_save);
         std::system(("rm -rf " + m_saveFolder).c_str());
@@ -91,6 +96,7 @@ protected:
     std::string m_saveFolder;
     Varnok::FileSystem* m_save = nullptr;
     Varnok::FileSystem* m_bundle = nullptr;
+    Varnok::FileSystem* m_assets = nullptr;  // the bundle's assets.zip
     Varnok::FileSystem* m_offline = nullptr;
     std::unique_ptr<Varnok::Tools::KiplinkServer> m_server;
     Varnok::Tools::GameUpdateService m_game;

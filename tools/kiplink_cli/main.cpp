@@ -1,7 +1,7 @@
 // kiplink_cli: drives the online client through the engine's platform
 // against a protocol server it starts on loopback, one step per script line,
 // and prints each outcome. The save area is a fresh temporary folder; the
-// shipped static data comes from the bundle's services/offline folder.
+// shipped static data comes from services/offline/ in the bundle's assets.zip.
 //
 // Steps (one per line, "#" starts a comment):
 //   update-result <json>        what the server answers to "game" "update"
@@ -15,6 +15,7 @@
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/PrefixFileSystem.h"
+#include "engine/core/ZipFileSystem.h"
 #include "kiplink/Source/KiplinkProviderImpl.h"
 #include "kiplink/Source/StaticDataManager.h"
 #include "providers/Provider_Kiplink/KiplinkPlatform.h"
@@ -76,10 +77,14 @@ public:
     explicit Session(const std::string& saveFolder) : m_saveFolder(saveFolder) {
         auto& registry = FileSystemRegistry::Get();
         registry.Add(std::make_unique<DirectoryFileSystem>(saveFolder.c_str(), false), FileSystemKey("save"), 100);
-        FileSystem* bundle =
-            registry.Add(std::make_unique<DirectoryFileSystem>(VARNOK_BUNDLE_DIR, true), FileSystemKey("bundle"), 10);
+        registry.Add(std::make_unique<DirectoryFileSystem>(VARNOK_BUNDLE_DIR, true), FileSystemKey("bundle"), 10);
+        auto assets = std::make_unique<ZipFileSystem>();
+        if (!assets->Open(VARNOK_BUNDLE_DIR "/assets.zip", nullptr, nullptr)) {
+            fprintf(stderr, "kiplink_cli: no assets.zip in %s, no shipped static data\n", VARNOK_BUNDLE_DIR);
+        }
+        FileSystem* fileZip = registry.Add(std::move(assets), FileSystemKey("fileZip"), 4);
         auto offline = std::make_unique<PrefixFileSystem>();
-        offline->SetTarget(bundle, "services/offline");
+        offline->SetTarget(fileZip, "services/offline");
         registry.Add(std::move(offline), FileSystemKey("ServiceManagerOffline"), 20);
         KiplinkServerConfig config;
         config.staticRoot = VARNOK_PUBLISHED_STATIC_DIR;

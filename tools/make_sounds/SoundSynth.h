@@ -15,6 +15,7 @@ struct SynthSound {
     std::vector<int16_t> samples;  // interleaved
     int64_t loopStart = -1;    // written as a "LOOPSAMPLES=" comment when >= 0
     bool preload = true;       // listed in the sound list
+    std::string folder = "sound";  // below the bundle
 };
 
 std::vector<SynthSound> MakeGameSounds();

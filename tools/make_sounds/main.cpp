@@ -1,5 +1,6 @@
-// make_sounds: writes the game's sounds as "sound/<name>.ogg" into a bundle
-// directory, with the preload list "sfx/info.txt".
+// make_sounds: writes the game's sounds as "sound/<name>.ogg" (music as
+// "Music/<name>.ogg") into a bundle directory, with the preload list
+// "sfx/info.txt".
 #include "tools/make_sounds/OggEncoder.h"
 #include "tools/make_sounds/SoundSynth.h"
 
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
             def.comments.push_back("LOOPSAMPLES=" + std::to_string(sound.loopStart));
         }
         std::vector<uint8_t> bytes;
-        const std::string path = bundle + "/sound/" + sound.name + ".ogg";
+        const std::string path = bundle + "/" + sound.folder + "/" + sound.name + ".ogg";
         if (!Varnok::EncodeOggVorbis(sound.samples, def, &bytes) ||
             !Varnok::WriteFileBytes(path, bytes)) {
             std::fprintf(stderr, "make_sounds: cannot write %s\n", path.c_str());

@@ -259,4 +259,69 @@ RgbaPicture DrawPlusFiftyBadge(int width, int height) {
     return picture;
 }
 
+RgbaPicture DrawBackIcon(int size) {
+    RgbaPicture picture = Blank(size, size);
+    Paint(picture, Colour{0.1f, 0.08f, 0.06f, 0.85f},
+          [](float x, float y) { return Distance(x, y, 0.5f, 0.5f) < 0.46f; });
+    // The head of the arrow and its shaft.
+    Paint(picture, Colour{1.0f, 1.0f, 1.0f, 1.0f}, [](float x, float y) {
+        const bool head = x > 0.22f && x < 0.5f && std::fabs(y - 0.5f) < (x - 0.22f);
+        const bool shaft = x >= 0.45f && x < 0.76f && std::fabs(y - 0.5f) < 0.08f;
+        return head || shaft;
+    });
+    return picture;
+}
+
+RgbaPicture DrawPaintStroke(int width, int height) {
+    RgbaPicture picture = Blank(width, height);
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    Paint(picture, Colour{1.0f, 1.0f, 1.0f, 1.0f}, [aspect](float x, float y) {
+        // Bristle streaks make the ends ragged; the body is a slight arc.
+        const float u = x / aspect;
+        const float centre = 0.5f + 0.08f * std::sin(u * 3.14159f);
+        const float half = 0.34f * std::min(1.0f, std::min(u, 1.0f - u) * 6.0f);
+        const float streak = 0.04f * std::sin(y * 61.0f) + 0.03f * std::sin(y * 23.0f + 1.0f);
+        return std::fabs(y - centre) < half && u > 0.02f + streak + 0.03f && u < 0.95f + streak;
+    });
+    return picture;
+}
+
+RgbaPicture DrawFlash(int size) {
+    RgbaPicture picture = Blank(size, size);
+    const float centre = size * 0.5f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float d = Distance(x + 0.5f, y + 0.5f, centre, centre) / centre;
+            SetPixel(picture, x, y, 255, 255, 255, std::clamp(1.2f - d * 0.7f, 0.0f, 1.0f));
+        }
+    }
+    return picture;
+}
+
+RgbaPicture DrawBackground(int width, int height, int layer) {
+    RgbaPicture picture = Blank(width, height);
+    const int planks = 5;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const float u = (x + 0.5f) / width;
+            const float v = (y + 0.5f) / height;
+            if (layer == 0) {
+                // Vertical planks with grain and dark seams.
+                const float plank = u * planks;
+                const float seam = std::fabs(plank - std::round(plank)) < 0.02f ? 0.45f : 1.0f;
+                const float grain = 0.85f + 0.15f * std::sin(v * 40.0f + std::floor(plank) * 2.3f +
+                                                            std::sin(v * 7.0f) * 3.0f);
+                const float light = seam * grain;
+                SetPixel(picture, x, y, static_cast<uint8_t>(150 * light), static_cast<uint8_t>(100 * light),
+                         static_cast<uint8_t>(60 * light), 1.0f);
+            } else {
+                // Darker towards the corners, clear in the middle.
+                const float d = Distance(u, v, 0.5f, 0.5f) / 0.7071f;
+                SetPixel(picture, x, y, 0, 0, 0, std::clamp((d - 0.45f) * 1.2f, 0.0f, 0.75f));
+            }
+        }
+    }
+    return picture;
+}
+
 }  // namespace Varnok

@@ -38,5 +38,14 @@ RgbaPicture DrawSplashAtlas(int size);
 RgbaPicture DrawFruitBadge(int size, uint8_t r, uint8_t g, uint8_t b);
 // The ultra-rare bonus badge: a gold disc with a plus.
 RgbaPicture DrawPlusFiftyBadge(int width, int height);
+// The menus' back icon: a white arrow pointing left on a dark round plate.
+RgbaPicture DrawBackIcon(int size);
+// A white brush stroke, ragged at both ends, that the menus tint.
+RgbaPicture DrawPaintStroke(int width, int height);
+// The screen flash: white, opaque in the middle and fading towards the edges.
+RgbaPicture DrawFlash(int size);
+// The play-field background: wood planks (layer 0), or the vignette drawn
+// over them (layer 1).
+RgbaPicture DrawBackground(int width, int height, int layer);
 
 }  // namespace Varnok

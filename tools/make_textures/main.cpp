@@ -5,6 +5,8 @@
 //   make_textures test-pattern OUT.tex [--format F] [--size WxH]
 //   make_textures png IN.png OUT.tex [--format F]
 //   make_textures game-effects TEXTURES_DIR   (blade, shadows, splats, badges)
+//   make_textures game-ui TEXTURES_DIR        (logo, back icon, paint stroke,
+//                                              flash, backgrounds)
 //
 // Formats: rgba8 (the default), rgb8, rgb565, rgba4444, rgba5551, la8, a8.
 #include "engine/render/ConvertedTextureImage.h"
@@ -172,12 +174,41 @@ bool WriteGameEffects(const std::string& dir) {
     return true;
 }
 
+// The start-up logo, the menus' shared pictures and the play-field
+// backgrounds (full size, and the "_sml" pair for slow devices).
+bool WriteGameUi(const std::string& dir) {
+    const NamedFormat& rgba = kFormats[0];
+    const NamedFormat& rgb = kFormats[1];
+    struct Item {
+        std::string path;
+        RgbaPicture picture;
+        const NamedFormat* format;
+    };
+    const Item items[] = {
+        {"title_screen/VM_logo.tex", DrawLogo(256, 128), &rgba},
+        {"titles_for_menus/back_icon.tex", DrawBackIcon(64), &rgba},
+        {"menus/paintStroke.tex", DrawPaintStroke(256, 64), &rgba},
+        {"effects/flash.tex", DrawFlash(64), &rgba},
+        {"gb_game.tex", DrawBackground(512, 256, 0), &rgb},
+        {"gb_game1.tex", DrawBackground(256, 128, 1), &rgba},
+        {"gb_game_sml.tex", DrawBackground(256, 128, 0), &rgb},
+        {"gb_game_sml1.tex", DrawBackground(128, 64, 1), &rgba},
+    };
+    for (const Item& item : items) {
+        if (!Save(item.picture, *item.format, dir + "/" + item.path)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: make_textures logo OUT.tex [--format F] [--size WxH]\n"
                  "       make_textures test-pattern OUT.tex [--format F] [--size WxH]\n"
                  "       make_textures png IN.png OUT.tex [--format F]\n"
                  "       make_textures game-effects TEXTURES_DIR\n"
+                 "       make_textures game-ui TEXTURES_DIR\n"
                  "formats: rgba8 (default), rgb8, rgb565, rgba4444, rgba5551, la8, a8\n");
     return 2;
 }
@@ -215,6 +246,9 @@ int main(int argc, char** argv) {
 
     if (command == "game-effects") {
         return paths.size() == 1 && WriteGameEffects(paths[0]) ? 0 : Usage();
+    }
+    if (command == "game-ui") {
+        return paths.size() == 1 && WriteGameUi(paths[0]) ? 0 : Usage();
     }
     RgbaPicture picture;
     std::string out;

@@ -1,0 +1,58 @@
+// The interface of the two game modes (classic and challenge): the flow, the
+// world and the screens call the running mode at fixed moments and ask it
+// for the game speed and what is allowed. The HUD pop-up helpers join it
+// with the game's screens.
+#pragma once
+
+#include "engine/core/MathUtil.h"
+
+#include <cstdint>
+
+namespace Varnok {
+
+class Component;
+class Fruit;
+class Slash;
+class WorldObject;
+
+class InGameMode {
+public:
+    static constexpr int kClassic = 0;
+    static constexpr int kChallenge = 1;
+
+    InGameMode() = default;
+    virtual ~InGameMode() = default;
+    InGameMode(const InGameMode&) = delete;
+    InGameMode& operator=(const InGameMode&) = delete;
+
+    // 0 classic, 1 challenge.
+    virtual int GetModeType() const = 0;
+    virtual void Reset() {}
+    virtual void Start() = 0;
+    virtual void Update(float stepSeconds) { UpdateHud(stepSeconds); }
+    virtual void UpdateHud(float stepSeconds) { (void)stepSeconds; }
+    virtual void ReservedHook() {}
+    virtual Component* ShowHud() = 0;
+    virtual bool AreWavesSuspended() = 0;
+    virtual bool IsSlicingAllowed() { return true; }
+    virtual bool CanPause() { return true; }
+    virtual float GetGameSpeed() { return 1.0f; }
+    virtual bool IsTimerRunning() { return false; }
+    virtual void OnNewWave() {}
+    virtual void OnWaveTimeUp() {}
+    virtual void OnFruitSliced(Fruit* fruit) = 0;
+    virtual void OnObjectEntered(WorldObject* object) { (void)object; }
+    virtual void OnSliceScored(Slash* slash) { (void)slash; }
+    // A bomb line after 1 s.
+    virtual void OnBombHit(const Vector3& position);
+    virtual void OnSlashEnded(Slash* slash) { (void)slash; }
+    virtual void OnCriticalHit(Fruit* fruit) { (void)fruit; }
+    virtual void OnPause() {}
+    virtual void OnResume() {}
+    virtual void OnFirstTouch() {}
+    virtual int GetSaveState() = 0;
+
+    Component* hud = nullptr;  // not owned; null until ShowHud
+};
+
+}  // namespace Varnok
