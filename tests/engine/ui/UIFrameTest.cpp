@@ -227,6 +227,42 @@ TEST_F(UIFrame, BringToFrontWaitsForTheEndOfTheUpdate) {
     EXPECT_EQ(screen->GetLastChild(), a);
 }
 
+// Adds a screen under the root from inside the walk, as a transition that
+// shows its target does.
+class ScreenOpener : public CountingVisual {
+public:
+    void Update(float dt) override {
+        CountingVisual::Update(dt);
+        if (opened == nullptr) {
+            opened = new ComponentScreen();
+            opened->SetId(AsciiString(id));
+            UIManager::Get().GetRoot()->AddChild(opened, index);
+            Make<CountingVisual>(opened, "inside");
+        }
+    }
+    const char* id = "opened";
+    int index = -1;
+    ComponentScreen* opened = nullptr;
+};
+
+TEST_F(UIFrame, AScreenInsertedDuringTheWalkIsSafelyReached) {
+    ComponentScreen* menu = AddScreen("menu");
+    auto* after = Make<ScreenOpener>(menu, "after");
+    auto* before = Make<ScreenOpener>(menu, "before");
+    before->id = "first";
+    before->index = 0;
+    ui().Update(0.016f);
+    ASSERT_NE(after->opened, nullptr);
+    ASSERT_NE(before->opened, nullptr);
+    EXPECT_EQ(root()->GetFirstChild(), before->opened);
+    auto* appended = static_cast<CountingVisual*>(after->opened->FindChild(AsciiString("inside")));
+    auto* prepended = static_cast<CountingVisual*>(before->opened->FindChild(AsciiString("inside")));
+    EXPECT_EQ(appended->updates, 1);   // after the walk's place: this frame
+    EXPECT_EQ(prepended->updates, 0);  // behind it: the next frame
+    ui().Update(0.016f);
+    EXPECT_EQ(prepended->updates, 1);
+}
+
 TEST_F(UIFrame, ViewProjectionMapsPixelsFromTheTopLeft) {
     ui().SetScreenSize(Vector2{480.0f, 320.0f});
     Matrix4 view;
