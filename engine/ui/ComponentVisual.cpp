@@ -245,10 +245,12 @@ UITransform ComponentVisual::CombineWithParent(const UITransform& parentWorld,
     const Vector3 w = AxisLengths(world);
     bool maintainHeight = false;
     bool maintainWidth = false;
+    static const AsciiString s_maintainHeight("maintainViewportHeight");
+    static const AsciiString s_maintainWidth("maintainViewportWidth");
     for (const Component* c = this; c != nullptr; c = c->GetParent()) {
         if (c->IsKindOf(ComponentScreen::GetStaticClassInfo())) {
-            const UIProperty<bool>* height = c->FindProperty<bool>(AsciiString("maintainViewportHeight"));
-            const UIProperty<bool>* width = c->FindProperty<bool>(AsciiString("maintainViewportWidth"));
+            const UIProperty<bool>* height = c->FindProperty<bool>(s_maintainHeight);
+            const UIProperty<bool>* width = c->FindProperty<bool>(s_maintainWidth);
             maintainHeight = height != nullptr && height->Get();
             maintainWidth = width != nullptr && width->Get();
             break;

@@ -125,16 +125,17 @@ void UIManager::PostUpdateComponent(Component* component) {
 }
 
 void UIManager::RunDeferredWork() {
-    // Bring to front: a moved component keeps its place in the queue order.
-    std::vector<Component*> front;
-    front.swap(m_bringToFront);
-    for (Component* component : front) {
+    // Bring to front, in queue order. A destroyed component has already
+    // left the queue (OnComponentDestroyed).
+    for (size_t i = 0; i < m_bringToFront.size(); ++i) {
+        Component* component = m_bringToFront[i];
         Component* parent = component->GetParent();
         if (parent != nullptr) {
             component->Detach();
             parent->AddChild(component, -1);
         }
     }
+    m_bringToFront.clear();
     // A component destroyed on the way nulls its own later entry (and its
     // children's) through OnComponentDestroyed.
     for (size_t i = 0; i < m_deferredDeletions.size(); ++i) {
