@@ -2,8 +2,11 @@
 #include "engine/ui/UICommand.h"
 
 #include "engine/audio/SoundManager.h"
+#include "engine/core/Log.h"
 #include "engine/ui/Component.h"
 #include "engine/ui/ComponentScreen.h"
+#include "engine/ui/ComponentTrigger.h"
+#include "engine/ui/ComponentVisual.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIMessages.h"
 #include "engine/ui/UIValue.h"
@@ -195,6 +198,41 @@ public:
     }
 };
 
+// Lays the target's docked children out again at its next update.
+class InvalidateLayoutCommand final : public UIHelpCommand {
+public:
+    InvalidateLayoutCommand()
+        : UIHelpCommand("InvalidateLayout", UICommandParameterSpec(1, "String"),
+                        "InvalidateLayout\n  Calls InvalidateLayout on the specified component.\n  If not a "
+                        "ComponentVisual, the command is ignored and a warning is logged.\n  Parameters:\n    "
+                        "(Optional) ComponentPath - The path to the component, if not specified, the current "
+                        "component is used.") {}
+
+    int32_t Execute(Component* context, const std::vector<AsciiString>& args) override {
+        if (!CheckArgumentCount(args)) {
+            return UICommandResult::GoOn;
+        }
+        Component* target =
+            args.empty() || args[0].IsEmpty() ? context : ResolveCommandComponent(context, args[0]);
+        if (target == nullptr) {
+            return UICommandResult::GoOn;
+        }
+        if (!target->IsKindOf(ComponentVisual::GetStaticClassInfo())) {
+            Log("InvalidateLayout: \"%s\" is not a ComponentVisual; ignored", target->GetId().c_str());
+            return UICommandResult::GoOn;
+        }
+        target->InvalidateLayout();
+        return UICommandResult::GoOn;
+    }
+};
+
+int32_t InvokeTrigger(Component* /*context*/, Component* target) {
+    if (target != nullptr && target->IsKindOf(ComponentTrigger::GetStaticClassInfo())) {
+        static_cast<ComponentTrigger*>(target)->Fire();
+    }
+    return UICommandResult::GoOn;
+}
+
 }  // namespace
 
 void RegisterBuiltInUICommands() {
@@ -215,6 +253,11 @@ void RegisterBuiltInUICommands() {
     ui.RegisterCommand(new SendMessageCommand());
     ui.RegisterCommand(new PlaySoundCommand());
     ui.RegisterCommand(new PlayMusicCommand());
+    ui.RegisterCommand(new InvalidateLayoutCommand());
+    ui.RegisterCommand(new UIComponentCommand(
+        "InvokeTrigger", UIComponentCommand::Handler(&InvokeTrigger),
+        "InvokeTrigger - Gets the specified ComponentTrigger, and calls its' Fire() function.\n Parameters:\n  "
+        "Component* - The target ComponentTrigger.\n"));
 }
 
 }  // namespace Varnok

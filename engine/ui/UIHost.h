@@ -5,6 +5,8 @@
 // keyboard.
 #pragma once
 
+#include <cstdint>
+
 namespace Varnok {
 
 class UIHost {
@@ -17,6 +19,10 @@ public:
     virtual void OnUISetUp() = 0;
     virtual bool IsKeyboardInitialised() const = 0;
     virtual void InitialiseKeyboard() = 0;
+    // Whether the on-screen keyboard is up; a key no component handles then
+    // goes to it.
+    virtual bool IsKeyboardActive() const { return false; }
+    virtual void SendKeyToKeyboard(uint32_t /*keyCode*/) {}
 };
 
 }  // namespace Varnok

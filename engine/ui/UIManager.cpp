@@ -2,6 +2,7 @@
 // queries, focus, command registry and post-update queues.
 #include "engine/ui/UIManager.h"
 
+#include "engine/core/InputManager.h"
 #include "engine/core/Log.h"
 #include "engine/render/MemoryBlockTextureSource.h"
 #include "engine/render/PixelFormat.h"
@@ -11,7 +12,14 @@
 #include "engine/render/TextureManager.h"
 #include "engine/ui/Component.h"
 #include "engine/ui/ComponentFactory.h"
+#include "engine/ui/ComponentButton.h"
+#include "engine/ui/ComponentDebugger.h"
+#include "engine/ui/ComponentQuad.h"
 #include "engine/ui/ComponentScreen.h"
+#include "engine/ui/ComponentText.h"
+#include "engine/ui/ComponentTextInput.h"
+#include "engine/ui/ComponentTrigger.h"
+#include "engine/ui/ComponentVisual.h"
 #include "engine/ui/UICommand.h"
 #include "engine/ui/UIHost.h"
 #include "engine/ui/UIPostUpdateNotice.h"
@@ -67,6 +75,17 @@ void UIManager::RegisterBuiltInFactories() {
     // statics after a Shutdown changes nothing.
     RegisterFactory(AsciiString("Component"), &s_component);
     RegisterFactory(AsciiString("ComponentScreen"), &s_screen);
+    static ComponentFactoryOf<ComponentVisual> s_visual("ComponentVisual");
+    static ComponentFactoryOf<ComponentText> s_text("ComponentText");
+    static ComponentFactoryOf<ComponentButton> s_button("ComponentButton");
+    static ComponentFactoryOf<ComponentQuad> s_quad("ComponentQuad");
+    static ComponentFactoryOf<ComponentTextInput> s_textInput("ComponentTextInput");
+    static ComponentFactoryOf<ComponentTrigger> s_trigger("ComponentTrigger");
+    static ComponentFactoryOf<ComponentDebugger> s_debugger("ComponentDebugger");
+    for (ComponentFactory* factory : std::initializer_list<ComponentFactory*>{
+             &s_visual, &s_text, &s_button, &s_quad, &s_textInput, &s_trigger, &s_debugger}) {
+        RegisterFactory(AsciiString(factory->GetClassName().c_str()), factory);
+    }
 }
 
 void UIManager::Init(const UIProjectSettings& settings, const AsciiString& activeSkuName) {
@@ -113,9 +132,16 @@ void UIManager::Init(const UIProjectSettings& settings, const AsciiString& activ
     m_hoverTested = false;
     m_hoverTestPosition = Vector2{};
     m_initialised = true;
+    InputManager::SetUiSink(this);
 }
 
 void UIManager::Shutdown() {
+    if (InputManager::GetUiSink() == this) {
+        InputManager::SetUiSink(nullptr);
+    }
+    // Listeners live no longer than the manager's session: a listener of a
+    // finished session must not hear the next one's frames.
+    m_messageListeners.Clear();
     m_drawLists.clear();
     m_layersInUse.clear();
     m_deferredDeletions.clear();
@@ -333,6 +359,9 @@ void UIManager::OnComponentDestroyed(Component* component) {
         std::vector<Component*>& list = entry.second;
         list.erase(std::remove(list.begin(), list.end(), component), list.end());
     }
+    // The input pass may still be walking its collected components.
+    std::replace(m_componentScratch.begin(), m_componentScratch.end(), component,
+                 static_cast<Component*>(nullptr));
     auto deferred = std::find(m_deferredDeletions.begin(), m_deferredDeletions.end(), component);
     if (deferred != m_deferredDeletions.end()) {
         *deferred = nullptr;

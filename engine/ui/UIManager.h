@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/core/EventList.h"
+#include "engine/core/InputUiSink.h"
 #include "engine/core/MathUtil.h"
 #include "engine/core/NameMap.h"
 #include "engine/core/SmartPtr.h"
@@ -45,7 +46,7 @@ struct UILoadedScreen {
     ComponentDesc* desc = nullptr;
 };
 
-class UIManager {
+class UIManager : public IInputUiSink {
 public:
     using ComponentListeners = Event1<Component*>;
 
@@ -54,7 +55,7 @@ public:
     static UIManager& Get();
 
     UIManager();
-    virtual ~UIManager();
+    ~UIManager() override;
     UIManager(const UIManager&) = delete;
     UIManager& operator=(const UIManager&) = delete;
 
@@ -204,6 +205,48 @@ public:
     void SetSoundSwitch(bool on) { m_soundSwitch = on; }
 
     const UIFrameStats& GetFrameStats() const { return m_frameStats; }
+
+    // ---- frame and input (update walk, per-layer drawing, input routing) ----
+    static constexpr int32_t kAllLayers = 1337;
+    // Walks the screens by masks and layers, then runs the queued work.
+    void Update(float dt);
+    // One layer's draw list through the 2D batch; kAllLayers only broadcasts
+    // and flushes. flush: reset the batch first and draw it after; keep: the
+    // caller has set the transforms.
+    void Draw(int32_t layer, bool flush = true, bool keep = false);
+    void DrawComponent(Component* component);
+    void RemoveFromDrawLists(Component* component);
+    // The UI's look-at view and its top-left-origin pixel projection.
+    void GetViewProjection(Matrix4& outView, Matrix4& outProjection) const;
+    bool IsLayerInUse(int32_t layer) const { return m_layersInUse.count(layer) != 0; }
+    const std::vector<Component*>* FindDrawList(int32_t layer) const;
+    const Vector2& GetPointerPosition() const { return m_pointerPosition; }
+    void SetPointerPosition(const Vector2& position) { m_pointerPosition = position; }
+    void ShowDebugger();
+    void HideDebugger();
+    Component* GetDebuggerScreen() const { return m_debuggerScreen; }
+    // IInputUiSink: Init registers the manager with the input manager.
+    void BeginInputFrame() override;
+    int HandleInputEvent(InputEvent& event) override;
+    bool EndInputFrame() override;
+    // The input pass of one event; true when the UI consumed it.
+    bool HandleInput(InputEvent& event);
+    // How many root hit tests the input pass made (for diagnostics).
+    uint32_t GetHitTestCount() const { return m_hitTestCount; }
+
+private:
+    void UpdateComponent(float dt, Component* component, int32_t inheritedLayer);
+    void PostUpdateComponent(Component* component);
+    void RunDeferredWork();
+    void UpdateDebugger();
+    void SetupDebuggerScreen(Component* screen);
+    void HandleKeyPressed(InputEvent& event);
+    bool HandleTouchPressed();
+    bool HandleTouchMoved();
+    bool HandleTouchReleased();
+    uint32_t m_hitTestCount = 0;
+
+public:
 
     // ---- messages ----
     // The listener stays registered for the life of the manager; false when

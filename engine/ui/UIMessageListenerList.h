@@ -19,6 +19,11 @@ public:
 
     // False, changing nothing, when the very same listener is already in.
     bool Add(UIMessageListener* listener);
+    // Forgets every listener (the manager shuts down); the storage stays.
+    void Clear() {
+        m_count = 0;
+        ++m_version;
+    }
 
     uint32_t GetVersion() const { return m_version; }
     uint32_t GetCapacity() const { return m_capacity; }

@@ -1,0 +1,173 @@
+#include "engine/ui/ComponentButton.h"
+
+#include "engine/core/HashName.h"
+#include "engine/core/InputEvent.h"
+#include "engine/core/InputManager.h"
+#include "engine/ui/ComponentText.h"
+#include "engine/ui/UIManager.h"
+
+namespace Varnok {
+
+namespace {
+
+const AsciiString& PressedAnimation() {
+    static const AsciiString s_name("ButtonPressed");
+    return s_name;
+}
+
+const AsciiString& ReleasedAnimation() {
+    static const AsciiString s_name("ButtonReleased");
+    return s_name;
+}
+
+}  // namespace
+
+const ComponentClassInfo& ComponentButton::GetStaticClassInfo() {
+    static const ComponentClassInfo s_info("ComponentButton", ComponentClassId::Button,
+                                           &ComponentVisual::GetStaticClassInfo());
+    return s_info;
+}
+
+ComponentButton::ComponentButton()
+    : m_text(GetOrAddProperty<AsciiString>(AsciiString("text"), AsciiString())),
+      m_texture(GetOrAddProperty<AsciiString>(AsciiString("texture"), AsciiString())),
+      m_keyName(GetOrAddProperty<AsciiString>(AsciiString("KeyName"), AsciiString())),
+      m_normalColour(GetOrAddProperty<Colour>(AsciiString("NormalStateColour"), kColourWhite)),
+      m_pressedColour(GetOrAddProperty<Colour>(AsciiString("PressedStateColour"), Colour(127, 127, 127, 255))) {
+    SetClassInfo(GetStaticClassInfo());
+    GetOrAddProperty<float>(AsciiString("fontSize"), 0.0f);
+    GetOrAddProperty<Colour>(AsciiString("textColour"), kColourWhite);
+    RegisterEvent(AsciiString("OnButtonPressed"), &OnButtonPressed);
+    OnTouchDownEvent.AddListener(TouchEvent::Listener(this, &ComponentButton::OnTouchDown));
+    OnTouchUpEvent.AddListener(TouchEvent::Listener(this, &ComponentButton::OnTouchUp));
+    OnTouchUpHeldOutsideEvent.AddListener(TouchEvent::Listener(this, &ComponentButton::OnTouchUpOutside));
+    OnTouchMovedOutsideEvent.AddListener(TouchEvent::Listener(this, &ComponentButton::OnTouchMovedOutside));
+    OnTouchMovedEvent.AddListener(TouchEvent::Listener(this, &ComponentButton::OnTouchMoved));
+    OnFinishedLoadingEvent.AddListener(FlagEvent::Listener(this, &ComponentButton::OnLoaded));
+    OnFocusLostEvent.AddListener(FlagEvent::Listener(this, &ComponentButton::OnFocusLostHandler));
+    m_keyEvent.AddListener(KeyEvent::Listener(this, &ComponentButton::OnKey));
+}
+
+bool ComponentButton::GateOpen() const { return TakesInput(); }
+
+bool ComponentButton::MatchesKey(const InputEvent& key) const {
+    return m_keyCode != 0 && key.GetInputCode() == m_keyCode;
+}
+
+void ComponentButton::GetReservedAnimationNames(std::vector<AsciiString>& names) const {
+    names.push_back(PressedAnimation());
+    names.push_back(ReleasedAnimation());
+}
+
+void ComponentButton::Press() {
+    UIManager::Get().ButtonPressedListeners().Invoke(this);
+    uint8_t argument = 0;
+    OnButtonPressed.Raise(&argument);
+}
+
+void ComponentButton::ShowPressed() {
+    if (m_pressed) {
+        return;
+    }
+    if (HasAnimation(ReleasedAnimation())) {
+        StopAnimation(ReleasedAnimation(), true);
+    }
+    if (HasAnimation(PressedAnimation())) {
+        PlayAnimation(PressedAnimation(), true);
+    } else {
+        m_colour->Set(m_pressedColour->Get());
+    }
+    m_pressed = true;
+}
+
+void ComponentButton::ShowReleased() {
+    if (!m_pressed) {
+        return;
+    }
+    m_pressed = false;
+    if (HasAnimation(PressedAnimation())) {
+        StopAnimation(PressedAnimation(), true);
+    }
+    if (HasAnimation(ReleasedAnimation())) {
+        PlayAnimation(ReleasedAnimation(), true);
+    } else {
+        m_colour->Set(m_normalColour->Get());
+    }
+}
+
+void ComponentButton::OnTouchDown(Component*, const Vector2&, bool& handled) {
+    if (!GateOpen()) {
+        return;
+    }
+    ShowPressed();
+    SetFocus();
+    handled = true;
+}
+
+void ComponentButton::OnTouchMoved(Component*, const Vector2&, bool& handled) {
+    if (HasFocus()) {
+        handled = true;
+        ShowPressed();
+    }
+}
+
+void ComponentButton::OnTouchMovedOutside(Component*, const Vector2&, bool& handled) {
+    handled = true;
+    ShowReleased();
+}
+
+void ComponentButton::OnTouchUp(Component*, const Vector2&, bool& handled) {
+    if (m_pressed && GateOpen()) {
+        ShowReleased();
+        if (HasFocus()) {
+            Press();
+            ReleaseFocus();
+        }
+        handled = true;
+        return;
+    }
+    handled = GateOpen();
+    m_pressed = false;
+}
+
+void ComponentButton::OnTouchUpOutside(Component*, const Vector2&, bool& handled) {
+    handled = true;
+    ShowReleased();
+    ReleaseFocus();
+}
+
+void ComponentButton::OnFocusLostHandler(Component*, bool&) { ShowReleased(); }
+
+void ComponentButton::OnKey(Component*, InputEvent& event, bool& handled) {
+    if (GateOpen() && m_keyCode != 0 && event.GetInputCode() == m_keyCode) {
+        handled = true;
+        Press();
+    }
+}
+
+void ComponentButton::OnLoaded(Component*, bool&) {
+    Component* label = FindChild(AsciiString("btnText"));
+    m_label = label != nullptr && label->IsKindOf(ComponentText::GetStaticClassInfo())
+                  ? static_cast<ComponentText*>(label)
+                  : nullptr;
+    if (m_label != nullptr) {
+        m_label->GetOrAddProperty<float>(AsciiString("width"), 0.0f)->Set(m_width->Get());
+        m_label->GetOrAddProperty<float>(AsciiString("height"), 0.0f)->Set(m_height->Get());
+        m_label->GetOrAddProperty<Vector3>(AsciiString("position"), Vector3{})->Set(Vector3{});
+    }
+    UpdateKeyCode();
+}
+
+void ComponentButton::UpdateKeyCode() {
+    const AsciiString& name = m_keyName->Get();
+    m_keyCode = name.IsEmpty() ? 0 : InputManager::GetInputId(HashName(name.c_str(), name.Length()));
+}
+
+void ComponentButton::OnPropertyChanged(UIPropertyBase* property) {
+    ComponentVisual::OnPropertyChanged(property);
+    if (property == m_keyName && IsLoaded()) {
+        UpdateKeyCode();
+    }
+}
+
+}  // namespace Varnok
