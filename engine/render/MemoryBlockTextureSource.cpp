@@ -29,13 +29,25 @@ AsciiString MemoryBlockTextureSource::Describe() const {
 }
 
 void MemoryBlockTextureSource::TakeBlock(const void* data, size_t byteCount, bool copy) {
-    // The old block may be the one being copied from, so it goes last.
-    std::unique_ptr<uint8_t[]> oldBlock = std::move(m_ownedBlock);
     if (data == nullptr) {
         byteCount = 0;
     }
+    if (copy && byteCount > 0 && m_ownedBlock && m_ownedSize == byteCount) {
+        // New pixels of the same size go into the block already held, so a
+        // picture refreshed again and again (a banner) allocates nothing. The
+        // pixels may come from this very block.
+        std::memmove(m_ownedBlock.get(), data, byteCount);
+        m_data = m_ownedBlock.get();
+        m_byteCount = byteCount;
+        m_image.description = m_description;
+        m_image.SetBlock(m_data, m_byteCount);
+        return;
+    }
+    // The old block may be the one being copied from, so it goes last.
+    std::unique_ptr<uint8_t[]> oldBlock = std::move(m_ownedBlock);
     if (copy && byteCount > 0) {
         m_ownedBlock.reset(new uint8_t[byteCount]);
+        m_ownedSize = byteCount;
         std::memcpy(m_ownedBlock.get(), data, byteCount);
         m_data = m_ownedBlock.get();
     } else {

@@ -43,6 +43,7 @@ private:
 
     TextureDescription m_description;
     std::unique_ptr<uint8_t[]> m_ownedBlock;  // set only for a copied block
+    size_t m_ownedSize = 0;                   // its allocation, while set
     const uint8_t* m_data = nullptr;          // the block the image shows
     size_t m_byteCount = 0;
     MemoryTextureImage m_image;

@@ -45,6 +45,42 @@ bool LevelZeroBytes(const PixelDescriptor& descriptor, uint32_t width, uint32_t 
     }
 }
 
+// Level 0 of image 0 in the upload format, with the bytes the GL will read.
+struct LevelZero {
+    const uint8_t* data = nullptr;
+    size_t byteCount = 0;  // what the image holds for the level
+    uint64_t needed = 0;   // what the GL reads for it
+};
+
+enum class LevelZeroResult { Ready, NotConverted, Short };
+
+// Converts the image when the upload format differs from its own (into
+// `converted`, which must outlive the use of the bytes). Only level 0 goes to
+// GL, so only its own bytes are passed (a mip-chain image reports all its
+// levels together), and never fewer than the size needs: GL would read past
+// the block.
+LevelZeroResult TakeLevelZero(const TextureImage& image, const TextureUploadFormat& format,
+                              std::unique_ptr<TextureImage>& converted, LevelZero& out) {
+    const TextureImage* pixels = &image;
+    if (PixelFormat::Compare(format.descriptor, image.description.pixelFormat) != 0) {
+        converted = ConvertTextureImage(image, format.descriptor);
+        if (!converted) {
+            return LevelZeroResult::NotConverted;
+        }
+        pixels = converted.get();
+    }
+    out.data = pixels->GetData(0, 0, out.byteCount);
+    if (out.data == nullptr) {
+        out.byteCount = 0;
+    }
+    if (!LevelZeroBytes(format.descriptor, image.description.width, image.description.height,
+                        out.needed) ||
+        (out.needed > 0 && (out.data == nullptr || out.byteCount < out.needed))) {
+        return LevelZeroResult::Short;
+    }
+    return LevelZeroResult::Ready;
+}
+
 SmartPtr<TextureSource> WrapSource(const SmartPtr<TextureSource>& source, int mode) {
     if (!source) {
         return nullptr;
@@ -163,11 +199,17 @@ void Texture2D::RemoveListeners() {
 }
 
 void Texture2D::OnSourceChanged() {
-    ReleaseGL();
-    Upload();
+    UploadChange();
 }
 
 void Texture2D::OnSourceRegionChanged(int32_t, int32_t, int32_t, int32_t) {
+    UploadChange();
+}
+
+void Texture2D::UploadChange() {
+    if (Refill()) {
+        return;
+    }
     ReleaseGL();
     Upload();
 }
@@ -192,6 +234,8 @@ void Texture2D::ReleaseGL() {
         glDeleteTextures(1, &m_name);
     }
     m_name = 0;
+    m_hasStorage = false;
+    m_madeWith = MadeWith();
     SetMipmapMinFilter(0);
 }
 
@@ -220,50 +264,48 @@ void Texture2D::Upload() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(renderer.GetWrapT()));
 
     std::unique_ptr<TextureImage> converted;
-    const TextureImage* pixels = image;
-    if (PixelFormat::Compare(format->descriptor, image->description.pixelFormat) != 0) {
-        converted = ConvertTextureImage(*image, format->descriptor);
-        if (!converted) {
-            renderer.Unlock();
-            return;
-        }
-        pixels = converted.get();
+    LevelZero level;
+    const LevelZeroResult result = TakeLevelZero(*image, *format, converted, level);
+    if (result == LevelZeroResult::NotConverted) {
+        renderer.Unlock();
+        return;
     }
-
-    size_t byteCount = 0;
-    const uint8_t* data = pixels->GetData(0, 0, byteCount);
-    // Only level 0 goes to GL, so only its own bytes are passed (a mip-chain
-    // image reports all its levels together), and never fewer than the size
-    // needs: GL would read past the block.
-    uint64_t needed = 0;
-    if (!LevelZeroBytes(format->descriptor, description.width, description.height, needed) ||
-        (needed > 0 && (data == nullptr || byteCount < needed))) {
+    if (result == LevelZeroResult::Short) {
         Log("Texture2D: %s: level 0 holds %zu bytes, %llu needed; not uploaded",
-            m_source->Describe().c_str(), data != nullptr ? byteCount : size_t{0},
-            static_cast<unsigned long long>(needed));
+            m_source->Describe().c_str(), level.byteCount,
+            static_cast<unsigned long long>(level.needed));
         renderer.Unlock();
         return;
     }
     while (glGetError() != GL_NO_ERROR) {
     }
 
+    MadeWith madeWith;
+    madeWith.glFormat = format->glFormat;
+    madeWith.glType = format->glType;
+    madeWith.wrapS = renderer.GetWrapS();
+    madeWith.wrapT = renderer.GetWrapT();
+    madeWith.magFilter = renderer.GetMagFilter();
+    madeWith.minFilter = renderer.GetMinFilter();
     if (format->descriptor.encoding != PixelEncoding::Uncompressed) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glCompressedTexImage2D(GL_TEXTURE_2D, 0, format->glFormat, description.width,
-                               description.height, 0, static_cast<GLsizei>(needed), data);
+                               description.height, 0, static_cast<GLsizei>(level.needed),
+                               level.data);
     } else {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
-                        static_cast<GLint>(renderer.GetMagFilter()));
+                        static_cast<GLint>(madeWith.magFilter));
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                        static_cast<GLint>(renderer.GetMinFilter()));
+                        static_cast<GLint>(madeWith.minFilter));
         // Rows are packed without padding.
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format->glFormat), description.width,
-                     description.height, 0, format->glFormat, format->glType, data);
+                     description.height, 0, format->glFormat, format->glType, level.data);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         if (renderer.GetGenerateMipmaps()) {
             glGenerateMipmap(GL_TEXTURE_2D);
+            madeWith.mipmaps = true;
             const uint32_t minFilter = renderer.GetMinFilter();
             if (minFilter != GL_NEAREST && minFilter != GL_LINEAR) {
                 SetMipmapMinFilter(minFilter);
@@ -273,9 +315,65 @@ void Texture2D::Upload() {
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         }
     }
-    glGetError();
+    // A GL that refused the pixels (out of memory, a size it cannot take)
+    // leaves the name without storage: the next change makes it anew.
+    m_hasStorage = glGetError() == GL_NO_ERROR;
+    m_madeWith = madeWith;
     converted.reset();
     renderer.Unlock();
+}
+
+bool Texture2D::Refill() {
+    if (!m_source || m_name == 0 || !m_ownsName || !m_hasStorage) {
+        return false;
+    }
+    TextureImageLock lock(m_source);
+    const TextureImage* image = lock.GetImage();
+    if (image == nullptr) {
+        return false;
+    }
+    const TextureUploadFormat* format =
+        TextureUploadFormats::Get().Find(image->description.pixelFormat);
+    // Compressed levels are made anew: GL ES 2.0 leaves sub-image updates of
+    // them to each format (ETC1 has none).
+    if (format == nullptr || format->descriptor.encoding != PixelEncoding::Uncompressed ||
+        format->glFormat != m_madeWith.glFormat || format->glType != m_madeWith.glType) {
+        return false;
+    }
+    const TextureDescription& current = GetDescription();
+    if (image->description.width != current.width || image->description.height != current.height) {
+        return false;
+    }
+    // The texture keeps its wrap, filters and mipmaps; the renderer's may
+    // have changed since, and a texture made now would take the new ones.
+    Renderer& renderer = Renderer::Get();
+    if (renderer.GetWrapS() != m_madeWith.wrapS || renderer.GetWrapT() != m_madeWith.wrapT ||
+        renderer.GetMagFilter() != m_madeWith.magFilter ||
+        renderer.GetMinFilter() != m_madeWith.minFilter ||
+        renderer.GetGenerateMipmaps() != m_madeWith.mipmaps) {
+        return false;
+    }
+    std::unique_ptr<TextureImage> converted;
+    LevelZero level;
+    if (TakeLevelZero(*image, *format, converted, level) != LevelZeroResult::Ready) {
+        return false;  // made anew, which reports it
+    }
+    TakeImageInfo(*image, format->descriptor);
+
+    renderer.Lock();
+    glBindTexture(GL_TEXTURE_2D, m_name);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, current.width, current.height, format->glFormat,
+                    format->glType, level.data);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    if (m_madeWith.mipmaps) {
+        glGenerateMipmap(GL_TEXTURE_2D);
+    }
+    glGetError();
+    renderer.Unlock();
+    return true;
 }
 
 }  // namespace Varnok

@@ -134,7 +134,7 @@ TEST(Texture2D, UploadsOnCreationAndAgainAfterEveryChange) {
     EXPECT_NE(texture->GetGLId(), 0u);
     EXPECT_EQ(source->acquires, 2);
 
-    // Any change of the source re-creates it once, whatever the region.
+    // Any change of the source uploads it once, whatever the region.
     source->NotifyRegionChanged(0, 0, 1, 1);
     EXPECT_EQ(source->acquires, 3);
     source->NotifyChanged();
@@ -171,6 +171,98 @@ TEST(Texture2D, MemoryPixelsReplacedReachTheGl) {
         EXPECT_EQ(ReadTexture(texture->GetGLId(), 2, 2), blue);
         source->SetData(pixels.data(), pixels.size(), true);
     }
+}
+
+// One colour over a w x h RGBA image.
+std::vector<uint8_t> Filled(int width, int height, uint32_t rgba) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<uint8_t>(rgba >> (24 - 8 * (i % 4)));
+    }
+    return pixels;
+}
+
+// Mip level 1 of a texture, read through a framebuffer.
+std::vector<uint8_t> ReadLevelOne(uint32_t texture, int width, int height) {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 1);
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4, 0);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, RenderTest::Framebuffer());
+    glDeleteFramebuffers(1, &framebuffer);
+    return pixels;
+}
+
+TEST(Texture2D, NewPixelsOfTheSameSizeRefillTheSameGlTexture) {
+    const std::vector<uint8_t> red = Filled(4, 4, 0xFF0000FF);
+    const std::vector<uint8_t> green = Filled(4, 4, 0x00FF00FF);
+    SmartPtr<MemoryBlockTextureSource> source(
+        new MemoryBlockTextureSource(Describe(kRgba8, 4, 4), red.data(), red.size(), true));
+    for (int mode : {TextureCreateMode::Pad, TextureCreateMode::Scale}) {
+        SCOPED_TRACE(mode);
+        source->SetData(red.data(), red.size(), true);
+        SmartPtr<Texture> texture = Texture2D::Create(source, 0, mode);
+        const uint32_t name = texture->GetGLId();
+        ASSERT_NE(name, 0u);
+        ASSERT_NE(texture->GetMipmapMinFilter(), 0u);  // made with mipmaps
+        EXPECT_EQ(ReadLevelOne(name, 2, 2), Filled(2, 2, 0xFF0000FF));
+
+        source->SetData(green.data(), green.size(), true);
+        EXPECT_EQ(texture->GetGLId(), name);
+        EXPECT_TRUE(glIsTexture(name));
+        EXPECT_EQ(ReadTexture(name, 4, 4), green);
+        // The mipmaps follow, or minified drawing would show the old picture.
+        EXPECT_EQ(ReadLevelOne(name, 2, 2), Filled(2, 2, 0x00FF00FF));
+        EXPECT_NE(texture->GetMipmapMinFilter(), 0u);
+    }
+}
+
+TEST(Texture2D, ChangesTheTextureCannotTakeMakeItAnew) {
+    const std::vector<uint8_t> red = Filled(4, 4, 0xFF0000FF);
+    SmartPtr<MemoryBlockTextureSource> source(
+        new MemoryBlockTextureSource(Describe(kRgba8, 4, 4), red.data(), red.size(), true));
+    SmartPtr<Texture> texture = Texture2D::Create(source, 0, TextureCreateMode::Pad);
+    ASSERT_NE(texture->GetGLId(), 0u);
+
+    // Another size.
+    const std::vector<uint8_t> blue = Filled(8, 2, 0x0000FFFF);
+    source->Reset(Describe(kRgba8, 8, 2), blue.data(), blue.size(), true);
+    ASSERT_NE(texture->GetGLId(), 0u);
+    EXPECT_EQ(texture->GetDescription().width, 8);
+    EXPECT_EQ(texture->GetDescription().height, 2);
+    EXPECT_EQ(ReadTexture(texture->GetGLId(), 8, 2), blue);
+
+    // Another upload format at the first size.
+    source->Reset(Describe(kRgba8, 4, 4), red.data(), red.size(), true);
+    std::vector<uint8_t> blueRgb(4 * 4 * 3, 0);
+    for (size_t i = 2; i < blueRgb.size(); i += 3) {
+        blueRgb[i] = 255;
+    }
+    source->Reset(Describe(kRgb8, 4, 4), blueRgb.data(), blueRgb.size(), true);
+    ASSERT_NE(texture->GetGLId(), 0u);
+    EXPECT_EQ(PixelFormat::Compare(texture->GetDescription().pixelFormat, kRgb8), 0);
+    EXPECT_FALSE(texture->HasAlpha());
+    EXPECT_EQ(ReadTexture(texture->GetGLId(), 4, 4), Filled(4, 4, 0x0000FFFF));
+
+    // The renderer's wrap changed since: a texture made now takes the new one.
+    const std::vector<uint8_t> white = Filled(4, 4, 0xFFFFFFFF);
+    source->Reset(Describe(kRgba8, 4, 4), red.data(), red.size(), true);
+    Renderer& renderer = Renderer::Get();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    renderer.SetWrapS(0, kWrapClamp);
+    source->SetData(white.data(), white.size(), true);
+    glBindTexture(GL_TEXTURE_2D, 0);  // the setter acts on the bound texture too
+    renderer.SetWrapS(0, kWrapRepeat);
+    ASSERT_NE(texture->GetGLId(), 0u);
+    glBindTexture(GL_TEXTURE_2D, texture->GetGLId());
+    GLint wrap = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
+    EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(ReadTexture(texture->GetGLId(), 4, 4), white);
 }
 
 TEST(Texture2D, ConvertsToTheNearestFormatTheGlTakes) {

@@ -91,6 +91,29 @@ TEST(MemoryBlockTextureSource, CopiesOrBorrowsTheBlock) {
     EXPECT_EQ(borrowed->AcquireImage()->GetData(0, 0, size)[0], 9);
 }
 
+TEST(MemoryBlockTextureSource, CopiedPixelsOfTheSameSizeStayTheSourcesOwn) {
+    std::vector<uint8_t> first = {1, 2, 3, 4, 5, 6, 7, 8};
+    SmartPtr<MemoryBlockTextureSource> source(
+        new MemoryBlockTextureSource(RgbaDescription(2, 1), first.data(), first.size(), true));
+    size_t size = 0;
+    auto pixels = [&source, &size]() { return source->AcquireImage()->GetData(0, 0, size); };
+
+    std::vector<uint8_t> second = {9, 10, 11, 12, 13, 14, 15, 16};
+    source->SetData(second.data(), second.size(), true);
+    second[0] = 0;
+    EXPECT_EQ(std::vector<uint8_t>(pixels(), pixels() + 8),
+              (std::vector<uint8_t>{9, 10, 11, 12, 13, 14, 15, 16}));
+    EXPECT_EQ(first[0], 1);  // the first caller's block was copied, never written
+
+    // From its own block, whole or shifted within it.
+    source->SetData(pixels(), 8, true);
+    EXPECT_EQ(pixels()[0], 9);
+    source->SetData(pixels() + 4, 4, true);
+    const uint8_t* now = pixels();
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(std::vector<uint8_t>(now, now + 4), (std::vector<uint8_t>{13, 14, 15, 16}));
+}
+
 TEST(MemoryBlockTextureSource, SetDataReportsARegionAndResetAChange) {
     SmartPtr<MemoryBlockTextureSource> source(
         new MemoryBlockTextureSource(RgbaDescription(1, 1), "abcd", 4));

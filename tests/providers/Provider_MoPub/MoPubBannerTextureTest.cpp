@@ -123,8 +123,10 @@ TEST_F(BannerTexture, EveryFortyFifthUpdateAlternatesCaptureAndUpload) {
     EXPECT_FLOAT_EQ(unit->View().GetAlpha(), 0.25f);
     EXPECT_FLOAT_EQ(unit->View().GetFrame().x, 80.0f);
 
+    const uint32_t glName = texture->GetGLId();
     RefreshStep(*harness.ads);  // the upload, at full opacity
     EXPECT_FALSE(unit->IsTextureReadyToUpload());
+    EXPECT_EQ(texture->GetGLId(), glName);  // a capture of the same size refills it in place
     const std::vector<uint8_t> pixels = SourcePixels(*entry);
     ASSERT_EQ(pixels.size(), 320u * 50u * 4u);
     EXPECT_TRUE(Near(&pixels[(25 * 320 + 40) * 4], 0xD02020FF));
