@@ -226,6 +226,101 @@ public:
     }
 };
 
+// The nearest screen among the component and its ancestors.
+Component* NearestScreen(Component* context) {
+    for (Component* c = context; c != nullptr; c = c->GetParent()) {
+        if (c->IsKindOf(ComponentScreen::GetStaticClassInfo())) {
+            return c;
+        }
+    }
+    return nullptr;
+}
+
+ComponentScreen* AsScreen(Component* component) {
+    return component != nullptr && component->IsKindOf(ComponentScreen::GetStaticClassInfo())
+               ? static_cast<ComponentScreen*>(component)
+               : nullptr;
+}
+
+int32_t DisplayScreen(Component* /*context*/, const AsciiString& name) {
+    UIManager::Get().LoadScreenEnabled(name);
+    return UICommandResult::GoOn;
+}
+
+int32_t LoadScreen(Component* /*context*/, const AsciiString& name) {
+    UIManager::Get().LoadScreen(name);
+    return UICommandResult::GoOn;
+}
+
+int32_t HideScreen(Component* context, bool named, Component* screen) {
+    ComponentScreen* target = AsScreen(named ? screen : NearestScreen(context));
+    if (target != nullptr) {
+        target->Hide();
+    }
+    return UICommandResult::GoOn;
+}
+
+int32_t RemoveScreen(Component* context, const AsciiString& name) {
+    // Exactly "this", unlike the path keywords.
+    if (name == AsciiString("this")) {
+        Component* screen = NearestScreen(context);
+        if (screen != nullptr) {
+            UIManager::Get().QueueScreenRemoval(screen->GetId());
+        }
+        return UICommandResult::GoOn;
+    }
+    UIManager::Get().QueueScreenRemoval(name);
+    return UICommandResult::GoOn;
+}
+
+int32_t ResetComponent(Component* /*context*/, Component* target) {
+    if (target != nullptr) {
+        target->Reset();
+    }
+    return UICommandResult::GoOn;
+}
+
+// Leaves one screen; once its transition out has ended, shows the other,
+// loading it first when needed.
+class TransitionToScreenCommand final : public SimpleCommand {
+public:
+    TransitionToScreenCommand() : SimpleCommand("TransitionToScreen", 2, 2, {"Screen", "Screen"}) {}
+
+    int32_t Execute(Component* context, const std::vector<AsciiString>& args) override {
+        if (args.size() != 2) {
+            return UICommandResult::GoOn;
+        }
+        ComponentScreen* leaving = nullptr;
+        if (args[0].EqualsNoCase(AsciiString("this"))) {
+            leaving = AsScreen(NearestScreen(context));
+        } else {
+            leaving = AsScreen(UIManager::Get().FindComponent(args[0]));
+        }
+        if (leaving == nullptr) {
+            return UICommandResult::GoOn;
+        }
+        ScreenTransitionCallback callback;
+        callback.function = ScreenTransitionCallback::Function(this, &TransitionToScreenCommand::OnTransitionOutDone);
+        callback.args = args;
+        leaving->StartTransitionOut(callback);
+        return UICommandResult::GoOn;
+    }
+
+    void OnTransitionOutDone(Component* /*screen*/, const std::vector<AsciiString>& args) {
+        if (args.size() != 2) {
+            return;
+        }
+        UIManager& ui = UIManager::Get();
+        ComponentScreen* target = AsScreen(ui.FindComponent(args[1]));
+        if (target == nullptr) {
+            target = AsScreen(ui.LoadScreenEnabled(args[1]));
+        }
+        if (target != nullptr) {
+            target->GetEnabledProperty()->Set(true);
+        }
+    }
+};
+
 int32_t InvokeTrigger(Component* /*context*/, Component* target) {
     if (target != nullptr && target->IsKindOf(ComponentTrigger::GetStaticClassInfo())) {
         static_cast<ComponentTrigger*>(target)->Fire();
@@ -248,7 +343,11 @@ void RegisterBuiltInUICommands() {
     ui.RegisterCommand(new PlayAnimationCommand());
     ui.RegisterCommand(new PlayAnimationDelayedCommand());
     ui.RegisterCommand(new StopAnimationCommand());
-    // The screen commands join once screens load from their files.
+    ui.RegisterCommand(new UIStringCommand("DisplayScreen", UIStringCommand::Handler(&DisplayScreen), ""));
+    ui.RegisterCommand(new UIStringCommand("LoadScreen", UIStringCommand::Handler(&LoadScreen), ""));
+    ui.RegisterCommand(new UIScreenCommand("HideScreen", UIScreenCommand::Handler(&HideScreen), ""));
+    ui.RegisterCommand(new TransitionToScreenCommand());
+    ui.RegisterCommand(new UIStringCommand("RemoveScreen", UIStringCommand::Handler(&RemoveScreen), ""));
     ui.RegisterCommand(new IsAnimFinishedCommand());
     ui.RegisterCommand(new SendMessageCommand());
     ui.RegisterCommand(new PlaySoundCommand());
@@ -258,6 +357,8 @@ void RegisterBuiltInUICommands() {
         "InvokeTrigger", UIComponentCommand::Handler(&InvokeTrigger),
         "InvokeTrigger - Gets the specified ComponentTrigger, and calls its' Fire() function.\n Parameters:\n  "
         "Component* - The target ComponentTrigger.\n"));
+    ui.RegisterCommand(
+        new UIComponentCommand("ResetComponent", UIComponentCommand::Handler(&ResetComponent), ""));
 }
 
 }  // namespace Varnok

@@ -58,7 +58,7 @@ UITransform ComposeUITransform(const Vector3& position, float degreesZ, const Ve
 
 const ComponentClassInfo& ComponentScreen::GetStaticClassInfo() {
     static const ComponentClassInfo s_info("ComponentScreen", ComponentClassId::Screen,
-                                           &Component::GetStaticClassInfo());
+                                           &ComponentVisual::GetStaticClassInfo());
     return s_info;
 }
 
@@ -149,11 +149,10 @@ void ComponentScreen::Update(float dt) {
         ApplyViewportScaling();
         InvalidateLayout();
     }
-    if (!m_dockedLayoutDone) {
-        LayoutDockedChildren();
-        m_dockedLayoutDone = true;
-    }
     UpdateTransition(dt);
+    // World state, colour, the docked layout and the outline, from the
+    // transform this frame left.
+    UpdateVisualState();
 }
 
 void ComponentScreen::StartTransitionIn(const ScreenTransitionCallback& callback) {
@@ -304,7 +303,7 @@ void ComponentScreen::GetReservedAnimationNames(std::vector<AsciiString>& names)
 }
 
 void ComponentScreen::OnFinishedLoading() {
-    Component::OnFinishedLoading();
+    ComponentVisual::OnFinishedLoading();
     UIManager::Get().ScreenLoadedListeners().Invoke(this);
     OnScreenLoaded.Raise();
     EvaluateEnabledState();
@@ -328,7 +327,7 @@ void ComponentScreen::EvaluateEnabledState() {
 }
 
 void ComponentScreen::OnPropertyChanged(UIPropertyBase* property) {
-    Component::OnPropertyChanged(property);
+    ComponentVisual::OnPropertyChanged(property);
     if (property == GetEnabledProperty()) {
         if (IsLoaded()) {
             EvaluateEnabledState();

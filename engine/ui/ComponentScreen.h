@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/core/Delegate.h"
-#include "engine/ui/Component.h"
+#include "engine/ui/ComponentVisual.h"
 #include "engine/ui/UIProjectSettings.h"
 
 #include <vector>
@@ -27,7 +27,7 @@ struct ScreenTransitionCallback {
 // then the rotation about z in degrees, then the position.
 UITransform ComposeUITransform(const Vector3& position, float degreesZ, const Vector3& scale);
 
-class ComponentScreen : public Component {
+class ComponentScreen : public ComponentVisual {
 public:
     ComponentScreen();
     ~ComponentScreen() override;
@@ -35,20 +35,23 @@ public:
     static const ComponentClassInfo& GetStaticClassInfo();
 
     int GetLayer() const override;
+    // The screen's rectangle in its own units: the viewport less its scaling.
+    UIRect GetLocalRect() const override { return GetContainerRect(); }
     UIRect GetContainerRect() const override;
     const UIVertexList& GetVertices() const override { return m_vertices; }
     void Update(float dt) override;
     UITransform GetLocalTransform() const override { return m_transform; }
     UITransform GetWorldTransform() const override { return m_transform; }
+    UITransform UpdateWorldTransform() override { return m_transform; }
     bool HitTest(const Vector2& point, Component** out) override;
     bool BlocksInputFromGame() const override { return m_blocksInput->Get(); }
     void GetReservedAnimationNames(std::vector<AsciiString>& names) const override;
-    void InvalidateLayout() override { m_dockedLayoutDone = false; }
     void OnFinishedLoading() override;
     void OnPropertyChanged(UIPropertyBase* property) override;
-    // The docked children inside the screen's rectangle. The dock layout
-    // belongs to the visual components; a plain screen has nothing to place.
-    virtual void LayoutDockedChildren() {}
+    // The docked children inside the screen's rectangle; run by the first
+    // update and again after InvalidateLayout.
+    void PerformLayout() override { LayoutDockedChildren(); }
+    virtual void LayoutDockedChildren() { ComponentVisual::LayoutDockedChildren(*this); }
 
     // Enables the screen and transitions it in; reverses a transition out
     // from where it stands.
@@ -129,7 +132,6 @@ private:
     ScreenTransitionCallback m_inCallback;
     bool m_firstDisplayPending = true;
     int32_t m_scaleMode;
-    bool m_dockedLayoutDone = false;
 };
 
 }  // namespace Varnok

@@ -306,6 +306,10 @@ UITransform ComponentVisual::CombineWithParent(const UITransform& parentWorld,
 
 void ComponentVisual::Update(float dt) {
     Component::Update(dt);
+    UpdateVisualState();
+}
+
+void ComponentVisual::UpdateVisualState() {
     if (m_transformDirty != 0) {
         RecomputeWorldState();
     }

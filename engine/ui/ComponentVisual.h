@@ -80,6 +80,10 @@ public:
     static void LayoutDockedChildren(Component& parent);
 
 protected:
+    // Everything Update does after the component's own update: world
+    // state, on-screen flag, world colour, layout and outline.
+    void UpdateVisualState();
+
     UIProperty<Vector3>* m_position;
     UIProperty<Vector3>* m_origin;
     UIProperty<bool>* m_originFromCenter;

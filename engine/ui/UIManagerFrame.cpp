@@ -136,23 +136,8 @@ void UIManager::RunDeferredWork() {
         }
     }
     m_bringToFront.clear();
-    // A component destroyed on the way nulls its own later entry (and its
-    // children's) through OnComponentDestroyed.
-    for (size_t i = 0; i < m_deferredDeletions.size(); ++i) {
-        Component* component = m_deferredDeletions[i];
-        if (component != nullptr) {
-            m_deferredDeletions[i] = nullptr;
-            delete component;
-        }
-    }
-    m_deferredDeletions.clear();
-    std::vector<AsciiString> removals;
-    removals.swap(m_pendingScreenRemovals);
-    for (const AsciiString& name : removals) {
-        if (Component* screen = m_root != nullptr ? m_root->FindDirectChild(name) : nullptr) {
-            delete screen;
-        }
-    }
+    ProcessDeferredDeletions();
+    ProcessScreenRemovals();
 }
 
 void UIManager::GetViewProjection(Matrix4& outView, Matrix4& outProjection) const {

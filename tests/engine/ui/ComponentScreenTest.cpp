@@ -54,6 +54,28 @@ TEST_F(ScreenTest, DefaultsScaleToTheViewportOnTheFirstUpdate) {
     EXPECT_STREQ("TransitionIn", names[0].c_str());
 }
 
+TEST_F(ScreenTest, AScreenIsAVisualThatDocksItsChildrenInItsRectangle) {
+    ComponentScreen* screen = AddScreen("plain");
+    EXPECT_TRUE(screen->IsKindOf(ComponentVisual::GetStaticClassInfo()));
+    auto* fill = Make<ComponentVisual>(screen, "fill");
+    fill->SetDock(DockKind::Fill);
+    screen->Update(0.0f);
+    fill->Update(0.0f);
+    const UIRect local = fill->GetLocalBounds();
+    EXPECT_FLOAT_EQ(480.0f, local.right);  // screen units
+    EXPECT_FLOAT_EQ(320.0f, local.bottom);
+    ASSERT_EQ(4u, fill->GetOutline().size());
+    EXPECT_FLOAT_EQ(960.0f, fill->GetOutline()[2].x);  // viewport pixels
+    EXPECT_FLOAT_EQ(640.0f, fill->GetOutline()[2].y);
+
+    // A new viewport size lays the docked children out again.
+    ui().SetScreenSize(Vector2{480.0f, 640.0f});
+    screen->FindProperty<AsciiString>(AsciiString("scaleToViewportMode"))->Set(AsciiString("None"));
+    screen->Update(0.0f);
+    EXPECT_FLOAT_EQ(480.0f, fill->GetLocalBounds().right);
+    EXPECT_FLOAT_EQ(640.0f, fill->GetLocalBounds().bottom);
+}
+
 TEST_F(ScreenTest, ZoomInCompletesAfterItsTime) {
     ComponentScreen* screen = NewScreen("ZOOM", 0.5f);
     EXPECT_EQ(UIScreenTransition_Zoom, screen->GetTransitionInKind());

@@ -33,7 +33,10 @@ class ComponentVisualTest : public UITest::UIManagerTest {
 protected:
     void SetUp() override {
         UIManagerTest::SetUp();
-        parent = Make<Visual>(AddScreen("menu"), "parent");
+        ComponentScreen* screen = AddScreen("menu");
+        // Screen units are pixels here: the placements below read as drawn.
+        screen->FindProperty<AsciiString>(AsciiString("scaleToViewportMode"))->Set(AsciiString("None"));
+        parent = Make<Visual>(screen, "parent");
         parent->Set(0.0f, 0.0f, 100.0f, 100.0f);
     }
 

@@ -227,6 +227,45 @@ TEST_F(UIFrame, BringToFrontWaitsForTheEndOfTheUpdate) {
     EXPECT_EQ(screen->GetLastChild(), a);
 }
 
+// Queues a component for deletion from inside the walk, as a script's
+// command does, and watches its destructor.
+class DeletingVisual : public CountingVisual {
+public:
+    void Update(float dt) override {
+        CountingVisual::Update(dt);
+        if (victim != nullptr) {
+            UIManager::Get().DeferredDelete(victim);
+            victim = nullptr;
+        }
+    }
+    Component* victim = nullptr;
+};
+
+class WatchedVisual : public CountingVisual {
+public:
+    ~WatchedVisual() override { *destroyed = true; }
+    bool* destroyed = nullptr;
+};
+
+TEST_F(UIFrame, DeferredDeleteDuringTheWalkIsDestroyedAtTheEndAndNotDrawn) {
+    ComponentScreen* screen = AddScreen("menu");
+    auto* deleter = Make<DeletingVisual>(screen, "deleter");
+    auto* doomed = Make<WatchedVisual>(screen, "doomed");
+    Make<CountingVisual>(doomed, "child");
+    bool destroyed = false;
+    doomed->destroyed = &destroyed;
+    deleter->victim = doomed;
+    ui().Update(0.016f);
+    EXPECT_TRUE(destroyed);  // gone by the end of the same update
+    EXPECT_EQ(screen->FindChild(AsciiString("doomed")), nullptr);
+    ASSERT_NE(ui().FindDrawList(3), nullptr);
+    for (Component* listed : *ui().FindDrawList(3)) {
+        EXPECT_NE(listed, static_cast<Component*>(doomed));
+    }
+    ui().Draw(3);  // must not reach the deleted component
+    EXPECT_EQ(deleter->draws, 1);
+}
+
 // Adds a screen under the root from inside the walk, as a transition that
 // shows its target does.
 class ScreenOpener : public CountingVisual {

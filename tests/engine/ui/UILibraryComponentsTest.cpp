@@ -56,7 +56,9 @@ TEST_F(UILibrary, ClassesHaveTheirIdsAndFactories) {
 }
 
 TEST_F(UILibrary, QuadFillsItsOutlineReversedInItsWorldColour) {
-    auto* quad = Make<ComponentQuad>(AddScreen("menu"), "quad");
+    ComponentScreen* screen = AddScreen("menu");
+    screen->FindProperty<AsciiString>(AsciiString("scaleToViewportMode"))->Set(AsciiString("None"));
+    auto* quad = Make<ComponentQuad>(screen, "quad");
     quad->GetOrAddProperty<Vector3>(AsciiString("position"), Vector3{})->Set(Vector3{10.0f, 20.0f, 0.0f});
     quad->GetOrAddProperty<Colour>(AsciiString("colour"), kColourWhite)->Set(Colour(255, 0, 0, 128));
     ui().Update(0.016f);

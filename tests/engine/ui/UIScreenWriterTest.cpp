@@ -3,6 +3,7 @@
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/ui/Component.h"
+#include "engine/ui/ComponentScreen.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/UIProjectReader.h"
 #include "engine/ui/descriptions/ComponentDesc.h"
@@ -220,6 +221,36 @@ TEST_F(SampleScreens, EachScreenReadsTheSameFromXmlAndBinary) {
         EXPECT_EQ(fromXml->GetChildCount(), screen->GetChildCount());
     }
     EXPECT_EQ(3, screens);
+}
+
+TEST_F(SampleScreens, PressingPlaySwitchesTheMenuForThePanel) {
+    UIManager& ui = UIManager::Get();
+    for (const char* name : {"demomenu", "demopanel"}) {
+        const std::string text =
+            VarnokTest::ReadHostFile(std::string(VARNOK_SOURCE_DATA_DIR) + "/ui/screens/" + name + ".xml");
+        std::unique_ptr<ComponentDesc> desc = UIScreenWriter::ReadScreenXml(text, name);
+        ASSERT_NE(nullptr, desc);
+        const std::vector<uint8_t> bytes = UIScreenWriter::ToBytes(UIScreenWriter::ToRecords(*desc));
+        ASSERT_NE(nullptr, ui.LoadScreenFromBytes(AsciiString(name), bytes.data(), bytes.size()));
+    }
+    Component* menu = ui.FindComponent(AsciiString("demomenu"));
+    Component* panel = ui.FindComponent(AsciiString("demopanel"));
+    ASSERT_NE(nullptr, menu);
+    ASSERT_NE(nullptr, panel);
+    menu->GetEnabledProperty()->Set(true);  // displayed, as the game does
+    panel->GetEnabledProperty()->Set(false);
+    Component* play = menu->FindChild(AsciiString("play"));
+    ASSERT_NE(nullptr, play);
+    // The press itself switches: a touch that moves off the quad still counts.
+    const std::vector<UICommandCall>& calls = play->OnTouchDownEvent.GetCalls();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_STREQ("TransitionToScreen", calls[0].name.c_str());
+    EXPECT_EQ(0, ui.ExecuteCommand(play, calls[0].name, calls[0].args));
+    for (int frame = 0; frame < 30; ++frame) {
+        ui.Update(1.0f / 30.0f);
+    }
+    EXPECT_FALSE(menu->IsEnabled());
+    EXPECT_TRUE(panel->IsEnabled());
 }
 
 }  // namespace

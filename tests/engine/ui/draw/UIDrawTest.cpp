@@ -43,6 +43,9 @@ protected:
         renderer.SetBlendFunc(kBlendSrcAlpha, kBlendOneMinusSrcAlpha);
         UIProjectSettings settings;
         settings.simple2DGlobalTransformIndex = 1;
+        // The workspace is the target: screens draw one unit to a pixel.
+        settings.workspaceWidth = RenderTest::kWidth;
+        settings.workspaceHeight = RenderTest::kHeight;
         UIManager::Get().Init(settings, AsciiString("~base"));
         screen = Make<ComponentScreen>(UIManager::Get().GetRoot(), "screen");
     }
