@@ -58,6 +58,18 @@ void Silence(std::unique_ptr<AdNetworkAd>& ad) {
     }
 }
 
+// Replaces the adapter's ad with a new one of def and starts fetching it;
+// false when no ad could be made.
+bool Refetch(std::unique_ptr<AdNetworkAd>& ad, const AdNetworkAdDef& def, AdNetworkListener* listener) {
+    Silence(ad);
+    ad = CreateAd(def, listener);
+    if (ad == nullptr) {
+        return false;
+    }
+    ad->Fetch();
+    return true;
+}
+
 bool IsBannerSize(float width, float height, float expectedWidth, float expectedHeight) {
     return width == expectedWidth && height == expectedHeight;
 }
@@ -153,13 +165,9 @@ void Provider_MoPubCustomNetwork_Greystripe_Fullscreen::RequestAd(const CustomEv
     def.network = AdNetwork::Greystripe;
     def.format = AdNetworkFormat::Fullscreen;
     def.key = Provider_MoPubCustomNetwork_Greystripe::GetGUID();
-    Silence(m_fullscreenAd);
-    m_fullscreenAd = CreateAd(def, this);
-    if (m_fullscreenAd == nullptr) {
+    if (!Refetch(m_fullscreenAd, def, this)) {
         Report(FullscreenAdEvent::Failed);
-        return;
     }
-    m_fullscreenAd->Fetch();
 }
 
 void Provider_MoPubCustomNetwork_Greystripe_Fullscreen::ShowFromViewController(AdRootViewController& controller) {
@@ -220,11 +228,7 @@ void Provider_MoPubCustomNetwork_Greystripe_Banner::RequestAd(float width, float
     } else {
         return;  // no view of that size: the request stays unanswered
     }
-    Silence(m_bannerAd);
-    m_bannerAd = CreateAd(def, this);
-    if (m_bannerAd != nullptr) {
-        m_bannerAd->Fetch();
-    }
+    Refetch(m_bannerAd, def, this);
 }
 
 void Provider_MoPubCustomNetwork_Greystripe_Banner::OnAdNetworkEvent(AdNetworkAd& /*ad*/,
@@ -298,13 +302,9 @@ void Provider_MoPubCustomNetwork_Mobclix_Fullscreen::RequestAd(const CustomEvent
     AdNetworkAdDef def;
     def.network = AdNetwork::Mobclix;
     def.format = AdNetworkFormat::Fullscreen;
-    Silence(m_fullscreenAd);
-    m_fullscreenAd = CreateAd(def, this);
-    if (m_fullscreenAd == nullptr) {
+    if (!Refetch(m_fullscreenAd, def, this)) {
         Report(FullscreenAdEvent::Failed);
-        return;
     }
-    m_fullscreenAd->Fetch();
 }
 
 void Provider_MoPubCustomNetwork_Mobclix_Fullscreen::LoadFallbackAd() {
@@ -319,13 +319,9 @@ void Provider_MoPubCustomNetwork_Mobclix_Fullscreen::LoadFallbackAd() {
     def.network = AdNetwork::Mobclix;
     def.format = AdNetworkFormat::TabletMediumRectangle300x250;
     def.refreshSeconds = -1.0f;  // no refresh
-    Silence(m_fallbackFullscreenAd);
-    m_fallbackFullscreenAd = CreateAd(def, this);
-    if (m_fallbackFullscreenAd == nullptr) {
+    if (!Refetch(m_fallbackFullscreenAd, def, this)) {
         Report(FullscreenAdEvent::Failed);
-        return;
     }
-    m_fallbackFullscreenAd->Fetch();
 }
 
 void Provider_MoPubCustomNetwork_Mobclix_Fullscreen::ShowFromViewController(AdRootViewController& controller) {
@@ -412,11 +408,7 @@ void Provider_MoPubCustomNetwork_Mobclix_Banner::RequestAd(float width, float he
     } else {
         return;
     }
-    Silence(m_bannerAd);
-    m_bannerAd = CreateAd(def, this);
-    if (m_bannerAd != nullptr) {
-        m_bannerAd->Fetch();
-    }
+    Refetch(m_bannerAd, def, this);
 }
 
 void Provider_MoPubCustomNetwork_Mobclix_Banner::OnAdNetworkEvent(AdNetworkAd& /*ad*/, AdNetworkEvent event) {
@@ -444,13 +436,9 @@ void Provider_MoPubCustomNetwork_InMobi_Fullscreen::RequestAd(const CustomEventI
     def.network = AdNetwork::InMobi;
     def.format = AdNetworkFormat::Fullscreen;
     def.key = Provider_MoPubCustomNetwork_InMobi::GetAppID();
-    Silence(m_fullscreenAd);
-    m_fullscreenAd = CreateAd(def, this);
-    if (m_fullscreenAd == nullptr) {
+    if (!Refetch(m_fullscreenAd, def, this)) {
         Report(FullscreenAdEvent::Failed);
-        return;
     }
-    m_fullscreenAd->Fetch();
 }
 
 void Provider_MoPubCustomNetwork_InMobi_Fullscreen::ShowFromViewController(AdRootViewController& controller) {
@@ -514,11 +502,7 @@ void Provider_MoPubCustomNetwork_InMobi_Banner::RequestAd(float width, float hei
     } else {
         return;
     }
-    Silence(m_bannerAd);
-    m_bannerAd = CreateAd(def, this);
-    if (m_bannerAd != nullptr) {
-        m_bannerAd->Fetch();
-    }
+    Refetch(m_bannerAd, def, this);
 }
 
 void Provider_MoPubCustomNetwork_InMobi_Banner::OnAdNetworkEvent(AdNetworkAd& /*ad*/, AdNetworkEvent event) {
