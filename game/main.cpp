@@ -41,6 +41,7 @@ const char kUsage[] =
     "  --open-url URL        hand the game URL as if another application opened it\n"
     "  --notification JSON   deliver a remote notification with this payload\n"
     "  --xdg-open            let URLs the game opens go to xdg-open (otherwise only logged)\n"
+    "  --scene NAME          what to run: demo (default)\n"
     "  --help                this text\n";
 
 struct Options {
@@ -57,7 +58,27 @@ struct Options {
     std::vector<std::string> openUrls;
     std::vector<std::string> notifications;
     bool xdgOpen = false;
+    std::string scene = "demo";
 };
+
+// What the program can run, by the name --scene takes.
+struct Scene {
+    const char* name;
+    VarnokGame::Factory factory;
+};
+
+const Scene kScenes[] = {
+    {"demo", &DemoGame::Create},
+};
+
+const Scene* FindScene(const std::string& name) {
+    for (const Scene& scene : kScenes) {
+        if (name == scene.name) {
+            return &scene;
+        }
+    }
+    return nullptr;
+}
 
 // A positive count, or the fallback with a log line.
 int ReadCount(const char* option, const char* text, int fallback) {
@@ -119,6 +140,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.openUrls.push_back(value());
         } else if (strcmp(option, "--notification") == 0) {
             options.notifications.push_back(value());
+        } else if (strcmp(option, "--scene") == 0) {
+            options.scene = value();
+            if (FindScene(options.scene) == nullptr) {
+                fprintf(stderr, "varnok_game: no scene \"%s\"\n%s", options.scene.c_str(), kUsage);
+                return 2;
+            }
         } else {
             fprintf(stderr, "varnok_game: unknown option %s\n%s", option, kUsage);
             return 2;
@@ -235,7 +262,7 @@ int main(int argc, char** argv) {
         frames = kDefaultHeadlessFrames;
     }
     InstallQuitSignalHandlers();
-    VarnokGame::SetFactory(&DemoGame::Create);
+    VarnokGame::SetFactory(FindScene(options.scene)->factory);
     ShellDef shell;
     shell.display = display.get();
     shell.services = CreateDesktopServices(DesktopServicesDef{windowed, options.xdgOpen});
