@@ -6,6 +6,7 @@
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 #include "game/DemoGame.h"
+#include "game/rules/RunOptions.h"
 #include "platform/DesktopServices.h"
 #include "platform/FrameCapture.h"
 #include "platform/InputScript.h"
@@ -42,6 +43,7 @@ const char kUsage[] =
     "  --notification JSON   deliver a remote notification with this payload\n"
     "  --xdg-open            let URLs the game opens go to xdg-open (otherwise only logged)\n"
     "  --scene NAME          what to run: demo (default)\n"
+    "  --seed N              make the run repeatable: N fixes the clock, the date and the random draws\n"
     "  --help                this text\n";
 
 struct Options {
@@ -59,6 +61,7 @@ struct Options {
     std::vector<std::string> notifications;
     bool xdgOpen = false;
     std::string scene = "demo";
+    RunOptions run;
 };
 
 // What the program can run, by the name --scene takes.
@@ -140,6 +143,16 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.openUrls.push_back(value());
         } else if (strcmp(option, "--notification") == 0) {
             options.notifications.push_back(value());
+        } else if (strcmp(option, "--seed") == 0) {
+            const char* text = value();
+            char* end = nullptr;
+            const unsigned long long seed = strtoull(text, &end, 10);
+            if (end == text || *end != '\0' || text[0] == '-' || seed > 0xFFFFFFFFull) {
+                fprintf(stderr, "varnok_game: --seed \"%s\" is not a number from 0 to 4294967295\n", text);
+                return 2;
+            }
+            options.run.seeded = true;
+            options.run.seed = static_cast<uint32_t>(seed);
         } else if (strcmp(option, "--scene") == 0) {
             options.scene = value();
             if (FindScene(options.scene) == nullptr) {
@@ -262,6 +275,7 @@ int main(int argc, char** argv) {
         frames = kDefaultHeadlessFrames;
     }
     InstallQuitSignalHandlers();
+    SetRunOptions(options.run);
     VarnokGame::SetFactory(FindScene(options.scene)->factory);
     ShellDef shell;
     shell.display = display.get();
