@@ -1,6 +1,8 @@
-// The stand-in game's touch answer and drawing.
+// The stand-in game's frame: the UI's screens, or the earlier picture with
+// its touch answer.
 #include "game/DemoGame.h"
 
+#include "engine/audio/SoundManager.h"
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/InputManager.h"
@@ -13,12 +15,20 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderProgramCache.h"
 #include "engine/render/Texture.h"
+#include "engine/text/FontManager.h"
+#include "engine/ui/UIManager.h"
 #include "game/DemoCaptions.h"
+
+#include <algorithm>
 
 namespace Varnok {
 namespace {
 
 constexpr int32_t kSaveMountPriority = 2;
+// Shown from the start: the backdrop, and the menu over it.
+constexpr const char* kShownScreens[] = {"demoBackground", "demoMenu"};
+// Loaded hidden: the menu's "play" quad moves on to it.
+constexpr const char* kPanelScreen = "demoPanel";
 
 // A plain function: the dispatcher keeps its listeners for the process,
 // longer than the game.
@@ -57,13 +67,69 @@ void DemoGame::Initialise(void*, void*) {
         s_listening = true;
         AddLaunchUrlListener(LaunchUrlDispatcher::Listener(&LogLaunchUrl));
     }
-    m_captions = std::make_unique<DemoCaptions>();
-    m_captions->Load(renderer.GetViewportHeight());
+    // Sounds the screens play; without an audio device the output logs a
+    // line and plays nothing.
+    (void)SoundManager::Get().Init(nullptr, 0, 0);
+    m_showsScreens = LoadScreens();
+    if (!m_showsScreens) {
+        Log("DemoGame: the UI's screens are not in the bundle, showing the stand-in picture");
+        LoadStandInPicture(renderer.GetViewportHeight());
+    } else {
+        m_vectorImage.reset();
+    }
     m_initialised = true;
+}
+
+bool DemoGame::LoadScreens() {
+    // Text components need the font manager before their first layout.
+    FontManager& fonts = FontManager::Get();
+    if (!fonts.IsInitialised()) {
+        if (!fonts.Init(1.0f, 1.0f, FontManager::Rgba32, false)) {
+            Log("DemoGame: no fonts: %s", fonts.GetErrorText());
+        } else {
+            m_startedFonts = true;
+        }
+    }
+    // Init registers the manager as the input's UI sink: touches reach the
+    // screens before the game sees them.
+    UIManager& ui = UIManager::Get();
+    if (ui.LoadProject(kUiProjectPath, AsciiString(kUiSku)) != 0) {
+        Log("DemoGame: the UI project \"%s\" did not load", kUiProjectPath);
+        return false;
+    }
+    for (const auto& layer : ui.GetSettings().layers) {
+        m_uiLayers.push_back(layer.second);
+    }
+    std::sort(m_uiLayers.begin(), m_uiLayers.end());
+    m_uiLayers.erase(std::unique(m_uiLayers.begin(), m_uiLayers.end()), m_uiLayers.end());
+    for (const char* name : kShownScreens) {
+        if (ui.LoadScreenEnabled(AsciiString(name)) == nullptr) {
+            return false;
+        }
+    }
+    return ui.LoadScreen(AsciiString(kPanelScreen)) != nullptr;
+}
+
+void DemoGame::LoadStandInPicture(int viewportHeight) {
+    UIManager& ui = UIManager::Get();
+    if (ui.IsInitialised()) {
+        ui.Shutdown();  // nothing of it is drawn: input goes to the game alone
+    }
+    m_uiLayers.clear();
+    if (m_startedFonts) {
+        FontManager::Get().Shutdown();  // the captions start their own
+        m_startedFonts = false;
+    }
+    m_captions = std::make_unique<DemoCaptions>();
+    m_captions->Load(viewportHeight);
 }
 
 void DemoGame::Update(float stepSeconds) {
     InputManager::Get().Update(stepSeconds);
+    if (m_showsScreens) {
+        UIManager::Get().Update(stepSeconds);
+        return;
+    }
     m_touchDown = false;
     const TouchInputDevice* touches = TouchInputDevice::Get();
     if (touches != nullptr) {
@@ -83,6 +149,13 @@ void DemoGame::Update(float stepSeconds) {
 }
 
 void DemoGame::Render(float elapsedSeconds) {
+    if (m_showsScreens) {
+        UIManager& ui = UIManager::Get();
+        for (int32_t layer : m_uiLayers) {
+            ui.Draw(layer);
+        }
+        return;
+    }
     if (m_captions) {
         m_captions->Draw();
     }
@@ -130,6 +203,17 @@ void DemoGame::Shutdown() {
         return;
     }
     m_initialised = false;
+    // The UI's components hold textures and labels: gone while GL is there.
+    UIManager& ui = UIManager::Get();
+    if (ui.IsInitialised()) {
+        ui.Shutdown();
+    }
+    m_showsScreens = false;
+    m_uiLayers.clear();
+    if (m_startedFonts) {
+        FontManager::Get().Shutdown();
+        m_startedFonts = false;
+    }
     m_captions.reset();
     m_vectorImage.reset();  // its texture goes while the GL is still there
     InputManager::Get().Shutdown();

@@ -1,4 +1,5 @@
-// The game program run headless over the built bundle: the captured frame
+// The game program run headless over the built bundle without the UI's
+// screens (with them the demo shows the screens instead): the captured frame
 // shows ink inside every caption's box and nothing outside them.
 #include "game/DemoCaptions.h"
 #include "game/DemoGame.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -31,13 +33,27 @@ std::string MakeTempDir() {
     return mkdtemp(&pattern[0]) != nullptr ? pattern : std::string();
 }
 
+// The built bundle but for its "ui" folder, as links in dir/bundle.
+std::string BundleWithoutScreens(const std::string& dir) {
+    namespace fs = std::filesystem;
+    const fs::path bundle = fs::path(dir) / "bundle";
+    std::error_code error;
+    fs::create_directories(bundle, error);
+    for (const fs::directory_entry& entry : fs::directory_iterator(VARNOK_BUNDLE_DIR, error)) {
+        if (entry.path().filename() != "ui") {
+            fs::create_symlink(entry.path(), bundle / entry.path().filename(), error);
+        }
+    }
+    return bundle.string();
+}
+
 // As `./run --headless --frames 60 --capture DIR`; the exit status, -1 when
 // the game could not run.
 int RunGame(const std::string& dir) {
     std::vector<std::string> args = {VARNOK_GAME_BINARY, "--headless", "--frames", "60",
                                      "--capture", dir + "/frames", "--capture-every", "59",
                                      "--size", std::to_string(kWidth) + "x" + std::to_string(kHeight),
-                                     "--bundle", VARNOK_BUNDLE_DIR,
+                                     "--bundle", BundleWithoutScreens(dir),
                                      "--documents", dir + "/documents", "--caches", dir + "/caches"};
     std::vector<char*> argv;
     for (std::string& arg : args) {

@@ -243,8 +243,9 @@ TEST_F(SampleScreens, PressingPlaySwitchesTheMenuForThePanel) {
     ASSERT_NE(nullptr, play);
     // The press itself switches: a touch that moves off the quad still counts.
     const std::vector<UICommandCall>& calls = play->OnTouchDownEvent.GetCalls();
-    ASSERT_EQ(1u, calls.size());
+    ASSERT_EQ(2u, calls.size());
     EXPECT_STREQ("TransitionToScreen", calls[0].name.c_str());
+    EXPECT_STREQ("PlaySound", calls[1].name.c_str());
     EXPECT_EQ(0, ui.ExecuteCommand(play, calls[0].name, calls[0].args));
     for (int frame = 0; frame < 30; ++frame) {
         ui.Update(1.0f / 30.0f);
