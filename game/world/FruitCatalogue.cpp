@@ -5,6 +5,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Random.h"
 #include "engine/core/XmlDocument.h"
+#include "game/world/FruitModels.h"
 
 #include <tinyxml.h>
 
@@ -85,13 +86,14 @@ FruitCatalogue& FruitCatalogue::Get() {
     return s_catalogue;
 }
 
-void FruitCatalogue::Load() {
+void FruitCatalogue::Load(bool fastDevice) {
     if (m_loaded) {
         return;
     }
     TiXmlDocument document;
     (void)LoadXmlDocument(document, kFileName);  // LoadFromDocument reports the error
     LoadFromDocument(document, kFileName);
+    FruitModels::Get().Load(*this, fastDevice);
 }
 
 void FruitCatalogue::LoadFromText(const char* text, size_t length) {
@@ -277,6 +279,7 @@ bool FruitCatalogue::ReadKind(const TiXmlElement& element, FruitInfo& info, cons
 }
 
 void FruitCatalogue::Unload() {
+    FruitModels::Get().Unload();
     m_kinds.clear();
     m_critical = CriticalSettings{};
     m_bombSize = 0.0f;

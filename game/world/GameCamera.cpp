@@ -4,6 +4,7 @@
 #include "engine/core/Random.h"
 #include "engine/render/RenderTransforms.h"
 #include "game/rules/GameFunctions.h"
+#include "game/rules/GameHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,14 +33,6 @@ void Turn(Vector3& point, Angle angle) {
 }
 
 }  // namespace
-
-float EaseOutQuad(float t) {
-    return 1.0f - (1.0f - t) * (1.0f - t);
-}
-
-float SineEase(float t, float degrees) {
-    return std::sin(t * degrees * kPi / 180.0f);
-}
 
 GameCamera::GameCamera(Random& random) : m_random(random) {}
 
