@@ -4,7 +4,6 @@
 #include "engine/core/Random.h"
 #include "engine/render/RenderTransforms.h"
 #include "game/rules/GameFunctions.h"
-#include "game/rules/GameHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +29,16 @@ void Turn(Vector3& point, Angle angle) {
     const float y = s * point.x + c * point.y;
     point.x = x;
     point.y = y;
+}
+
+// The transition's curves, exact rather than through the angle table (the
+// game's shared easing helpers step by table entries).
+float TransitionEase(float t) {
+    return 1.0f - (1.0f - t) * (1.0f - t);
+}
+
+float TransitionSine(float t, float degrees) {
+    return std::sin(t * degrees * kPi / 180.0f);
 }
 
 }  // namespace
@@ -90,9 +99,9 @@ void GameCamera::Update(float stepSeconds) {
         }
     }
     m_dirty = true;
-    const float eased = EaseOutQuad(progress);
+    const float eased = TransitionEase(progress);
     zoom = 1.0f + (zoomTarget - 1.0f) * eased;
-    offset = Scale(focus, SineEase(progress, 90.0f));
+    offset = Scale(focus, TransitionSine(progress, 90.0f));
     roll = static_cast<Angle>(static_cast<int32_t>(rollTarget * eased * kAngleUnitsPerDegree));
     offset.x += shakeOffset.x;
     offset.y += shakeOffset.y;
