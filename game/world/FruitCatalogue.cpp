@@ -24,8 +24,12 @@ uint32_t Hash(const char* text) {
     return HashName(text, static_cast<int>(strlen(text)));
 }
 
+// Cut to fit, always terminated (size is never 0).
 void Copy(char* out, size_t size, const char* text) {
-    snprintf(out, size, "%s", text != nullptr ? text : "");
+    const char* source = text != nullptr ? text : "";
+    const size_t length = strnlen(source, size - 1);
+    memcpy(out, source, length);
+    out[length] = '\0';
 }
 
 // name + suffix into out; the caller has checked that it fits.
