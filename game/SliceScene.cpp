@@ -16,6 +16,7 @@
 #include "game/world/BladeColours.h"
 #include "game/world/Fruit.h"
 #include "game/world/FruitCatalogue.h"
+#include "game/world/FruitImpacts.h"
 #include "game/world/GameCamera.h"
 #include "game/world/Slash.h"
 #include "game/world/SplatterLayer.h"
@@ -146,7 +147,7 @@ void SliceScene::Update(float stepSeconds) {
     m_camera->Update(stepSeconds);
 }
 
-void SliceScene::Render(float /*elapsedSeconds*/) {
+void SliceScene::Render(float elapsedSeconds) {
     if (!m_initialised) {
         return;
     }
@@ -162,6 +163,7 @@ void SliceScene::Render(float /*elapsedSeconds*/) {
     renderer.SetDepthTest(true);
     renderer.SetDepthWrite(true);
     WorldObjectManager::Instance().RenderAll();
+    FruitImpacts::Get().Render(elapsedSeconds, 0);
     renderer.SetDepthTest(false);
     renderer.SetDepthWrite(false);
     RenderBladeAfterglows();
@@ -187,6 +189,7 @@ void SliceScene::Shutdown() {
     SplatterLayer::Get().Release();
     Slash::UnloadResources();
     BladeColourCycle::Reset();  // the blade texture goes with the GL
+    FruitImpacts::Get().Clear();
     FruitCatalogue::Get().Unload();
     Fruit::SetGenerators(nullptr, nullptr);
     Slash::SetRandom(nullptr);

@@ -9,6 +9,7 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/SoundPlayer.h"
+#include "game/world/FruitImpacts.h"
 #include "game/world/FruitModels.h"
 #include "game/world/SplatterLayer.h"
 #include "game/world/WorldObjectManager.h"
@@ -387,6 +388,19 @@ bool Fruit::HasLeftPlay() const {
     return acceleration.y >= 0.0f && acceleration.y != 0.0f && position.y >= vertical && velocity.y > 0.0f;
 }
 
+bool Fruit::IsOutsideScreen() const {
+    const float margin = 50.0f * scale.y;
+    if (acceleration.y != 0.0f) {
+        const float edge = margin + LogicalScreenHeight() / 2.0f;
+        return std::fabs(position.y) > edge || std::fabs(halfPosition.y) > edge;
+    }
+    if (acceleration.x != 0.0f) {
+        const float edge = margin + LogicalScreenWidth() / 2.0f;
+        return std::fabs(position.x) > edge || std::fabs(halfPosition.x) > edge;
+    }
+    return false;
+}
+
 void Fruit::OnDropped(int countAsMiss) {
     const FruitInfo* info = GetInfo();
     if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1) {
@@ -444,6 +458,11 @@ int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vect
     cutAngle = Atan2Lookup(stroke.x, stroke.y);
     impactStrength = std::min(8.0f, strength);
     bladeDirection = stroke;
+    if (eligible && !(record.roundStartPending && IsOutsideScreen())) {
+        const float cutDegrees = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;
+        FruitImpacts::Get().Add(position, 90.0f - cutDegrees, 0.4f * impactStrength, critical ? 1 : 0, nullptr,
+                                1.0f, GameRandom(), record.soundPlayer);
+    }
     const bool scores = hitter != nullptr && !noPenalty && !record.notInPlay;
     if (scores) {
         // Points go straight to the record until the dispatcher's AddPoints
@@ -494,6 +513,14 @@ void Fruit::Split() {
     }
     if (!isMenuFruit || critical) {
         EmitSplatters(count, strength);
+    }
+    if (critical) {
+        // Two more streaks fan out from a critical cut.
+        const float cutDegrees = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;
+        for (const float spread : {60.0f, -60.0f}) {
+            FruitImpacts::Get().Add(position, spread - cutDegrees, 0.28f * strength, 1, nullptr, 1.0f, random,
+                                    GetGameRecord().soundPlayer);
+        }
     }
     const float influence = info != nullptr ? info->hitInfluence : 0.75f;
     const float cut = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;

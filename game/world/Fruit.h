@@ -69,6 +69,9 @@ public:
     // it is above 0. Nothing for a suspended fruit or one of no scale.
     void AppendShadows(std::vector<ImmediateVertex>& out) const;
     bool HasLeftPlay() const;
+    // The fruit or its second half lies beyond the screen's edge (plus a
+    // margin of its size) along its gravity; never without gravity.
+    bool IsOutsideScreen() const;
     // Counts a drop when countAsMiss is 1 (and the fruit may count).
     void OnDropped(int countAsMiss);
     const FruitInfo* GetInfo() const;

@@ -1,6 +1,7 @@
 // Loading of the fruit models by the kinds' model names.
 #include "game/world/FruitModels.h"
 
+#include "engine/core/Log.h"
 #include "engine/render/TextureManager.h"
 #include "game/rules/GameHelpers.h"
 #include "game/world/FruitCatalogue.h"
@@ -13,6 +14,15 @@ namespace {
 
 SmartPtr<MeshModel> LoadIfPresent(const char* name) {
     return ModelFileExists(name) ? LoadNamedModel(name) : SmartPtr<MeshModel>();
+}
+
+// One line for a model that must be there and is not.
+SmartPtr<MeshModel> LoadRequired(const char* name) {
+    if (!ModelFileExists(name)) {
+        Log("FruitModels: no model %s; that piece is not drawn", name);
+        return SmartPtr<MeshModel>();
+    }
+    return LoadNamedModel(name);  // a damaged file is logged by its reader
 }
 
 }  // namespace
@@ -35,7 +45,7 @@ void FruitModels::Load(const FruitCatalogue& catalogue, bool fastDevice) {
         KindModels& set = m_kinds[static_cast<size_t>(k)];
         for (int half = 0; half < 2; ++half) {
             snprintf(name, sizeof(name), "models/Fruit/%s_%c_piece_%d", model, letter, half + 1);
-            set.halves[half] = LoadNamedModel(name);  // the reader logs a missing one
+            set.halves[half] = LoadRequired(name);
         }
         snprintf(name, sizeof(name), "models/Fruit/%s_single", model);
         set.whole = LoadIfPresent(name);
@@ -44,11 +54,11 @@ void FruitModels::Load(const FruitCatalogue& catalogue, bool fastDevice) {
         m_shadow = TextureManager::Get().GetTexture("textures/effects/fruit_shadow.tex");
         m_menuShadow = TextureManager::Get().GetTexture("textures/effects/menuFruitShadow.tex");
     }
-    m_streaks[0] = LoadNamedModel("models/fruit/slice_fx");
-    m_streaks[1] = LoadNamedModel("models/fruit/slice_fx_crit");
+    m_streaks[0] = LoadRequired("models/fruit/slice_fx");
+    m_streaks[1] = LoadRequired("models/fruit/slice_fx_crit");
     // The special streak is the plain one again; the flat-alpha texture it
     // takes in place of its own joins with the streaks' drawing.
-    m_streaks[3] = LoadNamedModel("models/fruit/slice_fx");
+    m_streaks[3] = m_streaks[0];
 }
 
 void FruitModels::Unload() {
