@@ -6,6 +6,7 @@
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 #include "game/DemoGame.h"
+#include "game/SliceScene.h"
 #include "game/rules/RunOptions.h"
 #include "platform/DesktopServices.h"
 #include "platform/FrameCapture.h"
@@ -42,7 +43,7 @@ const char kUsage[] =
     "  --open-url URL        hand the game URL as if another application opened it\n"
     "  --notification JSON   deliver a remote notification with this payload\n"
     "  --xdg-open            let URLs the game opens go to xdg-open (otherwise only logged)\n"
-    "  --scene NAME          what to run: demo (default)\n"
+    "  --scene NAME          what to run: demo (default), slice\n"
     "  --seed N              make the run repeatable: N fixes the clock, the date and the random draws\n"
     "  --help                this text\n";
 
@@ -72,6 +73,7 @@ struct Scene {
 
 const Scene kScenes[] = {
     {"demo", &DemoGame::Create},
+    {"slice", &SliceScene::Create},
 };
 
 const Scene* FindScene(const std::string& name) {

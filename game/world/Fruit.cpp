@@ -3,10 +3,16 @@
 
 #include "engine/core/HashName.h"
 #include "engine/core/Random.h"
+#include "engine/model/MeshModel.h"
+#include "engine/render/ImmediatePrimitiveRenderer.h"
+#include "engine/render/RenderTransforms.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/SoundPlayer.h"
+#include "game/world/FruitImpacts.h"
+#include "game/world/FruitModels.h"
 #include "game/world/SplatterLayer.h"
+#include "game/world/WorldObjectManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +24,8 @@ namespace {
 
 constexpr float kFrameSeconds = 1.0f / 60.0f;
 constexpr float kSoftWallFraction = 0.4f;
+constexpr float kShadowSide = 82.0f;      // of a whole fruit, per unit of scale
+constexpr float kHalfShadowSide = 50.0f;  // of each half
 
 void PlayEffect(const char* name) {
     SoundPlayer* sounds = GetGameRecord().soundPlayer;
@@ -97,6 +105,7 @@ void Fruit::Spawn(int kindIndex, float size) {
     WorldObject::Spawn();
     FruitCatalogue& catalogue = FruitCatalogue::Get();
     drift = Vector3{};
+    shadowOffset = Vector3{};
     bladeDirection = Vector3{1.0f, 0.0f, 0.0f};
     sliceProgress = 0.0f;
     timeScale = 1.0f;
@@ -282,9 +291,84 @@ void Fruit::PostUpdate(float stepSeconds) {
     }
 }
 
+void Fruit::DrawPiece(const MeshModel& model, const Quaternion& orientation, const Vector3& at) const {
+    // scale x rotation, then moved to the piece along the camera's z by the
+    // fruit's depth (menu fruit stand at 0).
+    Matrix4 world = Matrix4::FromQuaternion(orientation);
+    const float factors[3] = {scale.x, scale.y, scale.z};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            world.m[4 * row + column] *= factors[row];
+        }
+    }
+    world.m[12] = at.x;
+    world.m[13] = at.y;
+    world.m[14] = at.z + (isMenuFruit ? 0.0f : depth);
+    DrawSortedByDepth(model, world);
+}
+
 void Fruit::Render() {
-    // The kinds' models are drawn here once the model helpers land; the
-    // scene draws fruit through its own stand-in until then.
+    if (launchWait > 0.0f) {
+        return;
+    }
+    const FruitModels& models = FruitModels::Get();
+    if (!sliced || keepWhole) {
+        const MeshModel* whole = models.Whole(kind);
+        if (whole != nullptr) {
+            DrawPiece(*whole, halfOrientation[0], position);
+        }
+        return;
+    }
+    const FruitInfo* info = GetInfo();
+    if (info == nullptr || info->scoresNothing) {
+        return;  // super fruit draw their own pieces
+    }
+    const Vector3* places[2] = {&position, &halfPosition};
+    for (int half = 0; half < 2; ++half) {
+        const MeshModel* piece = models.Half(kind, half);
+        if (piece != nullptr) {
+            DrawPiece(*piece, halfOrientation[half], *places[half]);
+        }
+    }
+}
+
+void Fruit::AppendShadows(std::vector<ImmediateVertex>& out) const {
+    if (IsSuspended() || !(scale.x > 0.0f) || launchWait > 0.0f) {
+        return;
+    }
+    auto quad = [&out](float cx, float cy, float side, float alpha) {
+        const float h = side * 0.5f;
+        const float a = std::clamp(std::trunc(alpha), 0.0f, 255.0f);
+        const float corners[6][4] = {{-h, -h, 0, 1}, {h, -h, 1, 1}, {h, h, 1, 0},
+                                     {-h, -h, 0, 1}, {h, h, 1, 0},  {-h, h, 0, 0}};
+        for (const auto& c : corners) {
+            ImmediateVertex v;
+            v.x = cx + c[0];
+            v.y = cy + c[1];
+            v.nz = 1.0f;
+            v.r = v.g = v.b = 255.0f;
+            v.a = a;
+            v.u = c[2];
+            v.v = c[3];
+            out.push_back(v);
+        }
+    };
+    if (sliceProgress < 1.0f) {
+        quad(position.x + shadowOffset.x, position.y + shadowOffset.y - 0.65f * kShadowSide * baseScale.x,
+             kShadowSide * scale.x, (1.0f - sliceProgress) * 230.0f);
+    }
+    if (sliceProgress > 0.0f) {
+        const Vector3* places[2] = {&position, &halfPosition};
+        for (int half = 0; half < 2; ++half) {
+            // The half's own z axis, seen from the front, says which way its
+            // cut face leans; the shadow leans with it.
+            const Matrix4 turn = Matrix4::FromQuaternion(halfOrientation[half]);
+            const float lean = 0.5f * kHalfShadowSide * baseScale.x;
+            quad(places[half]->x + shadowOffset.x + lean * turn.m[8],
+                 places[half]->y + shadowOffset.y + lean * turn.m[9], kHalfShadowSide * scale.x,
+                 sliceProgress * 100.0f);
+        }
+    }
 }
 
 bool Fruit::HasLeftPlay() const {
@@ -302,6 +386,19 @@ bool Fruit::HasLeftPlay() const {
         return true;
     }
     return acceleration.y >= 0.0f && acceleration.y != 0.0f && position.y >= vertical && velocity.y > 0.0f;
+}
+
+bool Fruit::IsOutsideScreen() const {
+    const float margin = 50.0f * scale.y;
+    if (acceleration.y != 0.0f) {
+        const float edge = margin + LogicalScreenHeight() / 2.0f;
+        return std::fabs(position.y) > edge || std::fabs(halfPosition.y) > edge;
+    }
+    if (acceleration.x != 0.0f) {
+        const float edge = margin + LogicalScreenWidth() / 2.0f;
+        return std::fabs(position.x) > edge || std::fabs(halfPosition.x) > edge;
+    }
+    return false;
 }
 
 void Fruit::OnDropped(int countAsMiss) {
@@ -361,6 +458,11 @@ int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vect
     cutAngle = Atan2Lookup(stroke.x, stroke.y);
     impactStrength = std::min(8.0f, strength);
     bladeDirection = stroke;
+    if (eligible && !(record.roundStartPending && IsOutsideScreen())) {
+        const float cutDegrees = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;
+        FruitImpacts::Get().Add(position, 90.0f - cutDegrees, 0.4f * impactStrength, critical ? 1 : 0, nullptr,
+                                1.0f, GameRandom(), record.soundPlayer);
+    }
     const bool scores = hitter != nullptr && !noPenalty && !record.notInPlay;
     if (scores) {
         // Points go straight to the record until the dispatcher's AddPoints
@@ -412,6 +514,14 @@ void Fruit::Split() {
     if (!isMenuFruit || critical) {
         EmitSplatters(count, strength);
     }
+    if (critical) {
+        // Two more streaks fan out from a critical cut.
+        const float cutDegrees = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;
+        for (const float spread : {60.0f, -60.0f}) {
+            FruitImpacts::Get().Add(position, spread - cutDegrees, 0.28f * strength, 1, nullptr, 1.0f, random,
+                                    GetGameRecord().soundPlayer);
+        }
+    }
     const float influence = info != nullptr ? info->hitInfluence : 0.75f;
     const float cut = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;
     auto spread = [&random]() {
@@ -443,6 +553,40 @@ void Fruit::Split() {
                        std::trunc(total * (0.75f + 0.5f * random.NextFloat()))};
     }
     halfSpin[1].z = -halfSpin[1].z;
+}
+
+void RenderWorldShadows() {
+    const FruitModels& models = FruitModels::Get();
+    if (models.ShadowTexture().Get() == nullptr && models.MenuShadowTexture().Get() == nullptr) {
+        return;
+    }
+    // Kept between frames so that steady play allocates nothing.
+    static std::vector<ImmediateVertex> s_play;
+    static std::vector<ImmediateVertex> s_menu;
+    s_play.clear();
+    s_menu.clear();
+    WorldObjectManager& manager = WorldObjectManager::Instance();
+    WorldObjectManager::Cursor cursor = nullptr;
+    const uint32_t fruitType = static_cast<uint32_t>(WorldObjectType::Fruit);
+    for (WorldObject* object = manager.First(fruitType, cursor); object != nullptr;
+         object = manager.Next(fruitType, cursor)) {
+        const Fruit& fruit = static_cast<const Fruit&>(*object);
+        if (!fruit.IsDead()) {
+            fruit.AppendShadows(fruit.isMenuFruit ? s_menu : s_play);
+        }
+    }
+    // Bombs add theirs here once they land.
+    RenderTransforms& transforms = RenderTransforms::Get();
+    transforms.World().Set(Matrix4::Identity());
+    transforms.Apply(false);  // the shader takes the matrices only here
+    if (!s_play.empty() && models.ShadowTexture().Get() != nullptr) {
+        DrawTexturedTriangles(s_play.data(), static_cast<int32_t>(s_play.size()), true, nullptr,
+                              models.ShadowTexture());
+    }
+    if (!s_menu.empty() && models.MenuShadowTexture().Get() != nullptr) {
+        DrawTexturedTriangles(s_menu.data(), static_cast<int32_t>(s_menu.size()), true, nullptr,
+                              models.MenuShadowTexture());
+    }
 }
 
 }  // namespace Varnok

@@ -6,13 +6,16 @@
 #pragma once
 
 #include "engine/core/MathUtil.h"
+#include "engine/render/ImmediateVertex.h"
 #include "game/world/FruitCatalogue.h"
 #include "game/world/WorldObject.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Varnok {
 
+class MeshModel;
 class Random;
 
 // What the critical decision of a hit reads.
@@ -61,7 +64,14 @@ public:
     // 1 when the fruit is already sliced or a hit is pending, else 0.
     int OnHit(WorldObject* hitter, int valueA, int valueB, const Vector3& stroke) override;
     void Split();
+    // Appends the shadow quads of a thrown fruit (two triangles each): the
+    // whole fruit's while the slice progress is below 1, the halves' while
+    // it is above 0. Nothing for a suspended fruit or one of no scale.
+    void AppendShadows(std::vector<ImmediateVertex>& out) const;
     bool HasLeftPlay() const;
+    // The fruit or its second half lies beyond the screen's edge (plus a
+    // margin of its size) along its gravity; never without gravity.
+    bool IsOutsideScreen() const;
     // Counts a drop when countAsMiss is 1 (and the fruit may count).
     void OnDropped(int countAsMiss);
     const FruitInfo* GetInfo() const;
@@ -111,6 +121,7 @@ public:
     bool sliced = false;
     float sliceProgress = 0.0f;
     bool keepWhole = false;
+    Vector3 shadowOffset;  // zero unless a menu sets it
 
 private:
     void UpdateWaiting();
@@ -118,6 +129,8 @@ private:
     void UpdateSliced(float scaled, float frames);
     void Tumble(float frames);
     void EmitSplatters(int count, float strength);
+
+    void DrawPiece(const MeshModel& model, const Quaternion& orientation, const Vector3& at) const;
 
     static Random& GameRandom();
     static Random& WaveRandom();
@@ -129,5 +142,11 @@ private:
     static Random* s_gameRandom;
     static Random* s_waveRandom;
 };
+
+// Draws the shadows of every fruit in play under the current view: the play
+// field's with the fruit shadow, the menu fruit's with the menu shadow.
+// Nothing without the shadow textures (slow devices). Call before the world
+// objects, with the depth test off.
+void RenderWorldShadows();
 
 }  // namespace Varnok

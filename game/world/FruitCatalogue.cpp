@@ -5,6 +5,7 @@
 #include "engine/core/Log.h"
 #include "engine/core/Random.h"
 #include "engine/core/XmlDocument.h"
+#include "game/world/FruitModels.h"
 
 #include <tinyxml.h>
 
@@ -23,8 +24,12 @@ uint32_t Hash(const char* text) {
     return HashName(text, static_cast<int>(strlen(text)));
 }
 
+// Cut to fit, always terminated (size is never 0).
 void Copy(char* out, size_t size, const char* text) {
-    snprintf(out, size, "%s", text != nullptr ? text : "");
+    const char* source = text != nullptr ? text : "";
+    const size_t length = strnlen(source, size - 1);
+    memcpy(out, source, length);
+    out[length] = '\0';
 }
 
 // name + suffix into out; the caller has checked that it fits.
@@ -85,13 +90,14 @@ FruitCatalogue& FruitCatalogue::Get() {
     return s_catalogue;
 }
 
-void FruitCatalogue::Load() {
+void FruitCatalogue::Load(bool fastDevice) {
     if (m_loaded) {
         return;
     }
     TiXmlDocument document;
     (void)LoadXmlDocument(document, kFileName);  // LoadFromDocument reports the error
     LoadFromDocument(document, kFileName);
+    FruitModels::Get().Load(*this, fastDevice);
 }
 
 void FruitCatalogue::LoadFromText(const char* text, size_t length) {
@@ -277,6 +283,7 @@ bool FruitCatalogue::ReadKind(const TiXmlElement& element, FruitInfo& info, cons
 }
 
 void FruitCatalogue::Unload() {
+    FruitModels::Get().Unload();
     m_kinds.clear();
     m_critical = CriticalSettings{};
     m_bombSize = 0.0f;

@@ -91,15 +91,18 @@ public:
 
     static FruitCatalogue& Get();
 
-    // Reads the file through the file layer; nothing when already loaded.
-    // A missing or malformed file leaves no kinds and logs one line.
-    void Load();
+    // Reads the file through the file layer and loads the kinds' models
+    // (FruitModels; the shadow textures only on a fast device); nothing when
+    // already loaded. A missing or malformed file leaves no kinds and logs
+    // one line. Requires a renderer for the models.
+    void Load(bool fastDevice = true);
     // The same over a document already parsed. A refused document gives no
     // kinds: a parse error (an empty file too) was logged by the XML layer;
     // a missing file or a document of another kind logs one line here.
     void LoadFromDocument(const TiXmlDocument& document, const char* source);
     // Text of a fruit list, for tests and the fuzz target.
     void LoadFromText(const char* text, size_t length);
+    // Forgets the kinds and releases the models.
     void Unload();
     bool IsLoaded() const { return m_loaded; }
 

@@ -31,15 +31,17 @@ void Turn(Vector3& point, Angle angle) {
     point.y = y;
 }
 
-}  // namespace
-
-float EaseOutQuad(float t) {
+// The transition's curves, exact rather than through the angle table (the
+// game's shared easing helpers step by table entries).
+float TransitionEase(float t) {
     return 1.0f - (1.0f - t) * (1.0f - t);
 }
 
-float SineEase(float t, float degrees) {
+float TransitionSine(float t, float degrees) {
     return std::sin(t * degrees * kPi / 180.0f);
 }
+
+}  // namespace
 
 GameCamera::GameCamera(Random& random) : m_random(random) {}
 
@@ -97,9 +99,9 @@ void GameCamera::Update(float stepSeconds) {
         }
     }
     m_dirty = true;
-    const float eased = EaseOutQuad(progress);
+    const float eased = TransitionEase(progress);
     zoom = 1.0f + (zoomTarget - 1.0f) * eased;
-    offset = Scale(focus, SineEase(progress, 90.0f));
+    offset = Scale(focus, TransitionSine(progress, 90.0f));
     roll = static_cast<Angle>(static_cast<int32_t>(rollTarget * eased * kAngleUnitsPerDegree));
     offset.x += shakeOffset.x;
     offset.y += shakeOffset.y;

@@ -144,8 +144,9 @@ void Slash::LoadResources() {
     if (resourcesLoaded) {
         return;
     }
-    s_bladeTexture = TextureManager::Get().LoadTexture("effects/blade.tex", 0);
-    s_glowTexture = TextureManager::Get().LoadTexture("effects/rave_blade_glow.tex", 0);
+    // Both live under the bundle's "textures/" folder.
+    LoadLocalizedTexture(s_bladeTexture, "effects/blade.tex");
+    LoadLocalizedTexture(s_glowTexture, "effects/rave_blade_glow.tex");
     if (s_bladeTexture.Get() == nullptr) {
         fprintf(stderr, "Slash: effects/blade.tex did not load; the ribbon is not drawn\n");
     }
@@ -839,6 +840,7 @@ void Slash::RenderTrail() {
     Matrix4 world;
     world.m[14] = kTrailDepth;
     transforms.World().Set(world);
+    transforms.Apply(false);  // the shader takes the matrices only here
     Renderer& renderer = Renderer::Get();
     const int cull = renderer.GetCullMode();
     renderer.SetCullMode(kCullOff);
@@ -880,6 +882,7 @@ void Slash::RenderAfterglows() {
     Matrix4 world;
     world.m[14] = kAfterglowDepth;
     transforms.World().Set(world);
+    transforms.Apply(false);  // the shader takes the matrices only here
     for (const BladeAfterglow& glow : s_afterglows) {
         if (glow.life <= 0.0f || !glow.strips[0]) {
             continue;

@@ -330,6 +330,7 @@ void SplatterLayer::Render(const float colourFactors[3]) {
     Matrix4 world;
     world.m[14] = kLayerDepth;
     transforms.World().Set(world);
+    transforms.Apply(false);  // the shader takes the matrices only here
     DrawTexturedTriangles(m_vertices.get(), m_drawnCount * 6, true, nullptr, m_texture);
     transforms.World().Set(Matrix4::Identity());
 }

@@ -1,6 +1,7 @@
 // make_models: writes the bundle's sample models, each as a ".binmodel" and
 // an ".mmd" file, with their ".tex" textures, under <bundle>/models/.
 #include "tools/make_models/BinModelWriter.h"
+#include "tools/make_models/FruitModelSources.h"
 #include "tools/make_models/NodeModelWriter.h"
 #include "tools/make_models/SimpleModels.h"
 
@@ -55,6 +56,21 @@ int main(int argc, char** argv) {
     }
     for (const ModelSource& model : {MakeSphere(), MakeSphereHalves(), MakeCube()}) {
         const std::string stem = bundle + "/models/" + model.name;
+        ok = WriteFile(stem + ".binmodel", WriteBinModel(model)) && ok;
+        ok = WriteFile(stem + ".mmd", WriteNodeModel(model)) && ok;
+    }
+    // The fruit: names are bundle paths already.
+    const FruitModelFiles fruit = MakeFruitModels();
+    for (const FruitModelFiles::Picture& picture : fruit.pictures) {
+        std::vector<uint8_t> bytes;
+        if (!WriteTexPicture(picture.picture, bytes)) {
+            std::fprintf(stderr, "make_models: cannot encode %s\n", picture.path.c_str());
+            return 1;
+        }
+        ok = WriteFile(bundle + "/" + picture.path, bytes) && ok;
+    }
+    for (const ModelSource& model : fruit.models) {
+        const std::string stem = bundle + "/" + model.name;
         ok = WriteFile(stem + ".binmodel", WriteBinModel(model)) && ok;
         ok = WriteFile(stem + ".mmd", WriteNodeModel(model)) && ok;
     }

@@ -159,6 +159,8 @@ bool WriteGameEffects(const std::string& dir) {
     items.push_back({"effects/flatAlpha.tex", DrawFlatWhite(8, 8)});
     items.push_back({"effects/fruit_shadow.tex", DrawSoftShadow(64, 0.6f)});
     items.push_back({"menuFruitShadow.tex", DrawSoftShadow(64, 0.45f)});
+    // Where the fruit's shadow drawing looks for it.
+    items.push_back({"effects/menuFruitShadow.tex", DrawSoftShadow(64, 0.45f)});
     items.push_back({"effects/white_splash.tex", DrawSplashAtlas(256)});
     items.push_back({"effects/ultra_rare_plus_50.tex", DrawPlusFiftyBadge(64, 64)});
     for (const KindBadge& kind : kKindBadges) {

@@ -106,6 +106,39 @@ TEST_F(FruitTest, MenuFruitAndFivePointKindsNeverCountAsDropped) {
     EXPECT_TRUE(apple.IsDead());
 }
 
+TEST_F(FruitTest, ShadowsFollowTheSliceProgress) {
+    Fruit& fruit = Make(0);  // kind scale 25: scale 0.25
+    fruit.position = Vector3{10.0f, 20.0f, 0.0f};
+    std::vector<ImmediateVertex> quads;
+    fruit.StartFlightTimer(0.5f);
+    fruit.AppendShadows(quads);
+    EXPECT_TRUE(quads.empty());  // not thrown yet
+
+    fruit.launchWait = 0.0f;
+    fruit.AppendShadows(quads);
+    ASSERT_EQ(quads.size(), 6u);  // the whole fruit's only
+    EXPECT_FLOAT_EQ(quads[2].x - quads[0].x, 82.0f * 0.25f);
+    EXPECT_FLOAT_EQ((quads[0].y + quads[2].y) / 2.0f, 20.0f - 0.65f * 82.0f * 0.25f);
+    EXPECT_EQ(quads[0].a, 230.0f);
+
+    quads.clear();
+    fruit.sliceProgress = 0.5f;
+    fruit.AppendShadows(quads);
+    ASSERT_EQ(quads.size(), 18u);  // fading whole, growing halves
+    EXPECT_EQ(quads[0].a, 115.0f);
+    EXPECT_EQ(quads[6].a, 50.0f);
+    EXPECT_FLOAT_EQ(quads[8].x - quads[6].x, 50.0f * 0.25f);
+
+    quads.clear();
+    fruit.sliceProgress = 1.0f;
+    fruit.SetSuspended(1);
+    fruit.AppendShadows(quads);
+    EXPECT_TRUE(quads.empty());
+    fruit.SetSuspended(0);
+    fruit.AppendShadows(quads);
+    EXPECT_EQ(quads.size(), 12u);  // the halves alone
+}
+
 TEST_F(FruitTest, CriticalOdds) {
     CriticalSettings settings;  // chance 5, chance_inc 30, score 5
     const struct {
