@@ -41,11 +41,12 @@ void SetComponentDefaultProperty(UIManager& ui, const AsciiString& className,
 // UI has no such screen.
 Component* ShowScreenLayout(LoadedScreenMap& screens, const char* name, int enabled);
 
-// The background's two textures: "<stem>.tex" and "<stem>1.tex" for the
-// stem name (or "gb_game") plus "_sml" on a slow device, into
-// "Background"'s "@backgroundTexture1" and "@backgroundTexture2". Without a
-// "Background" component nothing changes. A stem past 71 characters is
-// refused with one log line.
+// The background's two textures: "<stem>.tex" and "<stem>1.tex" (localised
+// when the language has them) for the stem name (or "gb_game") plus "_sml"
+// on a slow device. They belong in "Background"'s "@backgroundTexture1" and
+// "@backgroundTexture2" once the UI library has texture components; until
+// then they are held here. Without a "Background" component nothing
+// changes. A stem past 71 characters is refused with one log line.
 void LoadBackgroundTextures(const char* name);
 // A new reference to the first background texture; empty when none.
 SmartPtr<Texture> GetBackgroundTexture();

@@ -10,6 +10,7 @@
 #include "engine/ui/Component.h"
 #include "engine/ui/ComponentFactory.h"
 #include "engine/ui/UIManager.h"
+#include "engine/ui/descriptions/ComponentDefinition.h"
 #include "game/GameFlow.h"
 #include "game/GameStartup.h"
 #include "game/rules/GameRecord.h"
@@ -17,6 +18,7 @@
 #include "game/rules/GameStats.h"
 #include "game/screens/ComponentCountdownTimer.h"
 #include "game/screens/ComponentFruit.h"
+#include "game/screens/GameUi.h"
 #include "game/screens/MainMenuScreen.h"
 #include "game/screens/ScreenList.h"
 #include "platform/DesktopServices.h"
@@ -132,6 +134,35 @@ TEST(GameBoot, TheShellStartsTheGameInOrderAndEntersTheFlow) {
         std::unique_ptr<Component> timer(ui.InstantiateClass(AsciiString("ComponentTimer")));
         ASSERT_NE(timer, nullptr);
         EXPECT_TRUE(timer->IsKindOf(ComponentCountdownTimer::GetStaticClassInfo()));
+
+        // Texts and buttons default to the game's second font.
+        bool found = false;
+        ComponentDefinition* text = ui.GetDefinition(AsciiString("ComponentText"));
+        ASSERT_NE(text, nullptr);
+        EXPECT_STREQ(text->GetDefault<AsciiString>(AsciiString("fontName"), found).c_str(),
+                     "fontstruetype/bronic.ttf");
+        EXPECT_TRUE(found);
+
+        // Showing a layout: 0 on an active screen disables it, 1 enables it;
+        // input is on afterwards either way.
+        LoadedScreenMap shown;
+        Component* pause = ShowScreenLayout(shown, "pause", 1);
+        ASSERT_NE(pause, nullptr);
+        EXPECT_TRUE(pause->IsActive());
+        pause->GetInputEnabledProperty()->Set(false);
+        EXPECT_EQ(ShowScreenLayout(shown, "pause", 0), pause);
+        EXPECT_FALSE(pause->IsEnabled());
+        EXPECT_TRUE(pause->IsInputEnabled());
+        EXPECT_EQ(shown.size(), 1u);
+        EXPECT_EQ(ShowScreenLayout(shown, "noSuchScreen", 1), nullptr);
+
+        // The default background on this (fast) host.
+        LoadBackgroundTextures(nullptr);
+        EXPECT_TRUE(GetBackgroundTexture());
+        EXPECT_TRUE(GetBackgroundTextureAt(1));
+        const SmartPtr<Texture> before = GetBackgroundTexture();
+        LoadBackgroundTextures(std::string(80, 'x').c_str());  // refused: the old ones stay
+        EXPECT_EQ(GetBackgroundTexture().Get(), before.Get());
 
         // The logo fades over the frames.
         const float logoAfterOne = game->GetLogoAlpha();
