@@ -2,6 +2,7 @@
 #include "game/GameApplication.h"
 
 #include "engine/audio/SoundManager.h"
+#include "engine/core/Clock.h"
 #include "engine/core/DevicePropertyMap.h"
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
@@ -14,12 +15,16 @@
 #include "engine/core/MathUtil.h"
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
+#include "engine/render/Renderer.h"
 #include "engine/render/TextureManager.h"
+#include "game/GameFlow.h"
+#include "game/GameStartup.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStateDispatcher.h"
 #include "game/rules/MusicController.h"
 #include "game/rules/SoundPlayer.h"
+#include "game/screens/GameUi.h"
 #include "game/world/GameCamera.h"
 
 #include <algorithm>
@@ -58,6 +63,8 @@ void CopyText(char* target, size_t size, const char* text) {
 }  // namespace
 
 std::unique_ptr<VarnokGame> GameApplication::Create() {
+    // Before the UI manager's built-ins: the game's timer takes the name.
+    RegisterGameTimerComponent();
     return std::make_unique<GameApplication>();
 }
 
@@ -155,6 +162,7 @@ void GameApplication::SetPaths(const char* bundleDir, const char* documentsDir,
 }
 
 void GameApplication::Update(float stepSeconds) {
+    AdvanceFixedClock(stepSeconds);  // a seeded run's calendar moves with the frames
     if (m_logoAlpha > 0.0f) {
         m_logoAlpha -= kLogoFadePerSecond * stepSeconds;
         if (!(m_logoAlpha > 0.0f)) {
@@ -198,6 +206,11 @@ void GameApplication::RenderLogoOverlay() {
         transforms.View().Set(Matrix4::Identity());
         transforms.SetOrthographic(height / 2, -height / 2, -width / 2, width / 2, -1.0f, 1.0f);
     }
+    // Over everything, whichever way the frame's passes left the tests.
+    Renderer& renderer = Renderer::Get();
+    renderer.SetDepthTest(false);
+    renderer.SetDepthWrite(false);
+    renderer.SetCullMode(kCullOff);
     const LogoLook look = LogoLookFor(m_logoAlpha);
     // A quarter turn: the logo is stored for the portrait screen.
     constexpr Angle kQuarterTurnUnits = 16380;
@@ -205,6 +218,7 @@ void GameApplication::RenderLogoOverlay() {
     Matrix4::RotateZ(world, SinLookup(kQuarterTurnUnits), CosLookup(kQuarterTurnUnits));
     Matrix4::Scale(world, look.scale * width, look.scale * height, 0.0f);
     transforms.World().Set(world);
+    transforms.Apply(false);
     m_logoTexture->Bind();
     DrawColouredQuad(Colour(look.grey, look.grey, look.grey, look.alpha));
     m_logoTexture->Unbind();
@@ -236,7 +250,9 @@ void GameApplication::InitialiseStage1(void* /*reserved1*/, void* /*reserved2*/)
 }
 
 void GameApplication::Initialise(void* /*reserved1*/, void* /*reserved2*/) {
-    // The game's set-up runs first here once it lands with the game flow.
+    m_startupTrace.clear();
+    GameInit(&m_startupTrace);
+    GameStateDispatcher::Get().SetHandler(&GameFlow::Get());
     m_logoTexture = GetLoadingTexture();
     if (!m_logoTexture) {
         m_logoTexture = TextureManager::Get().GetTexture(kLogoPath);
@@ -247,6 +263,11 @@ void GameApplication::Initialise(void* /*reserved1*/, void* /*reserved2*/) {
 
 void GameApplication::Shutdown() {
     GameStateDispatcher::Get().ExitCurrentState();
+    if (m_initialised) {
+        m_initialised = false;
+        m_logoTexture = SmartPtr<Texture>();
+        GameShutdown();
+    }
 }
 
 void GameApplication::Suspend() {

@@ -7,6 +7,7 @@
 #include "engine/core/SmartPtr.h"
 #include "engine/iOS/VarnokGame.h"
 #include "engine/render/Texture.h"
+#include "game/GameStartup.h"
 
 #include <cstdint>
 #include <memory>
@@ -87,6 +88,8 @@ public:
     const char* GetOsVersion() const { return m_osVersion; }
     float GetLogoAlpha() const { return m_logoAlpha; }
     const SmartPtr<Texture>& GetLogoTexture() const { return m_logoTexture; }
+    // The set-up's steps in the order they ran on the first frame.
+    const StartupTrace& GetStartupTrace() const { return m_startupTrace; }
 
 private:
     bool m_lowEndDevice = false;
@@ -96,6 +99,7 @@ private:
     char m_osVersion[kDeviceTextBytes] = {};
     SmartPtr<Texture> m_logoTexture;
     float m_logoAlpha = kLogoStartAlpha;
+    StartupTrace m_startupTrace;
 };
 
 }  // namespace Varnok

@@ -1,11 +1,13 @@
 // The game program: opens a window (or runs headless), starts the shell with
 // the game, and runs the display loop; headless runs replay an input script
 // and can write frames to PNG files.
+#include "engine/core/Clock.h"
 #include "engine/core/FileUtil.h"
 #include "engine/core/Log.h"
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 #include "game/DemoGame.h"
+#include "game/GameApplication.h"
 #include "game/SliceScene.h"
 #include "game/rules/RunOptions.h"
 #include "platform/DesktopServices.h"
@@ -28,6 +30,8 @@ using namespace Varnok;
 
 constexpr int kDefaultHeadlessFrames = 300;
 constexpr int kMaxSide = 8192;
+// A seeded run's calendar starts here (1 January 2026, 00:00 UTC).
+constexpr int64_t kSeededStartTime = 1767225600;
 
 const char kUsage[] =
     "usage: varnok_game [options]\n"
@@ -43,7 +47,7 @@ const char kUsage[] =
     "  --open-url URL        hand the game URL as if another application opened it\n"
     "  --notification JSON   deliver a remote notification with this payload\n"
     "  --xdg-open            let URLs the game opens go to xdg-open (otherwise only logged)\n"
-    "  --scene NAME          what to run: demo (default), slice\n"
+    "  --scene NAME          what to run: game (default), demo (the UI's sample screens), slice (a fan of fruit to cut)\n"
     "  --seed N              make the run repeatable: N fixes the clock, the date and the random draws\n"
     "  --help                this text\n";
 
@@ -61,7 +65,7 @@ struct Options {
     std::vector<std::string> openUrls;
     std::vector<std::string> notifications;
     bool xdgOpen = false;
-    std::string scene = "demo";
+    std::string scene = "game";
     RunOptions run;
 };
 
@@ -72,6 +76,7 @@ struct Scene {
 };
 
 const Scene kScenes[] = {
+    {"game", &GameApplication::Create},
     {"demo", &DemoGame::Create},
     {"slice", &SliceScene::Create},
 };
@@ -278,6 +283,9 @@ int main(int argc, char** argv) {
     }
     InstallQuitSignalHandlers();
     SetRunOptions(options.run);
+    if (options.run.seeded) {
+        SetFixedClock(kSeededStartTime);
+    }
     VarnokGame::SetFactory(FindScene(options.scene)->factory);
     ShellDef shell;
     shell.display = display.get();

@@ -10,6 +10,21 @@ namespace {
 // CLOCK_MONOTONIC already counts nanoseconds, so the timebase ratio is 1.
 constexpr double kTimebaseRatio = 1.0;
 
+struct FixedClock {
+    bool set = false;
+    double seconds = 0.0;  // since 1970
+};
+
+FixedClock& Fixed() {
+    static FixedClock s_fixed;
+    return s_fixed;
+}
+
+time_t CalendarNow() {
+    const FixedClock& fixed = Fixed();
+    return fixed.set ? static_cast<time_t>(fixed.seconds) : time(nullptr);
+}
+
 uint64_t NowMicroseconds() {
     // Through double rather than float: a float loses whole milliseconds once
     // the machine has been up for a day, which frame timing cannot afford.
@@ -43,14 +58,33 @@ uint64_t GetMicroseconds() {
 }
 
 int64_t GetTime() {
-    return static_cast<int64_t>(time(nullptr));
+    return static_cast<int64_t>(CalendarNow());
+}
+
+void SetFixedClock(int64_t startSeconds) {
+    Fixed().set = true;
+    Fixed().seconds = static_cast<double>(startSeconds);
+}
+
+void AdvanceFixedClock(double seconds) {
+    if (Fixed().set && seconds > 0.0) {
+        Fixed().seconds += seconds;
+    }
+}
+
+void ClearFixedClock() {
+    Fixed() = FixedClock{};
+}
+
+bool IsClockFixed() {
+    return Fixed().set;
 }
 
 void GetDateTime(DateTime* outRecord, int local) {
     if (outRecord == nullptr) {
         return;
     }
-    const time_t now = time(nullptr);
+    const time_t now = CalendarNow();
     tm broken{};
     if (local == 1) {
         localtime_r(&now, &broken);

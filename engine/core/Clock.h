@@ -22,6 +22,15 @@ uint64_t GetMicroseconds();
 // Calendar time in seconds since 1970.
 int64_t GetTime();
 
+// Repeatable runs: from SetFixedClock on, GetTime and GetDateTime answer a
+// calendar time that starts at startSeconds (since 1970) and moves only by
+// AdvanceFixedClock. ClearFixedClock returns to the system's time. Main
+// thread only.
+void SetFixedClock(int64_t startSeconds);
+void AdvanceFixedClock(double seconds);
+void ClearFixedClock();
+bool IsClockFixed();
+
 // The broken-down current time, fields as `struct tm` counts them.
 struct DateTime {
     int local = 0;  // 1 when local time was asked for, else the value passed

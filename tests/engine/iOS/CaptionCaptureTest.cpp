@@ -50,7 +50,7 @@ std::string BundleWithoutScreens(const std::string& dir) {
 // As `./run --headless --frames 60 --capture DIR`; the exit status, -1 when
 // the game could not run.
 int RunGame(const std::string& dir) {
-    std::vector<std::string> args = {VARNOK_GAME_BINARY, "--headless", "--frames", "60",
+    std::vector<std::string> args = {VARNOK_GAME_BINARY, "--scene", "demo", "--headless", "--frames", "60",
                                      "--capture", dir + "/frames", "--capture-every", "59",
                                      "--size", std::to_string(kWidth) + "x" + std::to_string(kHeight),
                                      "--bundle", BundleWithoutScreens(dir),

@@ -29,7 +29,7 @@ std::string MakeTempDir() {
 
 int RunGame(const std::string& dir) {
     const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
-    std::vector<std::string> args = {VARNOK_GAME_BINARY, "--headless", "--frames", "100",
+    std::vector<std::string> args = {VARNOK_GAME_BINARY, "--scene", "demo", "--headless", "--frames", "100",
                                      "--capture", dir + "/frames", "--capture-every", "30",
                                      "--size", size, "--bundle", VARNOK_SOURCE_DATA_DIR,
                                      "--documents", dir + "/documents", "--caches", dir + "/caches"};

@@ -41,7 +41,7 @@ int RunGame(const std::string& dir) {
     const std::string capture = dir + "/frames";
     const std::string script = std::string(VARNOK_TEST_DATA_DIR) + "/demo_touch.txt";
     const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
-    std::vector<std::string> args = {VARNOK_GAME_BINARY, "--headless", "--frames", "120",
+    std::vector<std::string> args = {VARNOK_GAME_BINARY, "--scene", "demo", "--headless", "--frames", "120",
                                      "--capture", capture, "--capture-every", "10",
                                      "--input", script, "--size", size,
                                      "--bundle", VARNOK_SOURCE_DATA_DIR,

@@ -1,0 +1,35 @@
+// The pool of HUD pop-ups: made once at the game's set-up, appended to the
+// screen list as persistent items and handed out in turn from a ring cursor.
+// Main thread only.
+#pragma once
+
+namespace Varnok {
+
+class HudPopup;
+class ScreenList;
+
+class GameHud {
+public:
+    static constexpr int kPopupCount = 12;  // what the game flow asks for
+    static constexpr float kExpireSeconds = 0.06916667f;
+
+    // Destroys a pool made before, then makes count pop-ups on the list.
+    static void Create(int count, ScreenList& screens);
+    // Deletes the pop-ups. Requires: the list let go of them first (its
+    // Clear keeps persistent items alive).
+    static void Destroy();
+    // The pop-up at the cursor when it is hidden; else the next hidden one
+    // after the cursor; after a full lap, the busy one at the cursor. Null
+    // without a pool.
+    static HudPopup* NextFreePopup();
+    // Caps the time left of every visible pop-up.
+    static void ExpireActivePopups();
+    // A new list update: the count of rising pop-ups this frame starts again.
+    static void BeginFrame();
+
+    static int GetCount();
+    static HudPopup* GetPopup(int index);
+    static int GetCursor();
+};
+
+}  // namespace Varnok

@@ -1,0 +1,37 @@
+// A short-lived picture that rises over the play field where something
+// happened. Pop-ups come from the GameHud pool and stay in the screen list
+// for reuse: when their time runs out they only turn invisible.
+#pragma once
+
+#include "game/screens/SpriteScreenItem.h"
+
+#include <cstdint>
+
+namespace Varnok {
+
+class HudPopup : public SpriteScreenItem {
+public:
+    HudPopup();
+
+    void Open() override;
+    // Colour white; a pop-up still counting down is hidden.
+    void Reset() override;
+    // Counts down (not while paused); at 0 the removal callback runs and the
+    // pop-up hides.
+    void Update(float stepSeconds) override;
+    // Only a rising pop-up draws.
+    void Render(const float tint[3]) override;
+    int GetTypeId() const override { return 2; }
+
+    bool m_rising = false;
+    float m_timeLeft = 0.0f;  // seconds
+    float m_speed = 1.0f;     // time-step factor
+    uint16_t m_shakeFrames = 0;
+    bool m_playSound = false;
+    bool m_playVoice = false;
+    bool m_isCombo = false;
+    int m_comboSize = 0;
+    bool m_showDigits = false;
+};
+
+}  // namespace Varnok
