@@ -3,6 +3,7 @@
 
 #include "engine/model/MeshModel.h"
 #include "engine/render/Renderer.h"
+#include "engine/ui/ScopedWorldMatrix.h"
 
 namespace Varnok {
 
@@ -70,7 +71,10 @@ void ComponentModel::Draw() {
     if (!depthTest) {
         renderer.SetDepthTest(true);
     }
-    DrawSortedByDepth(*m_model, BuildModelMatrix());
+    {
+        const ScopedWorldMatrix keep;
+        DrawSortedByDepth(*m_model, BuildModelMatrix());
+    }
     if (!depthWrite) {
         renderer.SetDepthWrite(false);
     }

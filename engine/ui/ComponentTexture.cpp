@@ -16,6 +16,7 @@
 #include "engine/render/TextureManager.h"
 #include "engine/text/vector/SvgLoader.h"
 #include "engine/text/vector/VectorImage.h"
+#include "engine/ui/ScopedWorldMatrix.h"
 #include "engine/ui/UIManager.h"
 
 #include <cmath>
@@ -322,6 +323,7 @@ void ComponentTexture::Draw() {
         return;
     }
     PlaceVectorSprite();
+    const ScopedWorldMatrix keep;
     m_vectorSprite->Draw();
 }
 

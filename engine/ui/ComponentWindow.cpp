@@ -74,9 +74,12 @@ void PlaceAlong(Band band, float low, float high, float wholeLow, float wholeHig
 
 // Pixel over the image's extent; 0 for an empty extent, as a zero texture
 // coordinate range gives.
-float Fraction(int pixel, int extent) {
-    return extent == 0 ? 0.0f : static_cast<float>(pixel) / static_cast<float>(extent);
+float Fraction(int pixel, float extent) {
+    return extent == 0.0f ? 0.0f : static_cast<float>(pixel) / extent;
 }
+
+// Right minus left in float: file values may span the whole int range.
+float Extent(int low, int high) { return static_cast<float>(high) - static_cast<float>(low); }
 
 }  // namespace
 
@@ -84,8 +87,8 @@ NinePatchLayout LayoutNinePatch(const NinePatchSegmentation& segmentation, float
                                 float componentScale, bool scaleIfTooSmall) {
     NinePatchLayout layout;
     const NinePatchRect& w = segmentation.rects[NinePatchSegment::Whole];
-    const float imageWidth = static_cast<float>(w.right - w.left);
-    const float imageHeight = static_cast<float>(w.bottom - w.top);
+    const float imageWidth = Extent(w.left, w.right);
+    const float imageHeight = Extent(w.top, w.bottom);
     layout.scaleX = componentScale;
     layout.scaleY = componentScale;
     if (scaleIfTooSmall) {
@@ -203,8 +206,8 @@ void ComponentWindow::BuildNinePatch() {
         span = Vector2{entryWidth * span.x, entryHeight * span.y};
     }
     const NinePatchRect& uvWhole = m_segmentationUV.rects[NinePatchSegment::Whole];
-    const int uvWidth = uvWhole.right - uvWhole.left;
-    const int uvHeight = uvWhole.bottom - uvWhole.top;
+    const float uvWidth = Extent(uvWhole.left, uvWhole.right);
+    const float uvHeight = Extent(uvWhole.top, uvWhole.bottom);
 
     const UITransform world = GetWorldTransform();
     const UIVertexList& clip = GetVertices();
