@@ -2,7 +2,6 @@
 // file leaves the built-in cut, and laying the result out at any size
 // stays in defined arithmetic (sanitizers watch the int and float work).
 #include "engine/core/XmlDocument.h"
-#include "engine/ui/ComponentWindow.h"
 #include "engine/ui/NinePatchSegmentation.h"
 
 #include <tinyxml.h>

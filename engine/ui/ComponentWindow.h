@@ -16,20 +16,6 @@ struct NinePatchRun {
     int32_t mode = 0;  // 0 by the texture's alpha, 1 translucent, 2 opaque
 };
 
-// The nine segments' rectangles in the window's own units, before the pivot
-// is taken off, indexed by NinePatchSegment (entry 0, the whole image, is
-// left empty).
-struct NinePatchLayout {
-    UIRect rects[NinePatchSegment::Count];
-    float scaleX = 1.0f;
-    float scaleY = 1.0f;
-};
-
-// Corners at their scaled size in their corners; edges and the middle span
-// what lies between (never narrower than 0).
-NinePatchLayout LayoutNinePatch(const NinePatchSegmentation& segmentation, float width, float height,
-                                float componentScale, bool scaleIfTooSmall);
-
 class ComponentWindow : public ComponentTexture {
 public:
     ComponentWindow();

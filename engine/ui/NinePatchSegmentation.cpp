@@ -3,6 +3,7 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -46,6 +47,55 @@ void ReadSegments(const TiXmlElement& parent, NinePatchSegmentation& out) {
     }
 }
 
+enum Band { kStart, kMiddle, kEnd };
+
+Band ColumnOf(int segment) {
+    switch (segment) {
+        case NinePatchSegment::TopLeft:
+        case NinePatchSegment::Left:
+        case NinePatchSegment::BottomLeft: return kStart;
+        case NinePatchSegment::TopRight:
+        case NinePatchSegment::Right:
+        case NinePatchSegment::BottomRight: return kEnd;
+        default: return kMiddle;
+    }
+}
+
+Band RowOf(int segment) {
+    switch (segment) {
+        case NinePatchSegment::TopLeft:
+        case NinePatchSegment::Top:
+        case NinePatchSegment::TopRight: return kStart;
+        case NinePatchSegment::BottomLeft:
+        case NinePatchSegment::Bottom:
+        case NinePatchSegment::BottomRight: return kEnd;
+        default: return kMiddle;
+    }
+}
+
+// One axis of a segment: (low, high) of the segment, (wholeLow, wholeHigh)
+// of the image, size the window's extent along the axis.
+void PlaceAlong(Band band, float low, float high, float wholeLow, float wholeHigh, float size,
+                float scale, float& outFrom, float& outTo) {
+    switch (band) {
+        case kStart:
+            outFrom = (low - wholeLow) * scale;
+            outTo = (high - wholeLow) * scale;
+            break;
+        case kMiddle:
+            outFrom = (low - wholeLow) * scale;
+            outTo = std::max(outFrom, size - (wholeHigh - high) * scale);
+            break;
+        case kEnd:
+            outTo = size - (wholeHigh - high) * scale;
+            outFrom = outTo - (high - low) * scale;
+            break;
+    }
+}
+
+// Right minus left in float: file values may span the whole int range.
+float Extent(int low, int high) { return static_cast<float>(high) - static_cast<float>(low); }
+
 }  // namespace
 
 const NinePatchSegmentation& NinePatchSegmentation::BuiltIn() {
@@ -79,6 +129,36 @@ bool ReadNinePatchSegmentation(const TiXmlDocument& document, NinePatchSegmentat
         ReadSegments(*uv, outUV);
     }
     return true;
+}
+
+NinePatchLayout LayoutNinePatch(const NinePatchSegmentation& segmentation, float width, float height,
+                                float componentScale, bool scaleIfTooSmall) {
+    NinePatchLayout layout;
+    const NinePatchRect& w = segmentation.rects[NinePatchSegment::Whole];
+    const float imageWidth = Extent(w.left, w.right);
+    const float imageHeight = Extent(w.top, w.bottom);
+    layout.scaleX = componentScale;
+    layout.scaleY = componentScale;
+    if (scaleIfTooSmall) {
+        // An empty image (a malformed file) has nothing to shrink.
+        if (imageWidth > 0.0f && width < componentScale * imageWidth) {
+            layout.scaleX = width / imageWidth;
+        }
+        if (imageHeight > 0.0f && height < componentScale * imageHeight) {
+            layout.scaleY = height / imageHeight;
+        }
+    }
+    for (int i = NinePatchSegment::TopLeft; i < NinePatchSegment::Count; ++i) {
+        const NinePatchRect& s = segmentation.rects[i];
+        UIRect& r = layout.rects[i];
+        PlaceAlong(ColumnOf(i), static_cast<float>(s.left), static_cast<float>(s.right),
+                   static_cast<float>(w.left), static_cast<float>(w.right), width, layout.scaleX, r.left,
+                   r.right);
+        PlaceAlong(RowOf(i), static_cast<float>(s.top), static_cast<float>(s.bottom),
+                   static_cast<float>(w.top), static_cast<float>(w.bottom), height, layout.scaleY, r.top,
+                   r.bottom);
+    }
+    return layout;
 }
 
 }  // namespace Varnok

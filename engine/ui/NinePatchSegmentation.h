@@ -10,6 +10,8 @@
 // segment not listed keeps its previous value.
 #pragma once
 
+#include "engine/ui/Component.h"
+
 class TiXmlDocument;
 
 namespace Varnok {
@@ -44,6 +46,20 @@ struct NinePatchSegmentation {
     // bottom borders and a 1-pixel middle.
     static const NinePatchSegmentation& BuiltIn();
 };
+
+// The nine segments' rectangles in the window's own units, before the pivot
+// is taken off, indexed by NinePatchSegment (entry 0, the whole image, is
+// left empty).
+struct NinePatchLayout {
+    UIRect rects[NinePatchSegment::Count];
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+};
+
+// Corners at their scaled size in their corners; edges and the middle span
+// what lies between (never narrower than 0).
+NinePatchLayout LayoutNinePatch(const NinePatchSegmentation& segmentation, float width, float height,
+                                float componentScale, bool scaleIfTooSmall);
 
 // Reads the document into geometry and uv (both reset to the built-in one
 // first). False, leaving the built-in segmentation in both, when the

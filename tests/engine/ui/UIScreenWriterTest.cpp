@@ -220,7 +220,7 @@ TEST_F(SampleScreens, EachScreenReadsTheSameFromXmlAndBinary) {
         ASSERT_NE(nullptr, screen);
         EXPECT_EQ(fromXml->GetChildCount(), screen->GetChildCount());
     }
-    EXPECT_EQ(3, screens);
+    EXPECT_GE(screens, 4);  // the demo screens and the gallery, at least
 }
 
 TEST_F(SampleScreens, PressingPlaySwitchesTheMenuForThePanel) {
