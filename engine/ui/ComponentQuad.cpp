@@ -34,28 +34,7 @@ void ComponentQuad::BuildQuad(UIVertexList& vertices) const {
 
 void ComponentQuad::Update(float dt) {
     ComponentVisual::Update(dt);
-    const UIVertexList& outline = GetOutline();
-    if (outline.size() < 3) {
-        m_quadDrawVertices.clear();
-        return;
-    }
-    const Colour colour = GetWorldColour();
-    m_quadDrawVertices.resize(outline.size());
-    for (size_t i = 0; i < outline.size(); ++i) {
-        const UIVertex& from = outline[outline.size() - 1 - i];
-        ImmediateVertex& v = m_quadDrawVertices[i];
-        v = ImmediateVertex{};
-        v.x = from.x;
-        v.y = from.y;
-        v.z = from.z;
-        v.nz = from.nz;
-        v.u = from.u;
-        v.v = from.v;
-        v.r = colour.r;
-        v.g = colour.g;
-        v.b = colour.b;
-        v.a = colour.a;
-    }
+    BuildDrawVertices(GetOutline(), GetWorldColour(), m_quadDrawVertices);
 }
 
 void ComponentQuad::Draw() {

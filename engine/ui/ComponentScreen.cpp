@@ -58,7 +58,7 @@ UITransform ComposeUITransform(const Vector3& position, float degreesZ, const Ve
 
 const ComponentClassInfo& ComponentScreen::GetStaticClassInfo() {
     static const ComponentClassInfo s_info("ComponentScreen", ComponentClassId::Screen,
-                                           &ComponentVisual::GetStaticClassInfo());
+                                           &Component::GetStaticClassInfo());
     return s_info;
 }
 
@@ -149,10 +149,11 @@ void ComponentScreen::Update(float dt) {
         ApplyViewportScaling();
         InvalidateLayout();
     }
+    if (!m_dockedLayoutDone) {
+        LayoutDockedChildren();
+        m_dockedLayoutDone = true;
+    }
     UpdateTransition(dt);
-    // World state, colour, the docked layout and the outline, from the
-    // transform this frame left.
-    UpdateVisualState();
 }
 
 void ComponentScreen::StartTransitionIn(const ScreenTransitionCallback& callback) {
@@ -303,7 +304,7 @@ void ComponentScreen::GetReservedAnimationNames(std::vector<AsciiString>& names)
 }
 
 void ComponentScreen::OnFinishedLoading() {
-    ComponentVisual::OnFinishedLoading();
+    Component::OnFinishedLoading();
     UIManager::Get().ScreenLoadedListeners().Invoke(this);
     OnScreenLoaded.Raise();
     EvaluateEnabledState();
@@ -327,7 +328,7 @@ void ComponentScreen::EvaluateEnabledState() {
 }
 
 void ComponentScreen::OnPropertyChanged(UIPropertyBase* property) {
-    ComponentVisual::OnPropertyChanged(property);
+    Component::OnPropertyChanged(property);
     if (property == GetEnabledProperty()) {
         if (IsLoaded()) {
             EvaluateEnabledState();

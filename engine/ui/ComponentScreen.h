@@ -27,7 +27,10 @@ struct ScreenTransitionCallback {
 // then the rotation about z in degrees, then the position.
 UITransform ComposeUITransform(const Vector3& position, float degreesZ, const Vector3& scale);
 
-class ComponentScreen : public ComponentVisual {
+// A plain component, not a visual: its transform is its own (the viewport
+// scaling and the running transition), and its children's world transforms
+// build on it through their parent chain.
+class ComponentScreen : public Component {
 public:
     ComponentScreen();
     ~ComponentScreen() override;
@@ -46,12 +49,14 @@ public:
     bool HitTest(const Vector2& point, Component** out) override;
     bool BlocksInputFromGame() const override { return m_blocksInput->Get(); }
     void GetReservedAnimationNames(std::vector<AsciiString>& names) const override;
+    // The next update lays the docked children out again.
+    void InvalidateLayout() override { m_dockedLayoutDone = false; }
     void OnFinishedLoading() override;
     void OnPropertyChanged(UIPropertyBase* property) override;
-    // The docked children inside the screen's rectangle; run by the first
-    // update and again after InvalidateLayout.
-    void PerformLayout() override { LayoutDockedChildren(); }
+    // The docked children inside the screen's rectangle with the visuals'
+    // dock layout; run by the first update and again after InvalidateLayout.
     virtual void LayoutDockedChildren() { ComponentVisual::LayoutDockedChildren(*this); }
+    bool IsLayoutDone() const { return m_dockedLayoutDone; }
 
     // Enables the screen and transitions it in; reverses a transition out
     // from where it stands.
@@ -132,6 +137,7 @@ private:
     ScreenTransitionCallback m_inCallback;
     bool m_firstDisplayPending = true;
     int32_t m_scaleMode;
+    bool m_dockedLayoutDone = false;
 };
 
 }  // namespace Varnok

@@ -4,6 +4,7 @@
 
 #include "engine/core/HashName.h"
 #include "engine/ui/ComponentScreen.h"
+#include "engine/ui/UIClip.h"
 #include "engine/ui/UIManager.h"
 #include "engine/ui/descriptions/ComponentDesc.h"
 
@@ -264,17 +265,13 @@ bool Component::ContainsPoint(const Vector2& screenPoint) const {
 }
 
 bool Component::ContainsPointInVertices(const UIVertexList& vertices, const Vector2& point) {
-    const size_t count = vertices.size();
-    if (count < 3) {
+    if (vertices.size() < 3) {
         return false;
     }
-    for (size_t i = 0; i < count; ++i) {
-        const UIVertex& a = vertices[i];
-        const UIVertex& b = vertices[(i + 1) % count];
-        Vector2 normal{a.y - b.y, b.x - a.x};
-        normal.Normalise();
-        const float d = normal.x * a.x + normal.y * a.y;
-        if (normal.x * point.x + normal.y * point.y - d < 0.0f) {
+    // The edge walk of clipping: what is drawn and what is hit agree.
+    UIClipEdgeIterator edge(vertices);
+    while (edge.Next()) {
+        if (edge.Distance(point.x, point.y) < 0.0f) {
             return false;
         }
     }

@@ -1,9 +1,11 @@
 // ComponentVisual: placement, world state, colour, outline and dock layout.
-// The outline is the quad mapped to the screen; clipping it by the parent's
-// outline is left to the drawing classes that need it.
+// The outline is the quad mapped to the screen and cut by the outline the
+// parent offers, so nothing of a child is drawn outside its clipping
+// ancestors without scissor or stencil state.
 #include "engine/ui/ComponentVisual.h"
 
 #include "engine/ui/ComponentScreen.h"
+#include "engine/ui/UIClip.h"
 #include "engine/ui/UIManager.h"
 
 #include <algorithm>
@@ -27,14 +29,7 @@ const AsciiString& DockNameAt(int32_t kind) {
     return s_names[kind];
 }
 
-float RowLength(const UITransform& t, int row) {
-    const float* r = &t.m[row * 4];
-    return std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
-}
-
-Vector3 AxisLengths(const UITransform& t) {
-    return Vector3{RowLength(t, 0), RowLength(t, 1), RowLength(t, 2)};
-}
+Vector3 AxisLengths(const UITransform& t) { return t.AxisLengths(); }
 
 // The bounding rectangle of a rectangle's corners mapped by t.
 UIRect MapBounds(const UITransform& t, const UIRect& r) {
@@ -172,7 +167,8 @@ ComponentVisual::ComponentVisual()
       m_layoutMarginsRight(GetOrAddProperty<float>("layoutMarginsRight", 0.0f)),
       m_layoutMarginsBottom(GetOrAddProperty<float>("layoutMarginsBottom", 0.0f)),
       m_quadVertices(4),
-      m_clippedVertices(4) {
+      m_clippedVertices(4),
+      m_clipScratch(4) {
     SetClassInfo(GetStaticClassInfo());
 }
 
@@ -404,27 +400,52 @@ void ComponentVisual::RecomputeWorldColour() {
 
 void ComponentVisual::RebuildOutline() {
     if (!(m_clipsChildren->Get() || m_buildVertices) || !m_onScreen) {
+        // Stays dirty: rebuilt once the visual comes on screen.
         m_clippedVertices.clear();
         return;
     }
-    BuildQuad(m_quadVertices);
-    for (UIVertex& v : m_quadVertices) {
-        const UITransform& t = m_worldTransform;
-        const float x = v.x * t.m[0] + v.y * t.m[4] + v.z * t.m[8] + t.m[12];
-        const float y = v.x * t.m[1] + v.y * t.m[5] + v.z * t.m[9] + t.m[13];
-        const float z = v.x * t.m[2] + v.y * t.m[6] + v.z * t.m[10] + t.m[14];
-        v.x = x;
-        v.y = y;
-        v.z = z;
+    const UIVertexList& parentOutline =
+        GetParent() != nullptr ? GetParent()->GetVertices() : EmptyUIVertexList();
+    if (parentOutline.size() < 3) {
+        m_clippedVertices.clear();
+        m_layoutDirty = 0;
+        return;
     }
-    m_clippedVertices = m_quadVertices;
+    BuildQuad(m_quadVertices);
+    UITransform::TransformVertices(m_worldTransform, m_quadVertices, m_quadVertices);
+    UIClipPolygon(parentOutline, m_quadVertices, m_clippedVertices, m_clipScratch);
     m_layoutDirty = 0;
     m_layoutRevision = AdvanceRevision(m_layoutRevision);
 }
 
+void ComponentVisual::BuildDrawVertices(const UIVertexList& outline, const Colour& colour,
+                                        std::vector<ImmediateVertex>& out) {
+    if (outline.size() < 3) {
+        out.clear();
+        return;
+    }
+    out.resize(outline.size());
+    for (size_t i = 0; i < outline.size(); ++i) {
+        const UIVertex& from = outline[outline.size() - 1 - i];
+        ImmediateVertex& v = out[i];
+        v.x = from.x;
+        v.y = from.y;
+        v.z = from.z;
+        v.nx = from.nx;
+        v.ny = from.ny;
+        v.nz = from.nz;
+        v.r = colour.r;
+        v.g = colour.g;
+        v.b = colour.b;
+        v.a = colour.a;
+        v.u = from.u;
+        v.v = from.v;
+    }
+}
+
 void ComponentVisual::BuildQuad(UIVertexList& vertices) const {
     const UIRect r = GetLocalRect();
-    vertices.assign(4, UIVertex{});
+    vertices.assign(4, DefaultUIVertex());
     const float corners[4][2] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
     for (int i = 0; i < 4; ++i) {
         vertices[i].x = corners[i][0];

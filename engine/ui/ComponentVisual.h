@@ -4,6 +4,7 @@
 // docked layout of its children. It draws nothing itself.
 #pragma once
 
+#include "engine/render/ImmediateVertex.h"
 #include "engine/ui/Component.h"
 
 #include <cstdint>
@@ -72,12 +73,25 @@ public:
     void InvalidateParentLayout();
     bool IsOnScreen() const { return m_onScreen; }
     bool IsLayoutDone() const { return m_layoutDone; }
-    // The outline built from the quad, in screen space; empty off screen.
+    // The outline built from the quad, in screen space, cut by the parent's
+    // outline; empty off screen.
     const UIVertexList& GetOutline() const { return m_clippedVertices; }
+    // Cached by the update: the world transform's translation, the angle of
+    // its x axis in degrees and its axis lengths.
+    const Vector3& GetWorldPosition() const { return m_worldPosition; }
+    float GetWorldRotation() const { return m_worldRotation; }
+    const Vector3& GetWorldScale() const { return m_worldScale; }
+    float GetWidth() const { return m_width->Get(); }
+    float GetHeight() const { return m_height->Get(); }
 
     // Places the docked visual children of any component inside its
     // container rectangle less its margins: corners, then edges, then fill.
     static void LayoutDockedChildren(Component& parent);
+
+    // The outline in drawing order: reversed, every vertex in the colour
+    // (r, g, b, a, each 0..255). Fewer than three vertices give nothing.
+    static void BuildDrawVertices(const UIVertexList& outline, const Colour& colour,
+                                  std::vector<ImmediateVertex>& out);
 
 protected:
     // Everything Update does after the component's own update: world
@@ -123,6 +137,7 @@ private:
     Colour m_worldColour = kColourWhite;
     UIVertexList m_quadVertices;
     UIVertexList m_clippedVertices;
+    UIVertexList m_clipScratch;
     bool m_layoutDone = false;
     bool m_onScreen = false;
     int32_t m_dockKind = DockKind::None;

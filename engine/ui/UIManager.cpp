@@ -15,7 +15,11 @@
 #include "engine/ui/ComponentButton.h"
 #include "engine/ui/ComponentDebugger.h"
 #include "engine/ui/ComponentQuad.h"
+#include "engine/ui/ComponentModel.h"
 #include "engine/ui/ComponentScreen.h"
+#include "engine/ui/ComponentSprite.h"
+#include "engine/ui/ComponentTexture.h"
+#include "engine/ui/ComponentWindow.h"
 #include "engine/ui/ComponentText.h"
 #include "engine/ui/ComponentTextInput.h"
 #include "engine/ui/ComponentTrigger.h"
@@ -82,8 +86,13 @@ void UIManager::RegisterBuiltInFactories() {
     static ComponentFactoryOf<ComponentTextInput> s_textInput("ComponentTextInput");
     static ComponentFactoryOf<ComponentTrigger> s_trigger("ComponentTrigger");
     static ComponentFactoryOf<ComponentDebugger> s_debugger("ComponentDebugger");
+    static ComponentFactoryOf<ComponentTexture> s_texture("ComponentTexture");
+    static ComponentFactoryOf<ComponentWindow> s_window("ComponentWindow");
+    static ComponentFactoryOf<ComponentSprite> s_sprite("ComponentSprite");
+    static ComponentFactoryOf<ComponentModel> s_model("ComponentModel");
     for (ComponentFactory* factory : std::initializer_list<ComponentFactory*>{
-             &s_visual, &s_text, &s_button, &s_quad, &s_textInput, &s_trigger, &s_debugger}) {
+             &s_visual, &s_text, &s_button, &s_quad, &s_textInput, &s_trigger, &s_debugger,
+             &s_texture, &s_window, &s_sprite, &s_model}) {
         RegisterFactory(AsciiString(factory->GetClassName().c_str()), factory);
     }
 }

@@ -23,6 +23,16 @@ bool IsNear(float value, float target) { return std::fabs(value - target) < kNea
 
 }  // namespace
 
+const UIVertex& DefaultUIVertex() {
+    static const UIVertex s_vertex;
+    return s_vertex;
+}
+
+const UIVertexList& EmptyUIVertexList() {
+    static const UIVertexList s_empty;
+    return s_empty;
+}
+
 const UITransform& UITransform::Identity() {
     static const UITransform s_identity;
     return s_identity;
@@ -97,6 +107,37 @@ bool UITransform::Invert(const UITransform& t, UITransform& out) {
     inverse.kind = 5;
     out = inverse;
     return true;
+}
+
+void UITransform::TransformVertices(const UITransform& t, const UIVertexList& in, UIVertexList& out) {
+    if (&out != &in) {
+        out.resize(in.size(), DefaultUIVertex());
+    }
+    const float* m = t.m;
+    for (size_t i = 0; i < in.size(); ++i) {
+        const UIVertex& from = in[i];
+        const float x = from.x * m[0] + from.y * m[4] + from.z * m[8] + m[12];
+        const float y = from.x * m[1] + from.y * m[5] + from.z * m[9] + m[13];
+        const float z = from.x * m[2] + from.y * m[6] + from.z * m[10] + m[14];
+        UIVertex& to = out[i];
+        if (&out != &in) {
+            to = from;
+        }
+        to.x = x;
+        to.y = y;
+        to.z = z;
+    }
+}
+
+Vector3 UITransform::AxisLengths() const {
+    if (kind != 3 && kind != 5) {
+        return Vector3{1.0f, 1.0f, 1.0f};
+    }
+    auto row = [this](int r) {
+        const float* v = &m[r * 4];
+        return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    };
+    return Vector3{row(0), row(1), row(2)};
 }
 
 void UITransform::FromPositionRotationScale(UITransform& out, const Vector3& position,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/core/MathUtil.h"
+#include "engine/ui/UIVertex.h"
 
 #include <cstdint>
 
@@ -32,6 +33,14 @@ struct UITransform {
     // Scale first, then the rotation about z (degrees), then the position.
     static void FromPositionRotationScale(UITransform& out, const Vector3& position,
                                           float degrees, const Vector3& scale);
+
+    // Maps every position as a point, whatever the kind; the other fields
+    // are copied. in and out may be the same list; a different out is
+    // resized to in's count first.
+    static void TransformVertices(const UITransform& t, const UIVertexList& in, UIVertexList& out);
+    // The Euclidean lengths of rows 0, 1 and 2 for kinds 3 and 5; (1, 1, 1)
+    // for every other kind.
+    Vector3 AxisLengths() const;
 
     // (x, y, 0, 1) through the matrix; the first two result components.
     Vector2 TransformPoint(float x, float y) const {

@@ -3,6 +3,7 @@
 // byte 24 and the texture coordinates at byte 40.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace Varnok {
@@ -23,7 +24,15 @@ struct UIVertex {
 };
 
 static_assert(sizeof(UIVertex) == 48, "the vertex layout is shared with the batch");
+static_assert(offsetof(UIVertex, x) == 0, "the batch reads the position at byte 0");
+static_assert(offsetof(UIVertex, nx) == 12, "the normal sits at bytes 12 to 23");
+static_assert(offsetof(UIVertex, r) == 24, "the batch reads the colour at byte 24");
+static_assert(offsetof(UIVertex, u) == 40, "the batch reads the texture coordinates at byte 40");
 
 using UIVertexList = std::vector<UIVertex>;
+
+// The vertex every new list entry copies, and the "nothing" of clipping.
+const UIVertex& DefaultUIVertex();
+const UIVertexList& EmptyUIVertexList();
 
 }  // namespace Varnok

@@ -5,6 +5,9 @@
 // "NAME.atlas#entry" references find them.
 //
 //   make_atlas OUT_FOLDER [NAME]      (NAME defaults to "shapes")
+//
+// NAME "menu" packs the menu's pictures ("play", "coin") instead: the UI
+// finds textures/menu/play.tex as entry "play" of textures/menu/menu.atlas.
 #include "engine/core/BinaryStream.h"
 #include "engine/core/HashName.h"
 #include "engine/render/AtlasLayoutFile.h"
@@ -55,6 +58,20 @@ Picture Draw(const char* name, int width, int height, const uint8_t colour[3], I
         }
     }
     return picture;
+}
+
+std::vector<Picture> DrawMenuPictures() {
+    const uint8_t green[3] = {70, 190, 80};
+    const uint8_t gold[3] = {250, 200, 40};
+    std::vector<Picture> pictures;
+    // A round play button with the triangle cut out of it.
+    pictures.push_back(Draw("play", 48, 48, green, [](float x, float y) {
+        const bool disc = x * x + y * y <= 1.0f;
+        const bool triangle = x >= -0.35f && x <= 0.55f && std::fabs(y) <= (0.55f - x) * 0.6f;
+        return disc && !triangle;
+    }));
+    pictures.push_back(Draw("coin", 32, 32, gold, [](float x, float y) { return x * x + y * y <= 1.0f; }));
+    return pictures;
 }
 
 std::vector<Picture> DrawPictures() {
@@ -126,7 +143,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder, error);
 
     SmartPtr<TextureAtlas> atlas(new TextureAtlas(kPageSize, kPageSize, kPadding, kFormat, false));
-    for (const Picture& picture : DrawPictures()) {
+    for (const Picture& picture : name == "menu" ? DrawMenuPictures() : DrawPictures()) {
         const AtlasKey key = AtlasKey::FromNameHash(
             HashName(picture.name, static_cast<int>(std::strlen(picture.name))));
         if (atlas->AddImage(picture.rgba.data(), picture.width, picture.height, key) == nullptr) {

@@ -324,4 +324,48 @@ RgbaPicture DrawBackground(int width, int height, int layer) {
     return picture;
 }
 
+RgbaPicture DrawNinePatchFrame(int size) {
+    RgbaPicture picture{size, size, std::vector<uint8_t>(static_cast<size_t>(size) * size * 4)};
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            uint8_t* p = &picture.pixels[(static_cast<size_t>(y) * size + x) * 4];
+            const int edge = std::min(std::min(x, y), std::min(size - 1 - x, size - 1 - y));
+            if (edge < 2) {  // the rim
+                p[0] = 240, p[1] = 220, p[2] = 150, p[3] = 255;
+            } else if (edge < 12) {  // the border
+                p[0] = 90, p[1] = 60, p[2] = 30, p[3] = 255;
+            } else {  // the middle
+                p[0] = 40, p[1] = 30, p[2] = 20, p[3] = 200;
+            }
+        }
+    }
+    return picture;
+}
+
+RgbaPicture DrawNumberedSheet(int columns, int rows, int cell) {
+    const int width = columns * cell;
+    const int height = rows * cell;
+    RgbaPicture picture{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
+    const uint8_t colours[8][3] = {{220, 60, 60},  {230, 150, 40}, {220, 210, 50}, {80, 190, 70},
+                                   {60, 170, 200}, {70, 90, 220},  {150, 70, 200}, {200, 80, 150}};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const int frame = (y / cell) * columns + x / cell;
+            const uint8_t* c = colours[frame % 8];
+            uint8_t* p = &picture.pixels[(static_cast<size_t>(y) * width + x) * 4];
+            p[0] = c[0], p[1] = c[1], p[2] = c[2], p[3] = 255;
+            // frame + 1 dots along the cell's middle row.
+            const int cx = x % cell;
+            const int cy = y % cell;
+            const int spacing = cell / 9;
+            const int dot = cx / spacing;
+            if (cy >= cell / 2 - 2 && cy < cell / 2 + 2 && cx % spacing >= 1 && cx % spacing <= 3 &&
+                dot >= 1 && dot <= frame + 1) {
+                p[0] = 255, p[1] = 255, p[2] = 255;
+            }
+        }
+    }
+    return picture;
+}
+
 }  // namespace Varnok

@@ -48,4 +48,13 @@ RgbaPicture DrawFlash(int size);
 // over them (layer 1).
 RgbaPicture DrawBackground(int width, int height, int layer);
 
+// A nine-patch frame of size x size for the UI's windows, cut as the
+// built-in segmentation cuts it (15-pixel left and top borders, 16-pixel
+// right and bottom ones): a light rim, a dark border and a translucent
+// middle.
+RgbaPicture DrawNinePatchFrame(int size);
+// A sprite sheet of columns x rows cells of cell x cell pixels: each cell a
+// different colour with as many white dots as its frame number plus one.
+RgbaPicture DrawNumberedSheet(int columns, int rows, int cell);
+
 }  // namespace Varnok

@@ -204,6 +204,15 @@ bool WriteGameUi(const std::string& dir) {
     return true;
 }
 
+// The UI gallery's pictures: a nine-patch frame, a 4 x 2 sprite sheet and
+// the plain picture the menu atlas stands in for.
+bool WriteUiGallery(const std::string& dir) {
+    const NamedFormat& rgba = kFormats[0];
+    return Save(DrawNinePatchFrame(32), rgba, dir + "/ui/frame32.tex") &&
+           Save(DrawNumberedSheet(4, 2, 32), rgba, dir + "/ui/sheet4x2.tex") &&
+           Save(DrawFlatWhite(8, 8), rgba, dir + "/menu/play.tex");
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "usage: make_textures logo OUT.tex [--format F] [--size WxH]\n"
@@ -211,6 +220,7 @@ int Usage() {
                  "       make_textures png IN.png OUT.tex [--format F]\n"
                  "       make_textures game-effects TEXTURES_DIR\n"
                  "       make_textures game-ui TEXTURES_DIR\n"
+                 "       make_textures ui-gallery TEXTURES_DIR\n"
                  "formats: rgba8 (default), rgb8, rgb565, rgba4444, rgba5551, la8, a8\n");
     return 2;
 }
@@ -251,6 +261,9 @@ int main(int argc, char** argv) {
     }
     if (command == "game-ui") {
         return paths.size() == 1 && WriteGameUi(paths[0]) ? 0 : Usage();
+    }
+    if (command == "ui-gallery") {
+        return paths.size() == 1 && WriteUiGallery(paths[0]) ? 0 : Usage();
     }
     RgbaPicture picture;
     std::string out;

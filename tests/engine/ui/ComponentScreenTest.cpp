@@ -54,9 +54,14 @@ TEST_F(ScreenTest, DefaultsScaleToTheViewportOnTheFirstUpdate) {
     EXPECT_STREQ("TransitionIn", names[0].c_str());
 }
 
-TEST_F(ScreenTest, AScreenIsAVisualThatDocksItsChildrenInItsRectangle) {
+TEST_F(ScreenTest, AScreenIsAComponentThatDocksItsChildrenInItsRectangle) {
     ComponentScreen* screen = AddScreen("plain");
-    EXPECT_TRUE(screen->IsKindOf(ComponentVisual::GetStaticClassInfo()));
+    // ComponentScreen, then Component: not a visual.
+    const ComponentClassInfo& info = screen->GetClassInfo();
+    EXPECT_EQ(info.id, ComponentClassId::Screen);
+    ASSERT_EQ(info.parent, &Component::GetStaticClassInfo());
+    EXPECT_EQ(info.parent->parent, nullptr);
+    EXPECT_FALSE(screen->IsKindOf(ComponentVisual::GetStaticClassInfo()));
     auto* fill = Make<ComponentVisual>(screen, "fill");
     fill->SetDock(DockKind::Fill);
     screen->Update(0.0f);

@@ -1,5 +1,7 @@
 #include "engine/ui/ComponentVisual.h"
 
+#include "engine/ui/UIClip.h"
+
 #include "tests/engine/ui/UITestSupport.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +155,69 @@ TEST_F(ComponentVisualTest, SetLocalBoundsWritesOnlyRealisableChanges) {
     heard.lines.clear();
     child->SetLocalBounds(UIRect{0.0f, 0.0f, 100.0f, 5.0f});  // no rotated rectangle has these bounds
     EXPECT_TRUE(heard.lines.empty());
+}
+
+}  // namespace
+}  // namespace Varnok
+
+namespace Varnok {
+namespace {
+
+class VisualStretchTest : public UITest::UIManagerTest {};
+
+TEST_F(VisualStretchTest, AxesThatMayNotStretchTakeTheScreensBaseScale) {
+    ui().SetScreenSize(Vector2{960.0f, 320.0f});  // the workspace scaled 2 by 1
+    const struct {
+        const char* flag;  // set true on the screen; null for none
+        float x;
+        float y;
+    } cases[] = {{nullptr, 1.0f, 1.0f}, {"maintainViewportWidth", 2.0f, 2.0f}, {"maintainViewportHeight", 1.0f, 1.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flag != nullptr ? c.flag : "no flag");
+        ComponentScreen* screen = AddScreen("stretch");
+        if (c.flag != nullptr) {
+            screen->FindProperty<bool>(AsciiString(c.flag))->Set(true);
+        }
+        auto* child = Make<ComponentVisual>(screen, "child");
+        child->FindProperty<bool>(AsciiString("allowStretchX"))->Set(false);
+        child->FindProperty<bool>(AsciiString("allowStretchY"))->Set(false);
+        screen->Update(0.0f);
+        child->Update(0.0f);
+        EXPECT_NEAR(child->GetWorldScale().x, c.x, 1e-4f);
+        EXPECT_NEAR(child->GetWorldScale().y, c.y, 1e-4f);
+        delete screen;
+    }
+}
+
+TEST_F(VisualStretchTest, ARotatedClippingParentCutsItsChildrenAndPassesItsOutlineOn) {
+    ComponentScreen* screen = AddScreen("clip");
+    screen->FindProperty<AsciiString>(AsciiString("scaleToViewportMode"))->Set(AsciiString("None"));
+    auto* parent = Make<ComponentVisual>(screen, "parent");
+    parent->FindProperty<Vector3>(AsciiString("position"))->Set(Vector3{150.0f, 150.0f, 0.0f});
+    parent->FindProperty<bool>(AsciiString("originFromCenter"))->Set(true);
+    parent->FindProperty<Rotation>(AsciiString("rotation"))->Set(Rotation{0.0f, 0.0f, 30.0f});
+    auto* pass = Make<ComponentVisual>(parent, "pass");  // clips nothing: offers the parent's
+    pass->FindProperty<bool>(AsciiString("clipsChildren"))->Set(false);
+    auto* child = Make<ComponentVisual>(pass, "child");
+    child->FindProperty<Vector3>(AsciiString("position"))->Set(Vector3{20.0f, -60.0f, 0.0f});  // over the turned parent's upper edge
+    child->FindProperty<float>(AsciiString("width"))->Set(80.0f);
+    child->FindProperty<float>(AsciiString("height"))->Set(80.0f);
+    ui().Update(0.016f);
+
+    EXPECT_EQ(&pass->GetVertices(), &parent->GetVertices());
+    const UIVertexList& cut = child->GetOutline();
+    ASSERT_GE(cut.size(), 3u);
+    for (const UIVertex& v : cut) {
+        UIClipEdgeIterator edge(parent->GetOutline());
+        while (edge.Next()) {
+            EXPECT_GE(edge.Distance(v.x, v.y), -1e-3f);
+        }
+    }
+    // Parents without an outline give their children none.
+    parent->FindProperty<Vector3>(AsciiString("position"))->Set(Vector3{-900.0f, 150.0f, 0.0f});
+    ui().Update(0.016f);
+    EXPECT_TRUE(parent->GetOutline().empty());
+    EXPECT_TRUE(child->GetOutline().empty());
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// A 3D model inside the UI: placed at the visual's pivot, scaled with it
+// and "modelSize", turned by the full three-axis "rotation". It ignores the
+// outline and clipping.
+#pragma once
+
+#include "engine/core/SmartPtr.h"
+#include "engine/ui/ComponentVisual.h"
+
+namespace Varnok {
+
+class MeshModel;
+
+class ComponentModel : public ComponentVisual {
+public:
+    ComponentModel();
+    ~ComponentModel() override;
+
+    static const ComponentClassInfo& GetStaticClassInfo();
+
+    void Draw() override;
+    // A change of "model" loads it (an empty path releases it).
+    void OnPropertyChanged(UIPropertyBase* property) override;
+
+    const SmartPtr<MeshModel>& GetModel() const { return m_model; }
+    // The world matrix Draw hands to the depth-sorted drawing.
+    Matrix4 BuildModelMatrix();
+
+private:
+    UIProperty<AsciiString>* m_modelPath;
+    UIProperty<Vector3>* m_modelSize;
+    SmartPtr<MeshModel> m_model;
+};
+
+}  // namespace Varnok
