@@ -3,6 +3,7 @@
 
 #include "engine/core/HashName.h"
 #include "engine/core/Random.h"
+#include "game/rules/ClassicMode.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/SoundPlayer.h"
@@ -308,8 +309,12 @@ void Fruit::OnDropped(int countAsMiss) {
     const FruitInfo* info = GetInfo();
     if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1) {
         // "dropped" and the kind's drops statistic join with the statistics
-        // store; the classic mode's missed-fruit call with the modes.
+        // store.
         ++s_countedDrops;
+        GameRecord& record = GetGameRecord();
+        if (record.currentMode != nullptr && record.currentMode->GetModeType() == InGameMode::kClassic) {
+            static_cast<ClassicMode*>(record.currentMode)->OnFruitMissed(this);
+        }
     }
     flags |= kFlagDead;
 }
