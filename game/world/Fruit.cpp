@@ -312,8 +312,8 @@ void Fruit::OnDropped(int countAsMiss) {
         // store.
         ++s_countedDrops;
         GameRecord& record = GetGameRecord();
-        if (record.currentMode != nullptr && record.currentMode->GetModeType() == InGameMode::kClassic) {
-            static_cast<ClassicMode*>(record.currentMode)->OnFruitMissed(this);
+        if (auto* classic = dynamic_cast<ClassicMode*>(record.currentMode)) {
+            classic->OnFruitMissed(this);
         }
     }
     flags |= kFlagDead;

@@ -31,15 +31,16 @@ void Turn(Vector3& point, Angle angle) {
     point.y = y;
 }
 
-}  // namespace
+// The camera's own curves: sin(t x degrees) exactly, not the table's.
+float CameraSineEase(float t, float degrees) {
+    return std::sin(t * degrees * kPi / 180.0f);
+}
 
-float EaseOutQuad(float t) {
+float CameraEaseOutQuad(float t) {
     return 1.0f - (1.0f - t) * (1.0f - t);
 }
 
-float SineEase(float t, float degrees) {
-    return std::sin(t * degrees * kPi / 180.0f);
-}
+}  // namespace
 
 GameCamera::GameCamera(Random& random) : m_random(random) {}
 
@@ -97,9 +98,9 @@ void GameCamera::Update(float stepSeconds) {
         }
     }
     m_dirty = true;
-    const float eased = EaseOutQuad(progress);
+    const float eased = CameraEaseOutQuad(progress);
     zoom = 1.0f + (zoomTarget - 1.0f) * eased;
-    offset = Scale(focus, SineEase(progress, 90.0f));
+    offset = Scale(focus, CameraSineEase(progress, 90.0f));
     roll = static_cast<Angle>(static_cast<int32_t>(rollTarget * eased * kAngleUnitsPerDegree));
     offset.x += shakeOffset.x;
     offset.y += shakeOffset.y;

@@ -74,9 +74,4 @@ private:
     Matrix4 m_passProjection;
 };
 
-// Easing of the transition: 1 - (1 - t)^2.
-float EaseOutQuad(float t);
-// sin(t x degrees).
-float SineEase(float t, float degrees);
-
 }  // namespace Varnok
