@@ -19,10 +19,12 @@
 #include "game/world/FruitCatalogue.h"
 #include "game/world/ParticleManager.h"
 #include "game/world/Slash.h"
+#include "game/world/WaveList.h"
 #include "game/world/WaveManager.h"
 #include "game/world/WorldObjectManager.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -201,7 +203,7 @@ void ClassicMode::LoadConfigFromDocument(const TiXmlDocument& document, const ch
     s.intervalGrowth = ReadNumber(bean, "intervalGrowth", s.intervalGrowth);
     s.intervalVariation = ReadNumber(bean, "intervalVariation", s.intervalVariation);
     s.initalSpawn = ReadNumber(bean, "initalSpawn", s.initalSpawn);
-    s.beanScore = static_cast<int32_t>(ReadNumber(bean, "beanScore", static_cast<float>(s.beanScore)));
+    s.beanScore = TruncateClamped(ReadNumber(bean, "beanScore", static_cast<float>(s.beanScore)), -1000000, 1000000);
     s.dtStart = ReadNumber(timing, "dtStart", s.dtStart);
     s.dtIncrease = ReadNumber(timing, "dtIncrease", s.dtIncrease);
     s.loaded = true;
@@ -331,14 +333,14 @@ uint32_t ClassicMode::DrawBeanInterval() {
     if (variation < 1.0f) {
         return 0;
     }
-    return GlobalRandom().NextBelow(static_cast<uint32_t>(variation));
+    return GlobalRandom().NextBelow(static_cast<uint32_t>(TruncateClamped(variation, 1, INT32_MAX)));
 }
 
 void ClassicMode::OnNewWave() {
     const ClassicSettings& s = Settings();
     const int n = WavesStarted();
     if (n < 2) {
-        nextBeanWave = static_cast<uint32_t>(s.initalSpawn + static_cast<float>(DrawBeanInterval()));
+        nextBeanWave = static_cast<uint32_t>(TruncateClamped(static_cast<double>(s.initalSpawn) + DrawBeanInterval(), 0, INT32_MAX));
     }
     if (static_cast<uint32_t>(n) < nextBeanWave) {
         return;
@@ -347,8 +349,8 @@ void ClassicMode::OnNewWave() {
     (void)waves.SpawnWorldObject(1, FruitCatalogue::Get().IndexOf("bean", 0), nullptr);
     ++beansSpawned;
     const uint32_t r = DrawBeanInterval();
-    nextBeanWave = static_cast<uint32_t>(static_cast<float>(n) + s.baseInterval +
-                                         static_cast<float>(beansSpawned) * s.intervalGrowth + static_cast<float>(r));
+    const double next = static_cast<double>(n) + s.baseInterval + static_cast<double>(beansSpawned) * s.intervalGrowth + r;
+    nextBeanWave = static_cast<uint32_t>(TruncateClamped(next, 0, INT32_MAX));
 }
 
 void ClassicMode::UpdateBeanLoop() {

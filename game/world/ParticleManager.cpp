@@ -12,8 +12,10 @@
 #include "engine/render/TextureManager.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
+#include "game/world/WaveList.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -510,9 +512,10 @@ void ParticleManager::UpdateSystem(ParticleSystem& system, float stepSeconds) {
     for (const ParticleSet& set : system.emitter->sets) {
         const float t = system.time;
         if (t >= set.startTime && (set.stopTime == 0.0f || t <= set.stopTime)) {
-            const int before = static_cast<int>((t - set.startTime) * set.rate);
-            const int after = static_cast<int>((t + d * system.rate - set.startTime) * set.rate);
-            for (int i = after - before; i >= 1; --i) {
+            // At most a pool's worth a step, whatever the rate says.
+            const int before = TruncateClamped((t - set.startTime) * set.rate, -kParticleCount, INT32_MAX / 2);
+            const int after = TruncateClamped((t + d * system.rate - set.startTime) * set.rate, -kParticleCount, INT32_MAX / 2);
+            for (int i = std::min(after - before, kParticleCount); i >= 1; --i) {
                 EmitParticle(system, set);
             }
         }
@@ -568,7 +571,8 @@ void ParticleManager::EmitParticle(ParticleSystem& system, const ParticleSet& se
         Z = Z * k;
     }
     p.velocity = Vector3{0.5f * X, 0.5f * Y, 0.5f * Z};
-    int32_t angle = static_cast<int32_t>((static_cast<float>(t.angleMin) + R() * static_cast<float>(t.angleMax - t.angleMin)) * kAngleUnitsPerDegree);
+    const double degrees = static_cast<double>(t.angleMin) + R() * (static_cast<double>(t.angleMax) - t.angleMin);
+    int32_t angle = TruncateClamped(std::fmod(degrees * kAngleUnitsPerDegree, 65536.0), -65536, 65536);
     if (system.sideways) {
         angle += p.position.x > 0.0f ? 49152 : 16384;
     }
@@ -721,12 +725,12 @@ void ParticleManager::Render(float stepSeconds, bool paused, int layer) {
                 const float phase = p.phaseOffset + age * (p.phaseSpeed + 0.5f * p.phaseSpeedChange * age);
                 int32_t wobble = 0;
                 if (phase != 0.0f) {
-                    const Angle phaseAngle = static_cast<Angle>(static_cast<int32_t>(phase * 65536.0f));
-                    wobble = static_cast<int32_t>(SinLookup(phaseAngle) * (p.wobbleStart + F * (p.wobbleEnd - p.wobbleStart)) * kAngleUnitsPerDegree);
+                    const Angle phaseAngle = static_cast<Angle>(TruncateClamped(std::fmod(static_cast<double>(phase), 1.0) * 65536.0, -65536, 65536));
+                    wobble = TruncateClamped(std::fmod(static_cast<double>(SinLookup(phaseAngle)) * (p.wobbleStart + F * (p.wobbleEnd - p.wobbleStart)) * kAngleUnitsPerDegree, 65536.0), -65536, 65536);
                 }
                 const float spin = p.spinStart + F * (p.spinEnd - p.spinStart);
                 if (spin != 0.0f || wobble != 0) {
-                    p.angle = static_cast<Angle>(p.angle + static_cast<int32_t>(spin * 360.0f * stepSeconds * kAngleUnitsPerDegree));
+                    p.angle = static_cast<Angle>(p.angle + TruncateClamped(std::fmod(static_cast<double>(spin) * 360.0 * stepSeconds * kAngleUnitsPerDegree, 65536.0), -65536, 65536));
                     if (p.angle == 0) {
                         SetRotation(p, 0);
                     } else {
@@ -735,11 +739,11 @@ void ParticleManager::Render(float stepSeconds, bool paused, int layer) {
                 }
                 const float speedX = p.cycleXStart + F * (p.cycleXEnd - p.cycleXStart);
                 if (speedX != 0.0f) {
-                    p.cycleXPhase = static_cast<Angle>(p.cycleXPhase + static_cast<int32_t>(stepSeconds * speedX * 182.0f * 360.0f));
+                    p.cycleXPhase = static_cast<Angle>(p.cycleXPhase + TruncateClamped(std::fmod(static_cast<double>(stepSeconds) * speedX * 182.0 * 360.0, 65536.0), -65536, 65536));
                 }
                 const float speedY = p.cycleYStart + F * (p.cycleYEnd - p.cycleYStart);
                 if (speedY != 0.0f) {
-                    p.cycleYPhase = static_cast<Angle>(p.cycleYPhase + static_cast<int32_t>(stepSeconds * speedY * 182.0f * 360.0f));
+                    p.cycleYPhase = static_cast<Angle>(p.cycleYPhase + TruncateClamped(std::fmod(static_cast<double>(stepSeconds) * speedY * 182.0 * 360.0, 65536.0), -65536, 65536));
                 }
             }
             if (p.cycleXPhase != 0) {

@@ -162,7 +162,8 @@ std::unique_ptr<WaveInfo> BuildWave(const TiXmlElement& element, const WaveDefau
          child = child->NextSiblingElement("Spawn")) {
         WaveSpawnRequest& spawn = wave->spawns[next++];
         (void)ParseSpawn(*child, spawn);
-        wave->total += static_cast<int32_t>((spawn.min + spawn.max) * 0.5f + 0.5f);
+        const int32_t average = TruncateClamped((spawn.min + spawn.max) * 0.5 + 0.5, -kMaxSpawnCount, kMaxSpawnCount);
+        wave->total += average;
     }
     if (const TiXmlElement* timing = element.FirstChildElement("Wave_dt")) {
         ReadFloat(*timing, "dt", wave->dt);

@@ -49,6 +49,25 @@ struct CoinChance {
 
 enum class SpawnPlacement : int32_t { Bottom = 0, Top = 1, Left = 2, Right = 3, LeftRight = 4 };
 
+// A decimal from outside data as a whole number: truncated towards 0 and
+// kept within lo..hi; NaN gives 0 (clamped). Data files may hold any value,
+// and a plain conversion of one out of range is undefined.
+inline int32_t TruncateClamped(double value, int32_t lo, int32_t hi) {
+    if (!(value == value)) {
+        return lo > 0 ? lo : (hi < 0 ? hi : 0);
+    }
+    if (value <= static_cast<double>(lo)) {
+        return lo;
+    }
+    if (value >= static_cast<double>(hi)) {
+        return hi;
+    }
+    return static_cast<int32_t>(value);
+}
+
+// Most objects one spawn throws in one wave: the world-object pool's size.
+constexpr int32_t kMaxSpawnCount = 512;
+
 // Kinds a spawn's type names resolve to besides catalogue indices.
 constexpr int32_t kSpawnKindUnknown = -1;  // the fruit picks a kind itself
 constexpr int32_t kSpawnKindBomb = -2;

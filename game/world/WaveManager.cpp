@@ -15,6 +15,7 @@
 #include "game/world/WorldObjectManager.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -146,7 +147,9 @@ void WaveManager::ResetRepetitions(WaveList& list) {
         auto& counts = stats->waveGameCounts[mode];
         const auto found = counts.find(static_cast<int32_t>(i));
         if (found == counts.end()) {
-            const int32_t n = wave.gamesMin + wave.gamesMax;
+            // Wide enough for any two limits a file gives.
+            const int64_t sum = static_cast<int64_t>(wave.gamesMin) + wave.gamesMax;
+            const int32_t n = static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
             const int32_t q = n / 4;
             // A bound of 0 would answer the raw 32-bit draw: it gives no
             // extra games instead. The draw is still taken so that later
@@ -245,7 +248,7 @@ int WaveManager::StartNextWave() {
         WaveInfo& w = *entry;
         if (w.currentRegrowth > 0.0f) {
             if (w.currentChance < w.chance) {
-                const int32_t grow = std::max(1, static_cast<int32_t>(w.currentRegrowth * static_cast<float>(w.chance)));
+                const int32_t grow = std::max(1, TruncateClamped(static_cast<double>(w.currentRegrowth) * w.chance, 0, INT32_MAX));
                 w.currentChance = std::min(w.chance, w.currentChance + grow);
             } else {
                 w.currentChance = w.chance;
@@ -338,8 +341,9 @@ void WaveManager::PrepareSpawns(WaveInfo& wave) {
     const float p = wave.repeat;
     for (WaveSpawnRequest& spawn : wave.spawns) {
         spawn.partner = -1;
-        const int32_t lo = std::max(0, static_cast<int32_t>(spawn.min + spawn.minInc * p));
-        const int32_t hi = std::max(0, static_cast<int32_t>(spawn.max + spawn.maxInc * p));
+        // Counts past the pool's size could never be thrown.
+        const int32_t lo = TruncateClamped(spawn.min + static_cast<double>(spawn.minInc) * p, 0, kMaxSpawnCount);
+        const int32_t hi = TruncateClamped(spawn.max + static_cast<double>(spawn.maxInc) * p, 0, kMaxSpawnCount);
         spawn.count = hi - lo >= 1 ? lo + static_cast<int32_t>(m_waveRandom.NextBelow(static_cast<uint32_t>(hi - lo))) : lo;
         spawn.remaining = spawn.count;
         spawn.elapsed = 0.0f;
@@ -682,7 +686,7 @@ Launch PlanLaunch(Random& random, const WaveSpawnRequest* r, bool bomb) {
         int degrees = 0;
         if (bomb) {
             const int spread = IsSidePlacement(placement) ? kSpreadBombSides : kSpreadBomb;
-            const int c = static_cast<int>(static_cast<float>(spread) * x / -300.0f);
+            const int c = TruncateClamped(static_cast<double>(spread) * x / -300.0, -100000, 100000);
             const int lo = c - spread;
             const int hi = c + spread;
             degrees = lo + static_cast<int>(random.NextBelow(static_cast<uint32_t>(hi - lo)));
@@ -692,7 +696,7 @@ Launch PlanLaunch(Random& random, const WaveSpawnRequest* r, bool bomb) {
             const float edge = 0.5f - std::fabs(f - 0.5f);
             const float g = 0.5f - 2.0f * edge * edge;
             const float sign = f < 0.5f ? -1.0f : 1.0f;
-            degrees = static_cast<int>(std::trunc(-0.5f * spread * x / kHorizontalRange) + spread * sign * g);
+            degrees = TruncateClamped(std::trunc(-0.5 * spread * x / kHorizontalRange) + spread * sign * g, -100000, 100000);
         }
         const Angle angle = AngleFromDegrees(static_cast<float>(degrees));
         vx = v * SinLookup(angle) * xScale;
