@@ -10,6 +10,7 @@
 #include "game/rules/InGameMode.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/world/GameCamera.h"
+#include "game/world/SplatterLayer.h"
 #include "game/world/WaveManager.h"
 
 #include <algorithm>
@@ -24,6 +25,8 @@ constexpr float kShakeSeconds = 1.6f;
 constexpr float kShakeKick = 2.0f;
 constexpr float kShakeRadius = 9.0f;
 constexpr float kRetryDelaySeconds = 0.1f;
+constexpr float kRetrySplatterLife = 0.15f;
+constexpr float kRetrySplatterFade = 0.25f;
 constexpr const char* kFullscreenSpace = "FULLSCREEN_SPACE";
 
 SessionHost s_defaultHost;
@@ -228,6 +231,13 @@ void StartRetryTransition() {
     record.roundStartDelay = kRetryDelaySeconds;
     WaveManager::Instance().SetTimeScale(1.0f);
     record.notInPlay = true;
+    // The old round's juice fades out quickly under the new one.
+    SplatterLayer& splatters = SplatterLayer::Get();
+    for (int i = 0; i < splatters.GetCount(); ++i) {
+        SplatterRecord& splatter = splatters.GetRecord(i);
+        splatter.life = std::min(kRetrySplatterLife, splatter.life);
+        splatter.fadeRate = kRetrySplatterFade;
+    }
 }
 
 }  // namespace Varnok

@@ -35,7 +35,6 @@ uint32_t Bomb::s_smokeNames[2] = {0, 0};
 namespace {
 
 constexpr float kSmokeLift = 5.0f;
-constexpr float kShadowWidth = 82.0f;
 
 uint32_t HashOf(const char* text) {
     return HashName(text, static_cast<int>(std::strlen(text)));

@@ -6,6 +6,7 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
+#include "game/world/SplatterLayer.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,21 @@ TEST_F(SessionControlTest, BombExplosions) {
     GetGameRecord().notInPlay = true;
     OnBombExplosion(Vector3{});
     EXPECT_EQ(stats.Get("bomb"), 1) << "out of play a bomb costs nothing";
+}
+
+TEST_F(SessionControlTest, ARetryWaitsATenthAndFadesTheOldJuice) {
+    SplatterLayer& splatters = SplatterLayer::Get();
+    splatters.Create(4);
+    splatters.GetRecord(0).life = 2.0f;
+    splatters.GetRecord(1).life = 0.1f;
+    StartRetryTransition();
+    EXPECT_TRUE(GetGameRecord().roundStartPending);
+    EXPECT_FLOAT_EQ(GetGameRecord().roundStartDelay, 0.1f);
+    EXPECT_TRUE(GetGameRecord().notInPlay);
+    EXPECT_FLOAT_EQ(splatters.GetRecord(0).life, 0.15f);
+    EXPECT_FLOAT_EQ(splatters.GetRecord(1).life, 0.1f);
+    EXPECT_FLOAT_EQ(splatters.GetRecord(1).fadeRate, 0.25f);
+    splatters.Release();
 }
 
 }  // namespace
