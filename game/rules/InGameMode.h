@@ -7,6 +7,7 @@
 #include "engine/core/MathUtil.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace Varnok {
 
@@ -43,7 +44,7 @@ public:
     virtual void OnFruitSliced(Fruit* fruit) = 0;
     virtual void OnObjectEntered(WorldObject* object) { (void)object; }
     virtual void OnSliceScored(Slash* slash) { (void)slash; }
-    // A bomb line after 1 s.
+    // The pause button leaves the screen and a bomb line plays after 1 s.
     virtual void OnBombHit(const Vector3& position);
     virtual void OnSlashEnded(Slash* slash) { (void)slash; }
     virtual void OnCriticalHit(Fruit* fruit) { (void)fruit; }
@@ -52,7 +53,24 @@ public:
     virtual void OnFirstTouch() {}
     virtual int GetSaveState() = 0;
 
+    // Places a HUD pop-up at a world position (the HUD's y points down),
+    // enables it, stops its animations and plays "trigger0".."trigger4" for
+    // 0..4, "trigger" for any other index. Nothing for null.
+    static void ShowPopupAt(Component* element, const Vector3& worldPosition, int trigger);
+
     Component* hud = nullptr;  // not owned; null until ShowHud
 };
+
+// The "labelTop" child of element shows value; nothing without one.
+void SetLabelTopValue(Component* element, int value);
+
+// Once a frame: pulls the active, enabled pop-ups of the list back inside a
+// 70-unit margin of the UI screen and pushes pairs closer than 70 apart,
+// each at 15 x the distance per second. Moves are written at once, in list
+// order.
+void KeepObjectsOnScreen(const std::vector<Component*>& popups, float stepSeconds);
+// The same inside a given screen size, for tests.
+void KeepObjectsOnScreen(const std::vector<Component*>& popups, float stepSeconds, float screenWidth,
+                         float screenHeight);
 
 }  // namespace Varnok

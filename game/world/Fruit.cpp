@@ -6,6 +6,7 @@
 #include "engine/model/MeshModel.h"
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
+#include "game/rules/ClassicMode.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/SoundPlayer.h"
@@ -405,8 +406,12 @@ void Fruit::OnDropped(int countAsMiss) {
     const FruitInfo* info = GetInfo();
     if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1) {
         // "dropped" and the kind's drops statistic join with the statistics
-        // store; the classic mode's missed-fruit call with the modes.
+        // store.
         ++s_countedDrops;
+        GameRecord& record = GetGameRecord();
+        if (auto* classic = dynamic_cast<ClassicMode*>(record.currentMode)) {
+            classic->OnFruitMissed(this);
+        }
     }
     flags |= kFlagDead;
 }

@@ -2,6 +2,8 @@
 #include "game/world/WorldObjectFactory.h"
 
 #include "engine/core/HashName.h"
+#include "game/world/Blast.h"
+#include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
 #include "game/world/Slash.h"
 
@@ -19,9 +21,11 @@ WorldObject* CreateWorldObject(uint32_t typeId) {
             return NewWorldObject<Fruit>();
         case WorldObjectType::Slash:
             return NewWorldObject<Slash>();
-        case WorldObjectType::Balloon:
         case WorldObjectType::Bomb:
+            return NewWorldObject<Bomb>();
         case WorldObjectType::Blast:
+            return NewWorldObject<Blast>();
+        case WorldObjectType::Balloon:
         case WorldObjectType::Jiblet:
         case WorldObjectType::FruitRay:
         case WorldObjectType::Coin:

@@ -126,6 +126,18 @@ ModelSource MakeSphereHalves() {
     return model;
 }
 
+ModelSource MakeBomb(int variant) {
+    ModelSource model;
+    model.name = variant == 1 ? "Fruit/Bomb_purple" : "Fruit/Bomb";
+    ModelMesh mesh;
+    mesh.name = "bomb";
+    ModelPart shell = SphereBand("shell", 0.0f, kPi, kRings);
+    shell.texture = variant == 1 ? kPurpleBombTexture : kBombTexture;
+    mesh.parts.push_back(std::move(shell));
+    model.meshes.push_back(std::move(mesh));
+    return model;
+}
+
 ModelSource MakeCube() {
     ModelSource model;
     model.name = "cube";
@@ -163,6 +175,26 @@ ModelSource MakeCube() {
     mesh.parts.push_back(std::move(part));
     model.meshes.push_back(std::move(mesh));
     return model;
+}
+
+RgbaPicture MakeBombPicture(int variant) {
+    RgbaPicture picture = EmptyPicture();
+    const uint8_t shell[4] = {static_cast<uint8_t>(variant == 1 ? 70 : 30), 25,
+                              static_cast<uint8_t>(variant == 1 ? 90 : 30), 255};
+    const uint8_t band[4] = {120, 120, 130, 255};
+    const uint8_t warning[4] = {220, 30, 30, 255};
+    for (int y = 0; y < kPictureSize; ++y) {
+        for (int x = 0; x < kPictureSize; ++x) {
+            const uint8_t* colour = shell;
+            if (y == kPictureSize / 2) {
+                colour = warning;
+            } else if (y == kPictureSize / 2 - 1 || y == kPictureSize / 2 + 1) {
+                colour = band;
+            }
+            Fill(picture, x, y, colour);
+        }
+    }
+    return picture;
 }
 
 RgbaPicture MakeSkinPicture() {

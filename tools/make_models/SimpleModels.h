@@ -15,6 +15,8 @@ namespace ModelTool {
 constexpr const char* kSkinTexture = "models/sphere_skin.tex";
 constexpr const char* kFleshTexture = "models/sphere_flesh.tex";
 constexpr const char* kCubeTexture = "models/cube_face.tex";
+constexpr const char* kBombTexture = "models/Fruit/bomb_skin.tex";
+constexpr const char* kPurpleBombTexture = "models/Fruit/bomb_purple_skin.tex";
 
 // Radius 1 about the origin; 12 rings of 16 segments.
 ModelSource MakeSphere();
@@ -23,11 +25,17 @@ ModelSource MakeSphere();
 ModelSource MakeSphereHalves();
 // Edge 1.6 about the origin; every face the whole texture.
 ModelSource MakeCube();
+// "Fruit/Bomb" (variant 0) and "Fruit/Bomb_purple" (variant 1): the unit
+// sphere in the bomb's skin.
+ModelSource MakeBomb(int variant);
 
 // 16 x 16 pictures, rows from the top.
 RgbaPicture MakeSkinPicture();   // green stripes from pole to pole
 RgbaPicture MakeFleshPicture();  // pale flesh with a ring of dark seeds
 RgbaPicture MakeCubePicture();   // orange frame about a white square
+// A dark shell with a pale band and a red warning ring (variant 0 black,
+// 1 purple).
+RgbaPicture MakeBombPicture(int variant);
 
 // The picture as a ".tex" file (RGBA8, one level). False when the writer
 // refuses it.

@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
         {kSkinTexture, MakeSkinPicture()},
         {kFleshTexture, MakeFleshPicture()},
         {kCubeTexture, MakeCubePicture()},
+        {kBombTexture, MakeBombPicture(0)},
+        {kPurpleBombTexture, MakeBombPicture(1)},
     };
     for (const auto& texture : textures) {
         std::vector<uint8_t> bytes;
@@ -54,7 +56,7 @@ int main(int argc, char** argv) {
         }
         ok = WriteFile(bundle + "/" + texture.path, bytes) && ok;
     }
-    for (const ModelSource& model : {MakeSphere(), MakeSphereHalves(), MakeCube()}) {
+    for (const ModelSource& model : {MakeSphere(), MakeSphereHalves(), MakeCube(), MakeBomb(0), MakeBomb(1)}) {
         const std::string stem = bundle + "/models/" + model.name;
         ok = WriteFile(stem + ".binmodel", WriteBinModel(model)) && ok;
         ok = WriteFile(stem + ".mmd", WriteNodeModel(model)) && ok;

@@ -298,6 +298,54 @@ RgbaPicture DrawFlash(int size) {
     return picture;
 }
 
+RgbaPicture DrawExplosionRay(int width, int height) {
+    RgbaPicture picture = Blank(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const float across = std::fabs((x + 0.5f) / width - 0.5f) * 2.0f;
+            const float along = 1.0f - (y + 0.5f) / height;
+            const float alpha = std::clamp((1.0f - across * across) * (0.35f + 0.65f * along), 0.0f, 1.0f);
+            SetPixel(picture, x, y, 255, 250, 220, alpha);
+        }
+    }
+    return picture;
+}
+
+RgbaPicture DrawParticleSprite(int size, int shape) {
+    RgbaPicture picture = Blank(size, size);
+    const float centre = size * 0.5f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float dx = (x + 0.5f - centre) / centre;
+            const float dy = (y + 0.5f - centre) / centre;
+            const float d = std::sqrt(dx * dx + dy * dy);
+            float alpha = 0.0f;
+            switch (shape) {
+                case 0:
+                    alpha = std::clamp(1.0f - d, 0.0f, 1.0f);
+                    alpha *= alpha;
+                    break;
+                case 1:
+                    alpha = std::clamp(1.0f - d, 0.0f, 1.0f) * (0.75f + 0.25f * std::sin(dx * 9.0f + dy * 7.0f));
+                    break;
+                case 2:
+                    alpha = std::clamp(1.0f - (std::fabs(dx) * std::fabs(dy) * 12.0f + d * 0.6f), 0.0f, 1.0f);
+                    break;
+                default: {
+                    // |x|^2 + (y - sqrt|x|)^2 <= 1, scaled: the classic heart curve.
+                    const float hx = dx * 1.3f;
+                    const float hy = -dy * 1.3f + 0.3f;
+                    const float q = hy - std::sqrt(std::fabs(hx)) * 0.8f;
+                    alpha = hx * hx + q * q <= 1.0f ? 1.0f : 0.0f;
+                    break;
+                }
+            }
+            SetPixel(picture, x, y, 255, 255, 255, std::clamp(alpha, 0.0f, 1.0f));
+        }
+    }
+    return picture;
+}
+
 RgbaPicture DrawBackground(int width, int height, int layer) {
     RgbaPicture picture = Blank(width, height);
     const int planks = 5;

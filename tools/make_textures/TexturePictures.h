@@ -44,6 +44,12 @@ RgbaPicture DrawBackIcon(int size);
 RgbaPicture DrawPaintStroke(int width, int height);
 // The screen flash: white, opaque in the middle and fading towards the edges.
 RgbaPicture DrawFlash(int size);
+// A ray of an exploding bomb: white, bright at its far end (v = 0), fading
+// towards its origin and its sides.
+RgbaPicture DrawExplosionRay(int width, int height);
+// Particle sprites, white so that particle colours tint them: 0 a soft dot,
+// 1 a smoke puff, 2 a four-pointed spark, 3 a heart.
+RgbaPicture DrawParticleSprite(int size, int shape);
 // The play-field background: wood planks (layer 0), or the vignette drawn
 // over them (layer 1).
 RgbaPicture DrawBackground(int width, int height, int layer);

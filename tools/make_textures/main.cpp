@@ -163,6 +163,7 @@ bool WriteGameEffects(const std::string& dir) {
     items.push_back({"effects/menuFruitShadow.tex", DrawSoftShadow(64, 0.45f)});
     items.push_back({"effects/white_splash.tex", DrawSplashAtlas(256)});
     items.push_back({"effects/ultra_rare_plus_50.tex", DrawPlusFiftyBadge(64, 64)});
+    items.push_back({"effects/bomb_explode.tex", DrawExplosionRay(32, 128)});
     for (const KindBadge& kind : kKindBadges) {
         items.push_back({std::string("hud/hud_") + kind.name + ".tex", DrawFruitBadge(32, kind.r, kind.g, kind.b)});
         items.push_back(
@@ -170,6 +171,22 @@ bool WriteGameEffects(const std::string& dir) {
     }
     for (const Item& item : items) {
         if (!Save(item.picture, rgba, dir + "/" + item.path)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The particle sprites the particle files name, below the particles folder.
+bool WriteGameParticles(const std::string& dir) {
+    const NamedFormat& rgba = kFormats[0];
+    const struct {
+        const char* name;
+        int shape;
+        int size;
+    } sprites[] = {{"dot", 0, 32}, {"smoke", 1, 64}, {"spark", 2, 32}, {"heart", 3, 32}};
+    for (const auto& sprite : sprites) {
+        if (!Save(DrawParticleSprite(sprite.size, sprite.shape), rgba, dir + "/" + sprite.name + ".tex")) {
             return false;
         }
     }
@@ -221,6 +238,7 @@ int Usage() {
                  "       make_textures game-effects TEXTURES_DIR\n"
                  "       make_textures game-ui TEXTURES_DIR\n"
                  "       make_textures ui-gallery TEXTURES_DIR\n"
+                 "       make_textures game-particles PARTICLES_DIR\n"
                  "formats: rgba8 (default), rgb8, rgb565, rgba4444, rgba5551, la8, a8\n");
     return 2;
 }
@@ -264,6 +282,9 @@ int main(int argc, char** argv) {
     }
     if (command == "ui-gallery") {
         return paths.size() == 1 && WriteUiGallery(paths[0]) ? 0 : Usage();
+    }
+    if (command == "game-particles") {
+        return paths.size() == 1 && WriteGameParticles(paths[0]) ? 0 : Usage();
     }
     RgbaPicture picture;
     std::string out;
