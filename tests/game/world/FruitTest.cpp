@@ -32,6 +32,7 @@ protected:
         record.frameStep = 1.0f / 60.0f;
         record.notInPlay = false;
         record.paused = false;
+        record.bombExplosionTime = 0.0f;
         record.score = 0;
     }
     void TearDown() override {

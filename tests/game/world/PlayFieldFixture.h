@@ -81,6 +81,7 @@ protected:
         GameRecord& record = GetGameRecord();
         record.currentMode = nullptr;
         record.stats = nullptr;
+        record.bombExplosionTime = 0.0f;  // a bomb test may leave the explosion running
         WaveManager::Instance().Unload();
         WorldObjectManager::Instance().Shutdown();
         Fruit::SetGenerators(nullptr, nullptr);
