@@ -17,6 +17,8 @@ namespace Kiplink {
 
 class LuaVM;
 class StaticDataManager;
+class UserImpl;
+class AuthService;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -98,7 +100,7 @@ public:
     IFriendsProvider* GetFriendsProvider() override { return nullptr; }
     ISettingProvider* GetSettingProvider() override { return nullptr; }
     ILeagueProvider* GetLeagueProvider() override { return nullptr; }
-    IAuthService* GetAuthService() override { return nullptr; }
+    IAuthService* GetAuthService() override;
     ILeaderboardProvider* GetLeaderboardProvider() override { return nullptr; }
     IAsyncGames* GetAsyncGames() override { return nullptr; }
     ICloudProvider* GetCloudProvider() override { return nullptr; }
@@ -134,6 +136,11 @@ public:
 
     void OnGameUpdateReply(RequestContext& context, const IValue& error, const IValue& result);
 
+    // Notes which local user holds a service id, and saves the list.
+    void RecordUserInList(const std::string& guid, const std::string& kiplinkId);
+    // The loaded user of that GUID, or null; no reference added.
+    UserImpl* FindLoadedUser(const std::string& guid) const;
+
 private:
     std::string m_gameFamily;
     std::string m_baseUrl;
@@ -148,6 +155,8 @@ private:
     int32_t m_gameUpdateResult = 0;
     RefPtr<LuaVM> m_lua;
     bool m_loaded = false;
+    std::map<std::string, RefPtr<UserImpl>> m_users;  // by GUID
+    RefPtr<AuthService> m_auth;
 };
 
 }  // namespace Kiplink

@@ -37,6 +37,7 @@ std::string Lower(std::string s) {
 std::string CompactJson(const Json::Value& value) {
     Json::StreamWriterBuilder writer;
     writer["indentation"] = "";
+    writer["emitUTF8"] = true;  // raw UTF-8: the client keeps only the low byte of "\u" escapes
     return Json::writeString(writer, value);
 }
 
