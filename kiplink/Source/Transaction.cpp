@@ -253,6 +253,7 @@ bool TransactionBatch::Apply(IValue& state) const {
 
 void TransactionBatch::Write(IValue& record) const {
     IValue& records = record["transactionals"];
+    records.SetAsValue(*records.GetNull());
     records.AppendInt(0);  // an array, also when the batch is empty
     records.PopBack();
     for (const RefPtr<Transaction>& transaction : m_transactions) {
