@@ -1,10 +1,12 @@
 #include "kiplink/Source/KiplinkProviderImpl.h"
 
 #include "kiplink/Source/AuthService.h"
+#include "kiplink/Source/LeagueProviderImpl.h"
 #include "kiplink/Source/Log.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/Random.h"
 #include "kiplink/Source/StaticDataManager.h"
+#include "kiplink/Source/TimeService.h"
 #include "kiplink/Source/UserImpl.h"
 #include "kiplink/Source/ValuePath.h"
 
@@ -254,6 +256,8 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     m_baseUrl = WithSlash(m_baseUrl.c_str());
     m_lua = new LuaVM();
     m_auth = new AuthService(this);
+    m_leagues = new LeagueProviderImpl(this);
+    m_time = new TimeService(this);
     m_downloads = std::make_unique<DownloadManager>(this);
 }
 
@@ -290,6 +294,8 @@ void KiplinkProviderImpl::Load() {
     (*m_deviceInfo)["platform"].SetAsString("iOS");
     m_downloads->Load();
     m_auth->Load();
+    m_leagues->Load();
+    m_time->Load();
     if (!m_userList) {
         m_userList = new EncryptedJsonFile(m_platform.Get(), GetRootDataPath("UserList.json"));
         m_userList->Load();
@@ -302,6 +308,8 @@ void KiplinkProviderImpl::Update() {
     m_pending.Poll();
     if (m_auth) {
         m_auth->Update();
+        m_leagues->Update();
+        m_time->Update();
     }
     if (m_downloads) {
         m_downloads->Update();
@@ -329,6 +337,8 @@ static Interface* Handed(const RefPtr<Held>& held) {
 }
 
 IAuthService* KiplinkProviderImpl::GetAuthService() { return Handed<IAuthService>(m_auth); }
+ILeagueProvider* KiplinkProviderImpl::GetLeagueProvider() { return Handed<ILeagueProvider>(m_leagues); }
+ITimeService* KiplinkProviderImpl::GetTimeService() { return Handed<ITimeService>(m_time); }
 
 IUser* KiplinkProviderImpl::FindUserByKiplinkId(const char* id) {
     if (id == nullptr || id[0] == '\0' || !m_downloads) {
@@ -398,7 +408,9 @@ void KiplinkProviderImpl::SetServer(const KiplinkSettings& settings) {
     m_buildId = settings.buildId;
 }
 
-uint32_t KiplinkProviderImpl::GetServerTime() const { return LibraryWallSeconds(); }
+uint32_t KiplinkProviderImpl::GetServerTime() const {
+    return m_time ? m_time->GetServerTime() : LibraryWallSeconds();
+}
 
 std::string KiplinkProviderImpl::GetRootDataPath(const std::string& name) const {
     return RootDataPath(m_platform ? m_platform->GetSaveDirectory() : "", name);

@@ -19,6 +19,8 @@ class LuaVM;
 class StaticDataManager;
 class UserImpl;
 class AuthService;
+class LeagueProviderImpl;
+class TimeService;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -99,12 +101,12 @@ public:
     IBankProvider* GetBankProvider() override { return nullptr; }
     IFriendsProvider* GetFriendsProvider() override { return nullptr; }
     ISettingProvider* GetSettingProvider() override { return nullptr; }
-    ILeagueProvider* GetLeagueProvider() override { return nullptr; }
+    ILeagueProvider* GetLeagueProvider() override;
     IAuthService* GetAuthService() override;
     ILeaderboardProvider* GetLeaderboardProvider() override { return nullptr; }
     IAsyncGames* GetAsyncGames() override { return nullptr; }
     ICloudProvider* GetCloudProvider() override { return nullptr; }
-    ITimeService* GetTimeService() override { return nullptr; }
+    ITimeService* GetTimeService() override;
     IUserDirectory* GetUserDirectory() override { return nullptr; }
 
     IUser* FindUserByKiplinkId(const char* id) override;
@@ -126,8 +128,7 @@ public:
     DownloadManager& Downloads() { return *m_downloads; }
     StaticDataManager* GetStaticData() const { return m_staticData.get(); }
     const IValue& GetDeviceInformation() const { return *m_deviceInfo; }
-    // Seconds of the service's clock; the library clock until the time
-    // service keeps one.
+    // Seconds of the service's clock as the time service estimates it.
     uint32_t GetServerTime() const;
 
     std::string GetRootDataPath(const std::string& name) const;
@@ -157,6 +158,8 @@ private:
     bool m_loaded = false;
     std::map<std::string, RefPtr<UserImpl>> m_users;  // by GUID
     RefPtr<AuthService> m_auth;
+    RefPtr<LeagueProviderImpl> m_leagues;
+    RefPtr<TimeService> m_time;
 };
 
 }  // namespace Kiplink

@@ -314,7 +314,10 @@ bool KiplinkServer::TakeFault(const std::string& target, FaultKind onlyKind, boo
     std::lock_guard<std::mutex> lock(m_mutex);
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         const bool kindOk = matchKind ? it->kind == onlyKind : it->kind != FaultKind::CloseBeforeRead;
-        if (!kindOk || (!it->target.empty() && it->target != target)) {
+        // The clients ask for the time on their own: only a fault aimed at
+        // "utc" spoils it, so that one meant for "any call" hits the call.
+        const bool targetOk = it->target.empty() ? target != "utc" : it->target == target;
+        if (!kindOk || !targetOk) {
             continue;
         }
         *outFault = *it;

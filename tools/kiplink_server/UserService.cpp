@@ -175,6 +175,16 @@ std::string UserService::TokenOf(const std::string& id) const {
     return found != m_users.end() ? found->second.def.token : std::string();
 }
 
+std::string UserService::IdOfToken(const std::string& token) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& entry : m_users) {
+        if (!token.empty() && entry.second.def.token == token) {
+            return entry.first;
+        }
+    }
+    return std::string();
+}
+
 int UserService::TimesApplied(const std::string& id, uint32_t batchId) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto found = m_users.find(id);

@@ -45,6 +45,8 @@ public:
     Json::Value GameData(const std::string& id) const;
     Json::Value Profile(const std::string& id) const;
     std::string TokenOf(const std::string& id) const;
+    // The id of the user signed in with that token, or "".
+    std::string IdOfToken(const std::string& token) const;
     // How many times a batch of that id changed the user's data (0 or 1).
     int TimesApplied(const std::string& id, uint32_t batchId) const;
     size_t UserCount() const;
