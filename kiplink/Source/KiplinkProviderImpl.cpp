@@ -1,6 +1,8 @@
 #include "kiplink/Source/KiplinkProviderImpl.h"
 
 #include "kiplink/Source/AuthService.h"
+#include "kiplink/Source/FriendsImpl.h"
+#include "kiplink/Source/Leaderboards.h"
 #include "kiplink/Source/LeagueProviderImpl.h"
 #include "kiplink/Source/Log.h"
 #include "kiplink/Source/Lua/LuaVM.h"
@@ -258,6 +260,10 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     m_auth = new AuthService(this);
     m_leagues = new LeagueProviderImpl(this);
     m_time = new TimeService(this);
+    m_pools = new PlayerPoolDirectory();
+    m_friends = new FriendsProviderImpl(this);
+    m_achievements = new AchievementProviderImpl(this);
+    m_leaderboards = new LeaderboardProviderImpl(this);
     m_downloads = std::make_unique<DownloadManager>(this);
 }
 
@@ -296,6 +302,9 @@ void KiplinkProviderImpl::Load() {
     m_auth->Load();
     m_leagues->Load();
     m_time->Load();
+    m_achievements->Load();
+    m_leaderboards->Load();
+    m_friends->Load();
     if (!m_userList) {
         m_userList = new EncryptedJsonFile(m_platform.Get(), GetRootDataPath("UserList.json"));
         m_userList->Load();
@@ -339,6 +348,26 @@ static Interface* Handed(const RefPtr<Held>& held) {
 IAuthService* KiplinkProviderImpl::GetAuthService() { return Handed<IAuthService>(m_auth); }
 ILeagueProvider* KiplinkProviderImpl::GetLeagueProvider() { return Handed<ILeagueProvider>(m_leagues); }
 ITimeService* KiplinkProviderImpl::GetTimeService() { return Handed<ITimeService>(m_time); }
+IFriendsProvider* KiplinkProviderImpl::GetFriendsProvider() { return Handed<IFriendsProvider>(m_friends); }
+IAchievementProvider* KiplinkProviderImpl::GetAchievementProvider() {
+    return Handed<IAchievementProvider>(m_achievements);
+}
+ILeaderboardProvider* KiplinkProviderImpl::GetLeaderboardProvider() {
+    return Handed<ILeaderboardProvider>(m_leaderboards);
+}
+IUserDirectory* KiplinkProviderImpl::GetUserDirectory() { return Handed<IUserDirectory>(m_pools); }
+
+void KiplinkProviderImpl::ApplyStaticData(bool itemLayout) {
+    if (!m_achievements || !m_staticData) {
+        return;
+    }
+    if (const SignedDataFile* file = m_staticData->GetFile(kStaticAchievements)) {
+        m_achievements->LoadAchievements(file->GetData(), itemLayout);
+    }
+    if (const SignedDataFile* file = m_staticData->GetFile(kStaticLeaderboards)) {
+        m_leaderboards->LoadLeaderboards(file->GetData(), itemLayout);
+    }
+}
 
 IUser* KiplinkProviderImpl::FindUserByKiplinkId(const char* id) {
     if (id == nullptr || id[0] == '\0' || !m_downloads) {

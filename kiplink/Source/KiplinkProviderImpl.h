@@ -21,6 +21,10 @@ class UserImpl;
 class AuthService;
 class LeagueProviderImpl;
 class TimeService;
+class PlayerPoolDirectory;
+class FriendsProviderImpl;
+class AchievementProviderImpl;
+class LeaderboardProviderImpl;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -97,17 +101,17 @@ public:
     INewsProvider* GetNewsProvider() override { return nullptr; }
     IPurchaseProvider* GetPurchaseProvider() override { return nullptr; }
     IStoreProvider* GetStoreProvider() override { return nullptr; }
-    IAchievementProvider* GetAchievementProvider() override { return nullptr; }
+    IAchievementProvider* GetAchievementProvider() override;
     IBankProvider* GetBankProvider() override { return nullptr; }
-    IFriendsProvider* GetFriendsProvider() override { return nullptr; }
+    IFriendsProvider* GetFriendsProvider() override;
     ISettingProvider* GetSettingProvider() override { return nullptr; }
     ILeagueProvider* GetLeagueProvider() override;
     IAuthService* GetAuthService() override;
-    ILeaderboardProvider* GetLeaderboardProvider() override { return nullptr; }
+    ILeaderboardProvider* GetLeaderboardProvider() override;
     IAsyncGames* GetAsyncGames() override { return nullptr; }
     ICloudProvider* GetCloudProvider() override { return nullptr; }
     ITimeService* GetTimeService() override;
-    IUserDirectory* GetUserDirectory() override { return nullptr; }
+    IUserDirectory* GetUserDirectory() override;
 
     IUser* FindUserByKiplinkId(const char* id) override;
     IUser* GetUser(const char* guid) override;
@@ -141,6 +145,10 @@ public:
     void RecordUserInList(const std::string& guid, const std::string& kiplinkId);
     // The loaded user of that GUID, or null; no reference added.
     UserImpl* FindLoadedUser(const std::string& guid) const;
+    // The pools of known players, one per user. Requires: a game family.
+    PlayerPoolDirectory& GetPlayerPools() { return *m_pools; }
+    // A complete static-data set was loaded: the providers take their types.
+    void ApplyStaticData(bool itemLayout);
 
 private:
     std::string m_gameFamily;
@@ -160,6 +168,10 @@ private:
     RefPtr<AuthService> m_auth;
     RefPtr<LeagueProviderImpl> m_leagues;
     RefPtr<TimeService> m_time;
+    RefPtr<PlayerPoolDirectory> m_pools;
+    RefPtr<FriendsProviderImpl> m_friends;
+    RefPtr<AchievementProviderImpl> m_achievements;
+    RefPtr<LeaderboardProviderImpl> m_leaderboards;
 };
 
 }  // namespace Kiplink
