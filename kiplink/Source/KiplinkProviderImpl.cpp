@@ -5,6 +5,7 @@
 #include "kiplink/Source/Leaderboards.h"
 #include "kiplink/Source/LeagueProviderImpl.h"
 #include "kiplink/Source/Log.h"
+#include "kiplink/Source/NewsImpl.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/Random.h"
 #include "kiplink/Source/StaticDataManager.h"
@@ -264,6 +265,7 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     m_friends = new FriendsProviderImpl(this);
     m_achievements = new AchievementProviderImpl(this);
     m_leaderboards = new LeaderboardProviderImpl(this);
+    m_news = new NewsProviderImpl(this);
     m_downloads = std::make_unique<DownloadManager>(this);
 }
 
@@ -301,6 +303,7 @@ void KiplinkProviderImpl::Load() {
     m_downloads->Load();
     m_auth->Load();
     m_leagues->Load();
+    m_news->Load();
     m_time->Load();
     m_achievements->Load();
     m_leaderboards->Load();
@@ -318,6 +321,7 @@ void KiplinkProviderImpl::Update() {
     if (m_auth) {
         m_auth->Update();
         m_leagues->Update();
+        m_news->Update();
         m_time->Update();
     }
     if (m_downloads) {
@@ -355,6 +359,7 @@ IAchievementProvider* KiplinkProviderImpl::GetAchievementProvider() {
 ILeaderboardProvider* KiplinkProviderImpl::GetLeaderboardProvider() {
     return Handed<ILeaderboardProvider>(m_leaderboards);
 }
+INewsProvider* KiplinkProviderImpl::GetNewsProvider() { return Handed<INewsProvider>(m_news); }
 IUserDirectory* KiplinkProviderImpl::GetUserDirectory() { return Handed<IUserDirectory>(m_pools); }
 
 void KiplinkProviderImpl::ApplyStaticData(bool itemLayout) {

@@ -22,6 +22,7 @@ class AuthService;
 class LeagueProviderImpl;
 class TimeService;
 class PlayerPoolDirectory;
+class NewsProviderImpl;
 class FriendsProviderImpl;
 class AchievementProviderImpl;
 class LeaderboardProviderImpl;
@@ -98,7 +99,7 @@ public:
     IPlaceholderProvider* GetPlaceholderProvider() override { return nullptr; }
     IInventoryProvider* GetInventoryProvider() override { return nullptr; }
     RefCounted* GetAbsentProvider() override { return nullptr; }
-    INewsProvider* GetNewsProvider() override { return nullptr; }
+    INewsProvider* GetNewsProvider() override;
     IPurchaseProvider* GetPurchaseProvider() override { return nullptr; }
     IStoreProvider* GetStoreProvider() override { return nullptr; }
     IAchievementProvider* GetAchievementProvider() override;
@@ -172,6 +173,7 @@ private:
     RefPtr<FriendsProviderImpl> m_friends;
     RefPtr<AchievementProviderImpl> m_achievements;
     RefPtr<LeaderboardProviderImpl> m_leaderboards;
+    RefPtr<NewsProviderImpl> m_news;
 };
 
 }  // namespace Kiplink
