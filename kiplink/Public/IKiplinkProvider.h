@@ -14,6 +14,8 @@ namespace Kiplink {
 // Outcome codes reported to listeners.
 using KIPLINKERROR = int32_t;
 constexpr KIPLINKERROR KIPLINKERROR_NONE = 0;
+constexpr KIPLINKERROR KIPLINKERROR_NO_CONNECTION = 2;
+constexpr KIPLINKERROR KIPLINKERROR_REFUSED = 3;  // refused locally
 constexpr KIPLINKERROR KIPLINKERROR_FAILED = 4;
 
 struct KiplinkSettings {

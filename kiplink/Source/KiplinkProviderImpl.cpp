@@ -1,9 +1,17 @@
 #include "kiplink/Source/KiplinkProviderImpl.h"
 
+#include "kiplink/Source/AuthService.h"
+#include "kiplink/Source/FriendsImpl.h"
+#include "kiplink/Source/Leaderboards.h"
+#include "kiplink/Source/LeagueProviderImpl.h"
 #include "kiplink/Source/Log.h"
+#include "kiplink/Source/NewsImpl.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/Random.h"
 #include "kiplink/Source/StaticDataManager.h"
+#include "kiplink/Source/TimeService.h"
+#include "kiplink/Source/UserImpl.h"
+#include "kiplink/Source/ValuePath.h"
 
 #include <utility>
 
@@ -250,10 +258,19 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     }
     m_baseUrl = WithSlash(m_baseUrl.c_str());
     m_lua = new LuaVM();
+    m_auth = new AuthService(this);
+    m_leagues = new LeagueProviderImpl(this);
+    m_time = new TimeService(this);
+    m_pools = new PlayerPoolDirectory();
+    m_friends = new FriendsProviderImpl(this);
+    m_achievements = new AchievementProviderImpl(this);
+    m_leaderboards = new LeaderboardProviderImpl(this);
+    m_news = new NewsProviderImpl(this);
     m_downloads = std::make_unique<DownloadManager>(this);
 }
 
 KiplinkProviderImpl::~KiplinkProviderImpl() {
+    m_users.clear();  // they save their files through the platform
     m_staticData.reset();
     m_downloads.reset();
     m_deviceInfo->Release();
@@ -284,6 +301,13 @@ void KiplinkProviderImpl::Load() {
     }
     (*m_deviceInfo)["platform"].SetAsString("iOS");
     m_downloads->Load();
+    m_auth->Load();
+    m_leagues->Load();
+    m_news->Load();
+    m_time->Load();
+    m_achievements->Load();
+    m_leaderboards->Load();
+    m_friends->Load();
     if (!m_userList) {
         m_userList = new EncryptedJsonFile(m_platform.Get(), GetRootDataPath("UserList.json"));
         m_userList->Load();
@@ -294,8 +318,19 @@ void KiplinkProviderImpl::Load() {
 
 void KiplinkProviderImpl::Update() {
     m_pending.Poll();
+    if (m_auth) {
+        m_auth->Update();
+        m_leagues->Update();
+        m_news->Update();
+        m_time->Update();
+    }
     if (m_downloads) {
         m_downloads->Update();
+    }
+    // A user's update may sync, which never adds users: the walk is safe.
+    for (auto& entry : m_users) {
+        RefPtr<UserImpl> user = entry.second;
+        user->Update();
     }
 }
 
@@ -306,9 +341,98 @@ IPlatform* KiplinkProviderImpl::GetPlatform() {
     return m_platform.Get();
 }
 
-IUser* KiplinkProviderImpl::FindUserByKiplinkId(const char*) { return nullptr; }
-IUser* KiplinkProviderImpl::GetUser(const char*) { return nullptr; }
-IUser* KiplinkProviderImpl::CreateUser() { return nullptr; }
+template <class Interface, class Held>
+static Interface* Handed(const RefPtr<Held>& held) {
+    if (held) {
+        held->Reference();
+    }
+    return held.Get();
+}
+
+IAuthService* KiplinkProviderImpl::GetAuthService() { return Handed<IAuthService>(m_auth); }
+ILeagueProvider* KiplinkProviderImpl::GetLeagueProvider() { return Handed<ILeagueProvider>(m_leagues); }
+ITimeService* KiplinkProviderImpl::GetTimeService() { return Handed<ITimeService>(m_time); }
+IFriendsProvider* KiplinkProviderImpl::GetFriendsProvider() { return Handed<IFriendsProvider>(m_friends); }
+IAchievementProvider* KiplinkProviderImpl::GetAchievementProvider() {
+    return Handed<IAchievementProvider>(m_achievements);
+}
+ILeaderboardProvider* KiplinkProviderImpl::GetLeaderboardProvider() {
+    return Handed<ILeaderboardProvider>(m_leaderboards);
+}
+INewsProvider* KiplinkProviderImpl::GetNewsProvider() { return Handed<INewsProvider>(m_news); }
+IUserDirectory* KiplinkProviderImpl::GetUserDirectory() { return Handed<IUserDirectory>(m_pools); }
+
+void KiplinkProviderImpl::ApplyStaticData(bool itemLayout) {
+    if (!m_achievements || !m_staticData) {
+        return;
+    }
+    if (const SignedDataFile* file = m_staticData->GetFile(kStaticAchievements)) {
+        m_achievements->LoadAchievements(file->GetData(), itemLayout);
+    }
+    if (const SignedDataFile* file = m_staticData->GetFile(kStaticLeaderboards)) {
+        m_leaderboards->LoadLeaderboards(file->GetData(), itemLayout);
+    }
+}
+
+IUser* KiplinkProviderImpl::FindUserByKiplinkId(const char* id) {
+    if (id == nullptr || id[0] == '\0' || !m_downloads) {
+        return nullptr;
+    }
+    for (auto& entry : m_users) {
+        const char* held = entry.second->GetKiplinkID();
+        if (held != nullptr && std::string(held) == id) {
+            entry.second->Reference();
+            return entry.second.Get();
+        }
+    }
+    if (!m_userList) {
+        return nullptr;
+    }
+    const IValue* record = FindMember(static_cast<const EncryptedJsonFile&>(*m_userList).GetData(), id);
+    const char* guid = record != nullptr ? FindString(*record, "guid") : nullptr;
+    return guid != nullptr ? GetUser(guid) : nullptr;
+}
+
+UserImpl* KiplinkProviderImpl::FindLoadedUser(const std::string& guid) const {
+    auto found = m_users.find(guid);
+    return found != m_users.end() ? found->second.Get() : nullptr;
+}
+
+IUser* KiplinkProviderImpl::GetUser(const char* guid) {
+    if (guid == nullptr || guid[0] == '\0' || !m_downloads) {
+        return nullptr;
+    }
+    UserImpl* user = FindLoadedUser(guid);
+    if (user == nullptr) {
+        user = new UserImpl(this, guid);
+        m_users[user->GetGUID()] = user;
+    }
+    user->Reference();
+    return user;
+}
+
+IUser* KiplinkProviderImpl::CreateUser() {
+    if (!m_downloads) {
+        return nullptr;
+    }
+    auto* user = new UserImpl(this, nullptr);
+    m_users[user->GetGUID()] = user;
+    user->Reference();
+    return user;
+}
+
+void KiplinkProviderImpl::RecordUserInList(const std::string& guid, const std::string& kiplinkId) {
+    if (!m_userList) {
+        m_userList = new EncryptedJsonFile(m_platform.Get(), GetRootDataPath("UserList.json"));
+        m_userList->Load();
+    }
+    IValue& list = m_userList->GetData();
+    if (!list.IsObject()) {
+        MakeEmptyObject(list);
+    }
+    list[kiplinkId.c_str()]["guid"].SetAsString(guid.c_str());
+    m_userList->Save();
+}
 
 void KiplinkProviderImpl::SetServer(const KiplinkSettings& settings) {
     if (settings.baseUrl == m_baseUrl && settings.buildId == m_buildId) {
@@ -318,7 +442,9 @@ void KiplinkProviderImpl::SetServer(const KiplinkSettings& settings) {
     m_buildId = settings.buildId;
 }
 
-uint32_t KiplinkProviderImpl::GetServerTime() const { return LibraryWallSeconds(); }
+uint32_t KiplinkProviderImpl::GetServerTime() const {
+    return m_time ? m_time->GetServerTime() : LibraryWallSeconds();
+}
 
 std::string KiplinkProviderImpl::GetRootDataPath(const std::string& name) const {
     return RootDataPath(m_platform ? m_platform->GetSaveDirectory() : "", name);

@@ -17,6 +17,15 @@ namespace Kiplink {
 
 class LuaVM;
 class StaticDataManager;
+class UserImpl;
+class AuthService;
+class LeagueProviderImpl;
+class TimeService;
+class PlayerPoolDirectory;
+class NewsProviderImpl;
+class FriendsProviderImpl;
+class AchievementProviderImpl;
+class LeaderboardProviderImpl;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -90,20 +99,20 @@ public:
     IPlaceholderProvider* GetPlaceholderProvider() override { return nullptr; }
     IInventoryProvider* GetInventoryProvider() override { return nullptr; }
     RefCounted* GetAbsentProvider() override { return nullptr; }
-    INewsProvider* GetNewsProvider() override { return nullptr; }
+    INewsProvider* GetNewsProvider() override;
     IPurchaseProvider* GetPurchaseProvider() override { return nullptr; }
     IStoreProvider* GetStoreProvider() override { return nullptr; }
-    IAchievementProvider* GetAchievementProvider() override { return nullptr; }
+    IAchievementProvider* GetAchievementProvider() override;
     IBankProvider* GetBankProvider() override { return nullptr; }
-    IFriendsProvider* GetFriendsProvider() override { return nullptr; }
+    IFriendsProvider* GetFriendsProvider() override;
     ISettingProvider* GetSettingProvider() override { return nullptr; }
-    ILeagueProvider* GetLeagueProvider() override { return nullptr; }
-    IAuthService* GetAuthService() override { return nullptr; }
-    ILeaderboardProvider* GetLeaderboardProvider() override { return nullptr; }
+    ILeagueProvider* GetLeagueProvider() override;
+    IAuthService* GetAuthService() override;
+    ILeaderboardProvider* GetLeaderboardProvider() override;
     IAsyncGames* GetAsyncGames() override { return nullptr; }
     ICloudProvider* GetCloudProvider() override { return nullptr; }
-    ITimeService* GetTimeService() override { return nullptr; }
-    IUserDirectory* GetUserDirectory() override { return nullptr; }
+    ITimeService* GetTimeService() override;
+    IUserDirectory* GetUserDirectory() override;
 
     IUser* FindUserByKiplinkId(const char* id) override;
     IUser* GetUser(const char* guid) override;
@@ -124,8 +133,7 @@ public:
     DownloadManager& Downloads() { return *m_downloads; }
     StaticDataManager* GetStaticData() const { return m_staticData.get(); }
     const IValue& GetDeviceInformation() const { return *m_deviceInfo; }
-    // Seconds of the service's clock; the library clock until the time
-    // service keeps one.
+    // Seconds of the service's clock as the time service estimates it.
     uint32_t GetServerTime() const;
 
     std::string GetRootDataPath(const std::string& name) const;
@@ -133,6 +141,15 @@ public:
     std::string GetUserDataPath(const std::string& guid, const std::string& name) const;
 
     void OnGameUpdateReply(RequestContext& context, const IValue& error, const IValue& result);
+
+    // Notes which local user holds a service id, and saves the list.
+    void RecordUserInList(const std::string& guid, const std::string& kiplinkId);
+    // The loaded user of that GUID, or null; no reference added.
+    UserImpl* FindLoadedUser(const std::string& guid) const;
+    // The pools of known players, one per user. Requires: a game family.
+    PlayerPoolDirectory& GetPlayerPools() { return *m_pools; }
+    // A complete static-data set was loaded: the providers take their types.
+    void ApplyStaticData(bool itemLayout);
 
 private:
     std::string m_gameFamily;
@@ -148,6 +165,15 @@ private:
     int32_t m_gameUpdateResult = 0;
     RefPtr<LuaVM> m_lua;
     bool m_loaded = false;
+    std::map<std::string, RefPtr<UserImpl>> m_users;  // by GUID
+    RefPtr<AuthService> m_auth;
+    RefPtr<LeagueProviderImpl> m_leagues;
+    RefPtr<TimeService> m_time;
+    RefPtr<PlayerPoolDirectory> m_pools;
+    RefPtr<FriendsProviderImpl> m_friends;
+    RefPtr<AchievementProviderImpl> m_achievements;
+    RefPtr<LeaderboardProviderImpl> m_leaderboards;
+    RefPtr<NewsProviderImpl> m_news;
 };
 
 }  // namespace Kiplink

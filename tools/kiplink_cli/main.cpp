@@ -12,6 +12,7 @@
 //   static-hash                 prints the loaded static-data hash
 //   static-update               announces the published set and waits
 //   restart                     a new client root on the same save area
+// and the account steps of AccountSteps.h.
 #include "engine/core/DirectoryFileSystem.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/PrefixFileSystem.h"
@@ -19,6 +20,7 @@
 #include "kiplink/Source/KiplinkProviderImpl.h"
 #include "kiplink/Source/StaticDataManager.h"
 #include "providers/Provider_Kiplink/KiplinkPlatform.h"
+#include "tools/kiplink_cli/AccountSteps.h"
 #include "tools/kiplink_server/GameUpdateService.h"
 #include "tools/kiplink_server/KiplinkServer.h"
 #include "tools/sign_static_data/StaticDataFile.h"
@@ -90,9 +92,11 @@ public:
         config.staticRoot = VARNOK_PUBLISHED_STATIC_DIR;
         m_server = std::make_unique<KiplinkServer>(config);
         m_game.Install(*m_server);
+        m_accounts = std::make_unique<AccountSteps>(*m_server);
         m_platform = new KiplinkPlatform(nullptr, nullptr);
     }
     ~Session() {
+        m_accounts->Forget();
         m_root.Reset();
         m_platform.Reset();
         m_server->Stop();
@@ -109,6 +113,7 @@ public:
     }
 
     void Restart() {
+        m_accounts->Forget();
         m_root.Reset();
         Kiplink::KiplinkSettings settings{"fam", m_server->BaseUrl(), "cli"};
         m_root = Kiplink::RefPtr<Kiplink::KiplinkProviderImpl>::Adopt(
@@ -212,6 +217,7 @@ public:
                         hash == set.hash ? "switched" : "kept the old set", hash.c_str());
         } else if (verb == "restart") {
             Restart();
+        } else if (m_accounts->Run(verb, rest, m_root.Get(), [&](const std::function<bool()>& done) { return Pump(done); })) {
         } else {
             std::printf("unknown step: %s\n", line.c_str());
         }
@@ -222,6 +228,7 @@ private:
     std::string m_saveFolder;
     std::unique_ptr<KiplinkServer> m_server;
     GameUpdateService m_game;
+    std::unique_ptr<AccountSteps> m_accounts;
     Kiplink::RefPtr<KiplinkPlatform> m_platform;
     Kiplink::RefPtr<Kiplink::KiplinkProviderImpl> m_root;
     Kiplink::RefPtr<Listener> m_listener{new Listener};

@@ -37,6 +37,7 @@ std::string Lower(std::string s) {
 std::string CompactJson(const Json::Value& value) {
     Json::StreamWriterBuilder writer;
     writer["indentation"] = "";
+    writer["emitUTF8"] = true;  // raw UTF-8: the client keeps only the low byte of "\u" escapes
     return Json::writeString(writer, value);
 }
 
@@ -313,7 +314,10 @@ bool KiplinkServer::TakeFault(const std::string& target, FaultKind onlyKind, boo
     std::lock_guard<std::mutex> lock(m_mutex);
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         const bool kindOk = matchKind ? it->kind == onlyKind : it->kind != FaultKind::CloseBeforeRead;
-        if (!kindOk || (!it->target.empty() && it->target != target)) {
+        // The clients ask for the time on their own: only a fault aimed at
+        // "utc" spoils it, so that one meant for "any call" hits the call.
+        const bool targetOk = it->target.empty() ? target != "utc" : it->target == target;
+        if (!kindOk || !targetOk) {
             continue;
         }
         *outFault = *it;

@@ -74,7 +74,7 @@ enum class FaultKind {
 
 struct Fault {
     FaultKind kind = FaultKind::ErrorText;
-    std::string target;  // "" any request; a service name, "utc" or "static/<path>"
+    std::string target;  // "" any request but "utc"; a service name, "utc" or "static/<path>"
     int times = 1;       // requests it spoils; -1 all of them
     std::string errorText;
     int httpStatus = 500;
