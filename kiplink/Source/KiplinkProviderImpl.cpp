@@ -3,7 +3,9 @@
 #include "kiplink/Source/Log.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/Random.h"
+#include "kiplink/Source/SettingProviderImpl.h"
 #include "kiplink/Source/StaticDataManager.h"
+#include "kiplink/Source/StoreProviderImpl.h"
 
 #include <utility>
 
@@ -250,12 +252,14 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     }
     m_baseUrl = WithSlash(m_baseUrl.c_str());
     m_lua = new LuaVM();
+    CreateStoreProviders();
     m_downloads = std::make_unique<DownloadManager>(this);
 }
 
 KiplinkProviderImpl::~KiplinkProviderImpl() {
     m_staticData.reset();
     m_downloads.reset();
+    ReleaseStoreProviders();
     m_deviceInfo->Release();
 }
 

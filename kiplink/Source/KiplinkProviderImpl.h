@@ -16,7 +16,10 @@
 namespace Kiplink {
 
 class LuaVM;
+class ScriptRegistry;
+class SettingProviderImpl;
 class StaticDataManager;
+class StoreProviderImpl;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -92,11 +95,11 @@ public:
     RefCounted* GetAbsentProvider() override { return nullptr; }
     INewsProvider* GetNewsProvider() override { return nullptr; }
     IPurchaseProvider* GetPurchaseProvider() override { return nullptr; }
-    IStoreProvider* GetStoreProvider() override { return nullptr; }
+    IStoreProvider* GetStoreProvider() override;
     IAchievementProvider* GetAchievementProvider() override { return nullptr; }
     IBankProvider* GetBankProvider() override { return nullptr; }
     IFriendsProvider* GetFriendsProvider() override { return nullptr; }
-    ISettingProvider* GetSettingProvider() override { return nullptr; }
+    ISettingProvider* GetSettingProvider() override;
     ILeagueProvider* GetLeagueProvider() override { return nullptr; }
     IAuthService* GetAuthService() override { return nullptr; }
     ILeaderboardProvider* GetLeaderboardProvider() override { return nullptr; }
@@ -134,7 +137,14 @@ public:
 
     void OnGameUpdateReply(RequestContext& context, const IValue& error, const IValue& result);
 
+    // Hands a complete static-data set to the store, settings and scripts.
+    void ApplyStoreStaticData(const StaticDataManager& data, bool itemLayout);
+    ScriptRegistry* GetScriptRegistry() const { return m_scripts.get(); }
+
 private:
+    void CreateStoreProviders();
+    void ReleaseStoreProviders();
+
     std::string m_gameFamily;
     std::string m_baseUrl;
     std::string m_buildId;
@@ -147,6 +157,10 @@ private:
     IValue* m_deviceInfo;
     int32_t m_gameUpdateResult = 0;
     RefPtr<LuaVM> m_lua;
+    // Released before the Lua state: they hold Lua tables.
+    std::unique_ptr<ScriptRegistry> m_scripts;
+    RefPtr<StoreProviderImpl> m_store;
+    RefPtr<SettingProviderImpl> m_settings;
     bool m_loaded = false;
 };
 

@@ -205,6 +205,7 @@ void StaticDataManager::Apply(bool itemLayout) {
     // script providers take their types from here once they exist.
     m_itemLayout = itemLayout;
     ++m_appliedCount;
+    m_root->ApplyStoreStaticData(*this, itemLayout);
 }
 
 void StaticDataManager::RequestUpdate(const char* hash, const char* baseUrl, const IValue& hashTable) {
