@@ -159,14 +159,12 @@ int32_t AsyncUserService::GetLobbyCount() const {
         return 0;
     }
     const int64_t held = m_lobbies->Count();
-    if (held <= m_pageSize) {
-        return static_cast<int32_t>(held);
-    }
     if (held >= static_cast<int64_t>(m_page) * m_pageSize) {
         return static_cast<int32_t>(m_pageSize);
     }
-    // While a later page is being fetched the page has already advanced:
-    // nothing of it is held yet.
+    // What GetLobby can answer on this page. While a later page is being
+    // fetched the page has already advanced and nothing of it is held: 0,
+    // never a negative count or the size of pages already passed.
     return static_cast<int32_t>(std::max<int64_t>(0, held - static_cast<int64_t>(m_page - 1) * m_pageSize));
 }
 

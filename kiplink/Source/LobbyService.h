@@ -41,7 +41,8 @@ public:
     void DeleteMatch(const char* matchId, uint32_t* outCallId = nullptr);
     void CreateMatch(const char* gameType, uint32_t maxUsers, uint32_t* outCallId = nullptr);
 
-    // Never below 0, also while a later page is being fetched.
+    // The lobbies GetLobby answers on the current page: never below 0, also
+    // while a later page is being fetched.
     int32_t GetLobbyCount() const;
     AsyncMatchImpl* GetLobby(uint32_t index) const;  // with a reference, or null
     AsyncMatchImpl* FindLobby(const char* matchId) const;
