@@ -8,10 +8,12 @@
 #include "kiplink/Source/NewsImpl.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/Random.h"
+#include "kiplink/Source/SettingProviderImpl.h"
 #include "kiplink/Source/StaticDataManager.h"
 #include "kiplink/Source/TimeService.h"
 #include "kiplink/Source/UserImpl.h"
 #include "kiplink/Source/ValuePath.h"
+#include "kiplink/Source/StoreProviderImpl.h"
 
 #include <utility>
 
@@ -266,6 +268,7 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     m_achievements = new AchievementProviderImpl(this);
     m_leaderboards = new LeaderboardProviderImpl(this);
     m_news = new NewsProviderImpl(this);
+    CreateStoreProviders();
     m_downloads = std::make_unique<DownloadManager>(this);
 }
 
@@ -273,6 +276,7 @@ KiplinkProviderImpl::~KiplinkProviderImpl() {
     m_users.clear();  // they save their files through the platform
     m_staticData.reset();
     m_downloads.reset();
+    ReleaseStoreProviders();
     m_deviceInfo->Release();
 }
 

@@ -16,6 +16,8 @@
 namespace Kiplink {
 
 class LuaVM;
+class ScriptRegistry;
+class SettingProviderImpl;
 class StaticDataManager;
 class UserImpl;
 class AuthService;
@@ -26,6 +28,7 @@ class NewsProviderImpl;
 class FriendsProviderImpl;
 class AchievementProviderImpl;
 class LeaderboardProviderImpl;
+class StoreProviderImpl;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -101,11 +104,11 @@ public:
     RefCounted* GetAbsentProvider() override { return nullptr; }
     INewsProvider* GetNewsProvider() override;
     IPurchaseProvider* GetPurchaseProvider() override { return nullptr; }
-    IStoreProvider* GetStoreProvider() override { return nullptr; }
+    IStoreProvider* GetStoreProvider() override;
     IAchievementProvider* GetAchievementProvider() override;
     IBankProvider* GetBankProvider() override { return nullptr; }
     IFriendsProvider* GetFriendsProvider() override;
-    ISettingProvider* GetSettingProvider() override { return nullptr; }
+    ISettingProvider* GetSettingProvider() override;
     ILeagueProvider* GetLeagueProvider() override;
     IAuthService* GetAuthService() override;
     ILeaderboardProvider* GetLeaderboardProvider() override;
@@ -150,8 +153,14 @@ public:
     PlayerPoolDirectory& GetPlayerPools() { return *m_pools; }
     // A complete static-data set was loaded: the providers take their types.
     void ApplyStaticData(bool itemLayout);
+    // Hands a complete static-data set to the store, settings and scripts.
+    void ApplyStoreStaticData(const StaticDataManager& data, bool itemLayout);
+    ScriptRegistry* GetScriptRegistry() const { return m_scripts.get(); }
 
 private:
+    void CreateStoreProviders();
+    void ReleaseStoreProviders();
+
     std::string m_gameFamily;
     std::string m_baseUrl;
     std::string m_buildId;
@@ -164,6 +173,10 @@ private:
     IValue* m_deviceInfo;
     int32_t m_gameUpdateResult = 0;
     RefPtr<LuaVM> m_lua;
+    // Released before the Lua state: they hold Lua tables.
+    std::unique_ptr<ScriptRegistry> m_scripts;
+    RefPtr<StoreProviderImpl> m_store;
+    RefPtr<SettingProviderImpl> m_settings;
     bool m_loaded = false;
     std::map<std::string, RefPtr<UserImpl>> m_users;  // by GUID
     RefPtr<AuthService> m_auth;

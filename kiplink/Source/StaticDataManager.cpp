@@ -206,6 +206,7 @@ void StaticDataManager::Apply(bool itemLayout) {
     m_itemLayout = itemLayout;
     ++m_appliedCount;
     m_root->ApplyStaticData(itemLayout);
+    m_root->ApplyStoreStaticData(*this, itemLayout);
 }
 
 void StaticDataManager::RequestUpdate(const char* hash, const char* baseUrl, const IValue& hashTable) {

@@ -1,6 +1,7 @@
 // kiplink_server: the protocol server as a program, on 127.0.0.1 until
 // interrupted. Prints its base URL first, so scripts can read the port.
 #include "tools/kiplink_server/GameUpdateService.h"
+#include "tools/kiplink_server/MatchService.h"
 #include "tools/kiplink_server/KiplinkServer.h"
 
 #include <csignal>
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
     GameUpdateService game;
     game.SetResult(gameUpdate);
     game.Install(server);
+    MatchService matches;
+    matches.Install(server);
     // Blocked before the server's threads start, so they inherit the mask
     // and only sigwait below takes the signal.
     sigset_t stopSignals;
