@@ -1,7 +1,11 @@
 // kiplink_server: the protocol server as a program, on 127.0.0.1 until
 // interrupted. Prints its base URL first, so scripts can read the port.
 #include "tools/kiplink_server/GameUpdateService.h"
+#include "tools/kiplink_server/FriendsService.h"
+#include "tools/kiplink_server/LeagueService.h"
 #include "tools/kiplink_server/MatchService.h"
+#include "tools/kiplink_server/NewsService.h"
+#include "tools/kiplink_server/UserService.h"
 #include "tools/kiplink_server/KiplinkServer.h"
 
 #include <csignal>
@@ -49,6 +53,14 @@ int main(int argc, char** argv) {
     GameUpdateService game;
     game.SetResult(gameUpdate);
     game.Install(server);
+    UserService users;
+    users.Install(server);
+    LeagueService leagues(users);
+    leagues.Install(server);
+    FriendsService friends(users);
+    friends.Install(server);
+    NewsService news(users);
+    news.Install(server);
     MatchService matches;
     matches.Install(server);
     // Blocked before the server's threads start, so they inherit the mask
