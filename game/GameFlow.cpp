@@ -16,10 +16,12 @@
 #include "engine/ui/UIManager.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
+#include "game/rules/ClassicMode.h"
 #include "game/rules/GameStats.h"
 #include "game/rules/InGameMode.h"
 #include "game/rules/InputActions.h"
 #include "game/rules/MusicController.h"
+#include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/VoiceOverManager.h"
 #include "game/screens/CountdownTimer.h"
@@ -28,9 +30,12 @@
 #include "game/screens/MainMenuScreen.h"
 #include "game/screens/ScreenList.h"
 #include "game/screens/SwipeHint.h"
+#include "game/world/Blast.h"
 #include "game/world/Fruit.h"
 #include "game/world/GameCamera.h"
+#include "game/world/ParticleManager.h"
 #include "game/world/Slash.h"
+#include "game/world/WaveManager.h"
 #include "game/world/SplatterLayer.h"
 #include "game/world/WorldObject.h"
 #include "game/world/WorldObjectClasses.h"
@@ -53,6 +58,7 @@ constexpr int kUiLayerDebug = 100;
 constexpr int kUiLayerAll = 1337;
 constexpr float kFlashGrowEnd = 0.4f;
 constexpr float kFlashLargest = 15000.0f;
+constexpr float kPlayfieldClearTime = 1.5f;
 
 bool IsFastDevice() {
     const VarnokGame* game = VarnokGame::Get();
@@ -154,12 +160,15 @@ void GameFlow::SetUp() {
     }
     Step("screens");
 
+    // Made now so that the first waves and bombs take them from the free pool.
     for (int i = 0; i < kPrecreated; ++i) {
-        if (WorldObject* fruit = world.Acquire(static_cast<uint32_t>(WorldObjectType::Fruit))) {
-            fruit->flags |= WorldObject::kFlagSuspended | WorldObject::kFlagDead;
+        for (WorldObjectType type : {WorldObjectType::Fruit, WorldObjectType::Bomb, WorldObjectType::Blast}) {
+            if (WorldObject* object = world.Acquire(static_cast<uint32_t>(type))) {
+                object->flags |= WorldObject::kFlagSuspended | WorldObject::kFlagDead;
+            }
         }
     }
-    Step("waiting fruit");
+    Step("waiting fruit, bombs and blasts");
     m_flashTexture = TextureManager::Get().GetTexture(kFlashTexture);
     Step("flash texture");
     SplatterLayer::Get().Create(kSplatterRecords);
@@ -175,6 +184,9 @@ void GameFlow::SetUp() {
     game.screenList->Add(hint);
     Step("main menu");
 
+    WaveManager::Instance().Load();
+    Step("wave lists");
+
     for (int i = 0; i < kSlashes; ++i) {
         m_slashes[i] = static_cast<Slash*>(world.Acquire(static_cast<uint32_t>(WorldObjectType::Slash)));
         if (m_slashes[i] != nullptr) {
@@ -183,6 +195,8 @@ void GameFlow::SetUp() {
     }
     BindInputActions(SlashSource(&SlashForSlotThunk));
     Step("input actions");
+    ClassicMode::LoadConfig();
+    Step("classic settings");
 
     ui.Update(kFirstUiUpdate);
     Step("first UI update");
@@ -225,6 +239,7 @@ void GameFlow::Update(float stepSeconds, bool active) {
     UpdateUpsideDownTimer(stepSeconds);
 
     WorldObjectManager& world = WorldObjectManager::Instance();
+    WaveManager& waves = WaveManager::Instance();
     float step = stepSeconds;
     float cameraStep = stepSeconds;
     SplatterFrame splatterFrame;
@@ -250,12 +265,20 @@ void GameFlow::Update(float stepSeconds, bool active) {
         if (game.bombExplosionTime > 0.0f) {
             // The explosion sequence runs with the bombs; until then the
             // time only falls and the world stands still.
+            const float before = game.bombExplosionTime;
             game.bombExplosionTime = std::max(0.0f, game.bombExplosionTime - step);
+            // A bomb sliced in a classic game ends it as the play field clears.
+            if (before > kPlayfieldClearTime && game.bombExplosionTime <= kPlayfieldClearTime && !game.notInPlay &&
+                !GetSessionState().menuBombSliced && game.currentMode != nullptr &&
+                game.currentMode->GetModeType() == InGameMode::kClassic) {
+                static_cast<ClassicMode*>(game.currentMode)->EndGame();
+            }
         } else {
             if (game.stats != nullptr) {
                 game.stats->roundInPlay = 1;
             }
-            worldStep = step;
+            waves.Update(step);
+            worldStep = step * waves.GetGameSpeed();
         }
         cameraStep = step;
         if (game.currentMode != nullptr) {
@@ -277,8 +300,15 @@ void GameFlow::Update(float stepSeconds, bool active) {
                 slash->PostUpdate(stepSeconds);
             }
         }
+        waves.Update(0.0f);
     }
+    // A slowed game slows its particles with it; a speed-up does not hurry them.
     m_particleStepDivisor = 1.0f;
+    if (!game.paused) {
+        const float speed = waves.GetGameSpeed();
+        m_particleStepDivisor = std::max(1.0f, 1.0f / (speed == 0.0f ? 1.0f : speed));
+    }
+    ParticleManager::Instance().UpdateSystems(step / m_particleStepDivisor, game.paused);
     if (game.camera != nullptr) {
         game.camera->Update(cameraStep);
     }
@@ -308,6 +338,8 @@ void GameFlow::Render(float stepSeconds, bool /*active*/) {
         WorldObjectManager& world = WorldObjectManager::Instance();
         ScreenList* screens = game.screenList;
         GameCamera* camera = game.camera;
+        ParticleManager& particles = ParticleManager::Instance();
+        const float particleStep = stepSeconds / m_particleStepDivisor;
         auto pass = [camera](int kind) {
             if (camera != nullptr) {
                 camera->SetupPass(kind);
@@ -347,9 +379,11 @@ void GameFlow::Render(float stepSeconds, bool /*active*/) {
         renderer.SetDepthTest(true);
         renderer.SetDepthWrite(false);
         Slash::RenderAfterglows();
+        Blast::RenderAll();
         if (screens != nullptr) {
             screens->RenderLayer(0x80);
         }
+        particles.Render(particleStep, game.paused, -1);
         renderer.SetDepthTest(false);
         if (game.bombExplosionTime <= 0.0f) {
             pass(GameCamera::kPassScreen);
@@ -360,9 +394,12 @@ void GameFlow::Render(float stepSeconds, bool /*active*/) {
             }
         }
         pass(GameCamera::kPassWorld);
+        particles.Render(particleStep, game.paused, 0);
         if (screens != nullptr) {
             screens->RenderLayer(0x1);
         }
+        pass(GameCamera::kPassWorld);
+        particles.Render(particleStep, game.paused, 1);
         pass(GameCamera::kPassScreen);
         if (screens != nullptr) {
             screens->RenderLayer(0x8);
@@ -375,6 +412,7 @@ void GameFlow::Render(float stepSeconds, bool /*active*/) {
             ui.Draw(layer);
         }
         pass(GameCamera::kPassWorldAgain);
+        particles.Render(particleStep, game.paused, 2);
         if (screens != nullptr) {
             screens->RenderLayer(0x200);
         }
@@ -430,7 +468,9 @@ void GameFlow::Exit() {
     for (Slash*& slash : m_slashes) {
         slash = nullptr;
     }
+    WaveManager::Instance().Unload();
     m_flashTexture = SmartPtr<Texture>();
+    ParticleManager::Instance().Clear();
     UnbindInputActions();
     if (game.screenList != nullptr) {
         game.screenList->Clear();

@@ -28,17 +28,23 @@
 #include "engine/text/Font.h"
 #include "engine/text/FontManager.h"
 #include "engine/ui/UIManager.h"
+#include "game/rules/BonusAwards.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
+#include "game/rules/InputActions.h"
+#include "game/rules/MusicController.h"
 #include "game/rules/RunOptions.h"
+#include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/StringTables.h"
 #include "game/rules/VoiceOverManager.h"
 #include "game/screens/ScreenList.h"
 #include "game/world/BladeColours.h"
+#include "game/world/Bomb.h"
 #include "game/world/FruitCatalogue.h"
 #include "game/world/GameCamera.h"
+#include "game/world/ParticleManager.h"
 #include "game/world/Slash.h"
 #include "game/world/SplatterLayer.h"
 #include "platform/GameCentreStandIn.h"
@@ -82,6 +88,27 @@ constexpr const char* kMainFont = "fontstruetype/miserable.ttf";
 constexpr const char* kSecondFont = "fontstruetype/bronic.ttf";
 constexpr const char* kPaintStroke = "textures/menus/paintStroke.tex";
 constexpr const char* kBackIcon = "titles_for_menus/back_icon.tex";
+
+// What the round control reaches through the game: the music, the menu
+// input block and the engine's clock, which a seeded run fixes so that the
+// day and hour statistics repeat.
+class GameSessionHost final : public SessionHost {
+public:
+    void SetMusicTrack(const char* name) override { MusicController::Instance().SetTrack(name); }
+    DateTime LocalTime() override {
+        DateTime now;
+        GetDateTime(&now, 1);
+        return now;
+    }
+    bool IsInputBlocked() override { return GetInputActionState().inputBlocked; }
+};
+
+GameSessionHost s_sessionHost;
+
+bool IsFastDevice() {
+    const VarnokGame* game = VarnokGame::Get();
+    return game == nullptr || game->IsFastHardware();
+}
 
 void Step(StartupTrace* trace, const char* name) {
     if (trace != nullptr) {
@@ -260,7 +287,9 @@ void GameInit(StartupTrace* trace) {
     Step(trace, "texture and model budgets");
     InputManager::Get().CreateDevices();
     Step(trace, "input devices");
-    // The particle definitions join here with the particle system.
+    ParticleManager::Instance().LoadFile(ParticleManager::kFolder,
+                                         IsFastDevice() ? ParticleManager::kFastFile : ParticleManager::kSlowFile);
+    Step(trace, "particle definitions");
 
     CreateCoreObjects(trace);
 
@@ -286,12 +315,16 @@ void GameInit(StartupTrace* trace) {
     Step(trace, "splatter texture");
     Slash::LoadResources();
     Step(trace, "blade textures");
+    Bomb::LoadResources();
+    Step(trace, "bomb models");
     LoadSoundNames();
     Step(trace, "sound names");
     LoadFonts();
     Step(trace, "fonts");
     LoadPaintStrokeTexture();
     Step(trace, "paint stroke");
+    SetSessionHost(&s_sessionHost);
+    Step(trace, "session host");
 }
 
 void CreateCoreObjects(StartupTrace* trace) {
@@ -319,6 +352,8 @@ void CreateCoreObjects(StartupTrace* trace) {
     Step(trace, "sound switches");
     BladeColourCycle::Reset();
     Step(trace, "blade colours");
+    BonusAwards::Instance().Load();
+    Step(trace, "bonus awards");
     const float sizeMultiplier = game.languageIndex == kRussian ? 0.9f : 1.0f;
     if (!FontManager::Get().Init(1.0f, sizeMultiplier, kFontAtlasFormat, false)) {
         Log("GameStartup: the font manager did not start: %s", FontManager::Get().GetErrorText());
@@ -368,6 +403,7 @@ void LoadSoundNames() {
 
 void GameShutdown() {
     GameRecord& game = GetGameRecord();
+    SetSessionHost(nullptr);
     PopupOverlay::Get().ReleaseResources();
     delete game.screenList;  // left by the flow's exit already; null then
     game.screenList = nullptr;
@@ -385,7 +421,9 @@ void GameShutdown() {
     game.backIcon = SmartPtr<Texture>();
     game.paintStroke = SmartPtr<Texture>();
     FileSystemRegistry::Get().Clear();
+    ParticleManager::Instance().Destroy();
     StringTables::Release();
+    Bomb::UnloadResources();
     FruitCatalogue::Get().Unload();
     SplatterLayer::Get().Release();
     Slash::UnloadResources();

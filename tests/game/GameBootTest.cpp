@@ -13,14 +13,23 @@
 #include "engine/ui/descriptions/ComponentDefinition.h"
 #include "game/GameFlow.h"
 #include "game/GameStartup.h"
+#include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStateDispatcher.h"
+#include "game/rules/BonusAwards.h"
+#include "game/rules/ClassicMode.h"
 #include "game/rules/GameStats.h"
+#include "game/rules/InputActions.h"
+#include "game/rules/SessionControl.h"
 #include "game/screens/ComponentCountdownTimer.h"
 #include "game/screens/ComponentFruit.h"
 #include "game/screens/GameUi.h"
 #include "game/screens/MainMenuScreen.h"
 #include "game/screens/ScreenList.h"
+#include "game/world/ParticleManager.h"
+#include "game/world/WaveManager.h"
+#include "game/world/WorldObject.h"
+#include "game/world/WorldObjectManager.h"
 #include "platform/DesktopServices.h"
 #include "platform/PlatformDisplay.h"
 
@@ -45,15 +54,17 @@ const Steps kStartupOrder = {
     "service defines", "service manager", "builder Provider_GameCenter", "builder Provider_Kiplink",
     "builder Provider_Twitter", "builder Provider_Facebook", "builder Provider_Kontagent",
     "builder Provider_MoPub", "providers", "news callback", "device report", "renderer", "clear colour",
-    "texture and model budgets", "input devices", "sound player and voice-over", "statistics",
-    "sound switches", "blade colours", "font manager", "camera", "camera projection", "back icon",
-    "fruit catalogue", "splatter texture", "blade textures", "sound names", "fonts", "paint stroke",
+    "texture and model budgets", "input devices", "particle definitions", "sound player and voice-over",
+    "statistics", "sound switches", "blade colours", "bonus awards", "font manager", "camera",
+    "camera projection", "back icon", "fruit catalogue", "splatter texture", "blade textures", "bomb models",
+    "sound names", "fonts", "paint stroke", "session host",
 };
 
 const Steps kFlowSetUpOrder = {
     "screen list and HUD", "countdown timer", "sound manager", "world objects", "swipe hint", "game UI",
-    "background screen", "about screen", "screens", "waiting fruit", "flash texture", "splatter layer",
-    "main menu", "input actions", "first UI update", "sound switches",
+    "background screen", "about screen", "screens", "waiting fruit, bombs and blasts", "flash texture",
+    "splatter layer", "main menu", "wave lists", "input actions", "classic settings", "first UI update",
+    "sound switches",
 };
 
 TEST(GameBoot, TheShellStartsTheGameInOrderAndEntersTheFlow) {
@@ -105,6 +116,21 @@ TEST(GameBoot, TheShellStartsTheGameInOrderAndEntersTheFlow) {
         EXPECT_NE(record.mainFont, nullptr);
         EXPECT_NE(record.secondFont, nullptr);
         EXPECT_TRUE(record.paintStroke);
+
+        // The classic game's data came from the bundle: the particle set of
+        // this (fast) host, the bonus table, the wave lists and the classic
+        // settings; the thirty waiting objects of each kind sit in the pool.
+        EXPECT_TRUE(ParticleManager::Instance().IsLoaded());
+        EXPECT_FALSE(ParticleManager::Instance().Emitters().empty());
+        EXPECT_FALSE(BonusAwards::Instance().Awards().empty());
+        EXPECT_FALSE(WaveManager::Instance().CurrentList().empty());
+        EXPECT_TRUE(ClassicMode::Settings().loaded);
+
+        // The round control reaches the flow's input block through the game's host.
+        BlockMenuInput(0.5f);
+        EXPECT_TRUE(GetSessionHost().IsInputBlocked());
+        UpdateInputBlock(1.0f);
+        EXPECT_FALSE(GetSessionHost().IsInputBlocked());
 
         // The first tick entered the flow.
         EXPECT_TRUE(GameStateDispatcher::Get().IsEntered());
@@ -164,18 +190,42 @@ TEST(GameBoot, TheShellStartsTheGameInOrderAndEntersTheFlow) {
         LoadBackgroundTextures(std::string(80, 'x').c_str());  // refused: the old ones stay
         EXPECT_EQ(GetBackgroundTexture().Get(), before.Get());
 
-        // The logo fades over the frames.
+        // A bomb that explodes in a classic game ends the game as the play
+        // field clears.
+        CreateGameMode();
+        auto* classic = dynamic_cast<ClassicMode*>(record.currentMode);
+        ASSERT_NE(classic, nullptr);
+        classic->state = ClassicMode::Playing;
+        record.notInPlay = false;
+        record.bombExplosionTime = 1.505f;
+        app.RunDisplayRefresh();
+        EXPECT_NE(classic->state, ClassicMode::Playing);
+        EXPECT_LE(record.bombExplosionTime, 1.5f);
+        record.bombExplosionTime = 0.0f;
+        record.notInPlay = true;
+        DestroyCurrentMode();
+
+        // The logo fades over the frames, and the frames run the particles:
+        // a system spawned on the menu emits.
+        ParticleSystem* juice = nullptr;
+        ASSERT_NE(ParticleManager::Instance().Spawn("apple_sliced", &juice), nullptr);
+        EXPECT_EQ(ParticleManager::Instance().LiveParticleCount(), 0);
         const float logoAfterOne = game->GetLogoAlpha();
         for (int i = 0; i < 10; ++i) {
             app.RunDisplayRefresh();
         }
         EXPECT_LT(game->GetLogoAlpha(), logoAfterOne);
+        EXPECT_GT(ParticleManager::Instance().LiveParticleCount(), 0);
         EXPECT_TRUE(GameStateDispatcher::Get().IsInUpdate());
         app.applicationWillTerminate();
     }
     EXPECT_FALSE(GameStateDispatcher::Get().IsEntered());
     EXPECT_EQ(GetGameRecord().screenList, nullptr);
     EXPECT_EQ(GetGameRecord().stats, nullptr);
+    EXPECT_FALSE(ParticleManager::Instance().IsLoaded());
+    BlockMenuInput(0.5f);  // the default host is back: it knows no block
+    EXPECT_FALSE(GetSessionHost().IsInputBlocked());
+    UpdateInputBlock(1.0f);
     VarnokGame::SetFactory(nullptr);
     display.reset();
     fs::remove_all(scratch);
