@@ -404,6 +404,7 @@ void LoadSoundNames() {
 void GameShutdown() {
     GameRecord& game = GetGameRecord();
     SetSessionHost(nullptr);
+    DestroyCurrentMode();  // a round still running at exit
     PopupOverlay::Get().ReleaseResources();
     delete game.screenList;  // left by the flow's exit already; null then
     game.screenList = nullptr;
