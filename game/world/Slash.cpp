@@ -249,6 +249,7 @@ void Slash::Reset() {
 }
 
 void Slash::RefreshBladeEffects() {
+    ReleaseEmitter();
     if (IsStrokeActive()) {
         vertexCount = 0;
         if (GetBladeLook().mode == kBladeColourPerSlash) {
