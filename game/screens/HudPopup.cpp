@@ -1,13 +1,35 @@
 // The pop-up's life: open, count down, hide.
 #include "game/screens/HudPopup.h"
 
+#include "engine/render/TextureImage.h"
+#include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
+#include "game/screens/GameHud.h"
+#include "game/world/Fruit.h"
+
+#include <algorithm>
 
 namespace Varnok {
+
+namespace {
+
+constexpr float kRisingSeconds = 1.81f;
+constexpr float kUltraRareSpeed = 0.5f;
+
+// Keeps a box of that half size inside the logical screen, centred on 0.
+float KeepInside(float value, float half, float screenSize) {
+    const float limit = std::max(screenSize / 2.0f - half, 0.0f);
+    return std::clamp(value, -limit, limit);
+}
+
+}  // namespace
 
 HudPopup::HudPopup() {
     m_closeLocked = true;
     m_visible = false;
+    // Fruit sit below the screens and cannot reach the pool themselves; any
+    // pop-up of the pool installs the way in (it finds no pool once gone).
+    Fruit::SetUltraRareBonusHandler(&HudPopup::ShowUltraRareBonusAtNextFree);
 }
 
 void HudPopup::Open() {
@@ -47,6 +69,40 @@ void HudPopup::Update(float stepSeconds) {
             m_onRemoved(this);
         }
         m_visible = false;
+    }
+}
+
+void HudPopup::ShowPicture(const Vector3& position, const char* texture) {
+    Open();
+    LoadLocalizedTexture(m_texture, texture);
+    m_rising = true;
+    m_timeLeft = kRisingSeconds;
+    m_colour.a = 255;
+    // A missing picture keeps the open size and draws nothing.
+    float halfWidth = m_scale.x / 2.0f;
+    float halfHeight = m_scale.y / 2.0f;
+    if (m_texture.Get() != nullptr) {
+        const TextureDescription& d = m_texture->GetDescription();
+        halfWidth = static_cast<float>((d.apparentWidth + 1) / 2);
+        halfHeight = static_cast<float>((d.apparentHeight + 1) / 2);
+    }
+    m_offset = Vector3{KeepInside(position.x, halfWidth, LogicalScreenWidth()),
+                       KeepInside(position.y, halfHeight, LogicalScreenHeight()), position.z};
+    m_scale = Vector3{2.0f * halfWidth, 2.0f * halfHeight, 0.0f};
+}
+
+void HudPopup::ShowBean(const Vector3& position, bool bonus) {
+    ShowPicture(position, bonus ? "effects/hud_bean_bonus.tex" : "effects/hud_bean.tex");
+}
+
+void HudPopup::ShowUltraRareBonus(const Vector3& position) {
+    ShowPicture(position, "effects/ultra_rare_plus_50.tex");
+    m_speed = kUltraRareSpeed;
+}
+
+void HudPopup::ShowUltraRareBonusAtNextFree(const Vector3& position) {
+    if (HudPopup* popup = GameHud::NextFreePopup()) {
+        popup->ShowUltraRareBonus(position);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include "game/screens/SpriteScreenItem.h"
 
+#include "engine/core/MathUtil.h"
+
 #include <cstdint>
 
 namespace Varnok {
@@ -23,6 +25,15 @@ public:
     void Render(const float tint[3]) override;
     int GetTypeId() const override { return 2; }
 
+    // Opens as a rising picture at a logical position, kept inside the
+    // logical screen, for 1.81 s: the bonus or the plain bean picture.
+    void ShowBean(const Vector3& position, bool bonus);
+    // The plus-fifty picture of an ultra-rare fruit; it rises at half speed.
+    void ShowUltraRareBonus(const Vector3& position);
+    // Takes the next free pop-up of the HUD pool for the picture; nothing
+    // without a pool. Hit fruit call it.
+    static void ShowUltraRareBonusAtNextFree(const Vector3& position);
+
     bool m_rising = false;
     float m_timeLeft = 0.0f;  // seconds
     float m_speed = 1.0f;     // time-step factor
@@ -32,6 +43,9 @@ public:
     bool m_isCombo = false;
     int m_comboSize = 0;
     bool m_showDigits = false;
+
+private:
+    void ShowPicture(const Vector3& position, const char* texture);
 };
 
 }  // namespace Varnok

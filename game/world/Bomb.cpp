@@ -13,6 +13,7 @@
 #include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/world/Blast.h"
+#include "game/world/Fruit.h"
 #include "game/world/GameCamera.h"
 #include "game/world/ParticleManager.h"
 #include "game/world/WaveManager.h"
@@ -288,6 +289,15 @@ void Bomb::PostUpdate(float /*stepSeconds*/) {
                               position.z + kSmokeLift};
     smoke->dirCos = CosLookup(a);
     smoke->dirSin = -SinLookup(a);
+}
+
+void Bomb::AppendShadow(std::vector<ImmediateVertex>& out) const {
+    if (!IsActive() || throwDelay > 0.0f) {
+        return;
+    }
+    constexpr float kShadowSide = 82.0f;
+    AppendShadowQuad(out, position.x + shadowOffset.x,
+                     position.y - 0.65f * kShadowSide * baseScale.x + shadowOffset.y, kShadowSide * scale.x, 230.0f);
 }
 
 void Bomb::Render() {

@@ -10,7 +10,10 @@
 #include "engine/core/SmartPtr.h"
 #include "game/world/WorldObject.h"
 
+#include "engine/render/ImmediateVertex.h"
+
 #include <cstdint>
+#include <vector>
 
 namespace Varnok {
 
@@ -45,6 +48,8 @@ public:
     void PostUpdate(float stepSeconds) override;
     void Render() override;
     int OnHit(WorldObject* hitter, int valueA, int valueB, const Vector3& stroke) override;
+    // One shadow quad under a thrown, live bomb, in the fruit shadows' batch.
+    void AppendShadow(std::vector<ImmediateVertex>& out) const;
 
     // Both models and the smoke names, once at start-up.
     static void LoadResources();

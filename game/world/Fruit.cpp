@@ -10,6 +10,7 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/SoundPlayer.h"
+#include "game/world/Bomb.h"
 #include "game/world/FruitImpacts.h"
 #include "game/world/FruitModels.h"
 #include "game/world/SplatterLayer.h"
@@ -51,6 +52,7 @@ bool Fruit::s_launchSoundPlayed = false;
 float Fruit::s_previousDepth = Fruit::kFirstDepth;
 int Fruit::s_throwSounds = 0;
 int Fruit::s_countedDrops = 0;
+Fruit::UltraRareBonusHandler Fruit::s_ultraRareBonus = nullptr;
 Random* Fruit::s_gameRandom = nullptr;
 Random* Fruit::s_waveRandom = nullptr;
 
@@ -333,27 +335,28 @@ void Fruit::Render() {
     }
 }
 
+void AppendShadowQuad(std::vector<ImmediateVertex>& out, float cx, float cy, float side, float alpha) {
+    const float h = side * 0.5f;
+    const float a = std::clamp(std::trunc(alpha), 0.0f, 255.0f);
+    const float corners[6][4] = {{-h, -h, 0, 1}, {h, -h, 1, 1}, {h, h, 1, 0}, {-h, -h, 0, 1}, {h, h, 1, 0}, {-h, h, 0, 0}};
+    for (const auto& c : corners) {
+        ImmediateVertex v;
+        v.x = cx + c[0];
+        v.y = cy + c[1];
+        v.nz = 1.0f;
+        v.r = v.g = v.b = 255.0f;
+        v.a = a;
+        v.u = c[2];
+        v.v = c[3];
+        out.push_back(v);
+    }
+}
+
 void Fruit::AppendShadows(std::vector<ImmediateVertex>& out) const {
     if (IsSuspended() || !(scale.x > 0.0f) || launchWait > 0.0f) {
         return;
     }
-    auto quad = [&out](float cx, float cy, float side, float alpha) {
-        const float h = side * 0.5f;
-        const float a = std::clamp(std::trunc(alpha), 0.0f, 255.0f);
-        const float corners[6][4] = {{-h, -h, 0, 1}, {h, -h, 1, 1}, {h, h, 1, 0},
-                                     {-h, -h, 0, 1}, {h, h, 1, 0},  {-h, h, 0, 0}};
-        for (const auto& c : corners) {
-            ImmediateVertex v;
-            v.x = cx + c[0];
-            v.y = cy + c[1];
-            v.nz = 1.0f;
-            v.r = v.g = v.b = 255.0f;
-            v.a = a;
-            v.u = c[2];
-            v.v = c[3];
-            out.push_back(v);
-        }
-    };
+    auto quad = [&out](float cx, float cy, float side, float alpha) { AppendShadowQuad(out, cx, cy, side, alpha); };
     if (sliceProgress < 1.0f) {
         quad(position.x + shadowOffset.x, position.y + shadowOffset.y - 0.65f * kShadowSide * baseScale.x,
              kShadowSide * scale.x, (1.0f - sliceProgress) * 230.0f);
@@ -455,8 +458,11 @@ int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vect
     hitTimer = kHitTimerSeconds;
     const float length = std::sqrt(stroke.x * stroke.x + stroke.y * stroke.y + stroke.z * stroke.z);
     const float strength = 0.1f * length;
-    if (!critical && (info->score == 50 || info->scoresNothing) && !record.notInPlay) {
+    if (!critical && (info->score == kUltraRareScore || info->scoresNothing) && !record.notInPlay) {
         hitTimer *= 0.5f;
+        if (info->score == kUltraRareScore && s_ultraRareBonus != nullptr) {
+            s_ultraRareBonus(position);
+        }
     } else if (critical) {
         hitTimer *= 2.5f;
     }
@@ -509,7 +515,7 @@ void Fruit::Split() {
     const FruitInfo* info = GetInfo();
     const CriticalSettings& settings = FruitCatalogue::Get().Critical();
     Random& random = GameRandom();
-    const bool special = critical || (info != nullptr && (info->score == 50 || info->scoresNothing));
+    const bool special = critical || (info != nullptr && (info->score == kUltraRareScore || info->scoresNothing));
     float strength = impactStrength;
     int count = (random.Next() >> 31) != 0 ? 3 : 2;
     if (special) {
@@ -580,7 +586,11 @@ void RenderWorldShadows() {
             fruit.AppendShadows(fruit.isMenuFruit ? s_menu : s_play);
         }
     }
-    // Bombs add theirs here once they land.
+    const uint32_t bombType = static_cast<uint32_t>(WorldObjectType::Bomb);
+    for (WorldObject* object = manager.First(bombType, cursor); object != nullptr;
+         object = manager.Next(bombType, cursor)) {
+        static_cast<const Bomb&>(*object).AppendShadow(s_play);
+    }
     RenderTransforms& transforms = RenderTransforms::Get();
     transforms.World().Set(Matrix4::Identity());
     transforms.Apply(false);  // the shader takes the matrices only here

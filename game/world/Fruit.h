@@ -87,6 +87,12 @@ public:
     // Drops that counted as misses (the statistics store takes them once it
     // lands).
     static int GetCountedDrops() { return s_countedDrops; }
+    // Shows the plus-fifty picture at a fruit of an ultra-rare kind when it
+    // is hit in play. The HUD installs it (the play field sits below the
+    // screens); null shows nothing.
+    using UltraRareBonusHandler = void (*)(const Vector3& position);
+    static void SetUltraRareBonusHandler(UltraRareBonusHandler handler) { s_ultraRareBonus = handler; }
+    static constexpr int kUltraRareScore = 50;
 
     uint8_t kind = 0;
     bool gravityOn = true;
@@ -139,6 +145,7 @@ private:
     static float s_previousDepth;
     static int s_throwSounds;
     static int s_countedDrops;
+    static UltraRareBonusHandler s_ultraRareBonus;
     static Random* s_gameRandom;
     static Random* s_waveRandom;
 };
@@ -148,5 +155,8 @@ private:
 // Nothing without the shadow textures (slow devices). Call before the world
 // objects, with the depth test off.
 void RenderWorldShadows();
+// One white shadow square of that side centred on (cx, cy), as two
+// triangles; alpha truncated and held to 0..255.
+void AppendShadowQuad(std::vector<ImmediateVertex>& out, float cx, float cy, float side, float alpha);
 
 }  // namespace Varnok

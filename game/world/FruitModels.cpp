@@ -2,6 +2,8 @@
 #include "game/world/FruitModels.h"
 
 #include "engine/core/Log.h"
+#include "engine/model/MeshGeometry.h"
+#include "engine/render/MaterialParameter.h"
 #include "engine/render/TextureManager.h"
 #include "game/rules/GameHelpers.h"
 #include "game/world/FruitCatalogue.h"
@@ -11,6 +13,8 @@
 
 namespace Varnok {
 namespace {
+
+constexpr const char* kFlatAlphaTexture = "textures/effects/flatAlpha.tex";
 
 SmartPtr<MeshModel> LoadIfPresent(const char* name) {
     return ModelFileExists(name) ? LoadNamedModel(name) : SmartPtr<MeshModel>();
@@ -56,9 +60,30 @@ void FruitModels::Load(const FruitCatalogue& catalogue, bool fastDevice) {
     }
     m_streaks[0] = LoadRequired("models/fruit/slice_fx");
     m_streaks[1] = LoadRequired("models/fruit/slice_fx_crit");
-    // The special streak is the plain one again; the flat-alpha texture it
-    // takes in place of its own joins with the streaks' drawing.
-    m_streaks[3] = m_streaks[0];
+    // The special streak is its own copy of the plain one (loads share
+    // nothing), its picture swapped for a flat alpha so it reads as a pale
+    // flash; without the texture it keeps the plain one's.
+    m_streaks[3] = LoadRequired("models/fruit/slice_fx");
+    if (m_streaks[3]) {
+        SmartPtr<Texture> flat = TextureManager::Get().GetTexture(kFlatAlphaTexture);
+        if (flat.Get() != nullptr) {
+            ReplaceDiffuseMap(*m_streaks[3], flat);
+        }
+    }
+}
+
+int FruitModels::ReplaceDiffuseMap(MeshModel& model, const SmartPtr<Texture>& texture) {
+    int replaced = 0;
+    for (int m = 0; m < model.GetMeshCount(); ++m) {
+        SmartPtr<Mesh> mesh = model.GetMesh(m);
+        for (int d = 0; d < mesh->GetDrawItemCount(); ++d) {
+            MaterialParam* param = mesh->GetDrawItem(d)->FindParam("DiffuseMap");
+            if (param != nullptr && param->SetTexture(texture)) {
+                ++replaced;
+            }
+        }
+    }
+    return replaced;
 }
 
 void FruitModels::Unload() {

@@ -34,6 +34,10 @@ public:
     const SmartPtr<Texture>& ShadowTexture() const { return m_shadow; }
     const SmartPtr<Texture>& MenuShadowTexture() const { return m_menuShadow; }
 
+    // Points every draw item's "DiffuseMap" of the model at the texture; the
+    // count of parameters changed.
+    static int ReplaceDiffuseMap(MeshModel& model, const SmartPtr<Texture>& texture);
+
 private:
     struct KindModels {
         SmartPtr<MeshModel> halves[2];

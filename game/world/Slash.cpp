@@ -14,7 +14,9 @@
 #include "game/world/Fruit.h"
 #include "game/world/FruitCatalogue.h"
 #include "game/world/GameCamera.h"
+#include "game/world/ParticleManager.h"
 #include "game/world/SplatterLayer.h"
+#include "game/world/WaveManager.h"
 #include "game/world/WorldObjectManager.h"
 
 #include <algorithm>
@@ -205,7 +207,7 @@ void Slash::Deactivate() {
     strips[0].reset();
     strips[1].reset();
     vertexCount = 0;
-    // The stroke's particle emitter is released here once particles land.
+    ReleaseEmitter();
     WorldObject::Deactivate();
 }
 
@@ -247,13 +249,32 @@ void Slash::Reset() {
 }
 
 void Slash::RefreshBladeEffects() {
+    ReleaseEmitter();
     if (IsStrokeActive()) {
         vertexCount = 0;
         if (GetBladeLook().mode == kBladeColourPerSlash) {
             BladeColourCycle::Update(&bladeColour, 1.0f);
         }
+        if (GetBladeLook().particles != 0) {
+            emitter = ParticleManager::Instance().Spawn(GetBladeLook().particles, &emitter);
+        }
     }
-    // The blade's particles start here as the new emitter once particles land.
+}
+
+void Slash::ReleaseEmitter() {
+    if (emitter != nullptr) {
+        ParticleManager::Instance().ReleaseEmitter(emitter);
+        emitter = nullptr;
+    }
+}
+
+void Slash::StartParticlesAt(uint32_t nameHash, const Vector3& point) const {
+    if (nameHash == 0) {
+        return;
+    }
+    if (ParticleSystem* system = ParticleManager::Instance().Spawn(nameHash, nullptr)) {
+        system->position = ToWorld(point, 0);
+    }
 }
 
 int Slash::OnPointerX(float value) {
@@ -298,12 +319,25 @@ void Slash::AddStrokePoint() {
     if (record.currentMode != nullptr && record.paused) {
         return;
     }
-    // Boost stars and the blade's stroke particles follow the blade here once
-    // the particle manager lands.
+    // The blade's stroke particles run while it has some; boost stars take
+    // this emitter once boosted waves exist.
+    const BladeLook& look = GetBladeLook();
+    if (look.particles != 0) {
+        if (emitter == nullptr) {
+            emitter = ParticleManager::Instance().Spawn(look.particles, &emitter);
+        }
+    } else {
+        ReleaseEmitter();
+    }
     if (record.bombExplosionTime > 0.0f || !worldStarted) {
         return;
     }
     const Vector3 blade{position.x, position.y, 0.0f};
+    if (emitter != nullptr) {
+        const float speed = record.paused ? 1.0f : WaveManager::Instance().GetGameSpeed();
+        emitter->stepFactor = speed > 0.0f ? 1.0f / speed : 1.0f;
+        emitter->position = ToWorld(blade, 0);
+    }
     const bool active = IsStrokeActive();
     const bool hadPoint = history[0].x != kNoPoint;
     const float threshold = active ? kActiveSpacingSq : kNewStrokeSpacingSq;
@@ -329,6 +363,11 @@ void Slash::AddStrokePoint() {
             last = Varnok::Add(history[0], Scale(dir, s));
             AddTrailPoint(last, dir, t0 + (1.0f - t0) * s / length);
         }
+    }
+    if (emitter != nullptr && look.particleMode == 2) {
+        const Angle turn = static_cast<Angle>(-Atan2Lookup(dir.y, dir.x));
+        emitter->dirCos = CosLookup(turn);
+        emitter->dirSin = -SinLookup(turn);
     }
     AddTrailPoint(blade, Subtract(blade, last), 1.0f);
     history[2] = history[1];
@@ -659,8 +698,9 @@ void Slash::TestFruit() {
         }
         if (fruit.isMenuFruit) {
             hitsBlocked = true;
+        } else {
+            StartParticlesAt(GetBladeLook().contactParticles, position);
         }
-        // Otherwise the blade's contact particles start here once particles land.
     }
     // Bombs and balloons are tested here once they land.
 }
@@ -770,8 +810,10 @@ void Slash::EmitSplatters(float step) {
 }
 
 void Slash::UpdateColours(float step) {
-    // Without an emitter there is no boost to flash towards; the stroke's
-    // particles release here once particles land.
+    if (!IsStrokeActive()) {
+        ReleaseEmitter();
+    }
+    // The flash rises only towards a boost, which no wave gives yet.
     flash = std::max(0.0f, flash - 2.0f * step);
     const BladeLook& look = GetBladeLook();
     if (look.mode == kBladeColourNone || look.mode == kBladeColourLerp) {
@@ -826,7 +868,9 @@ void Slash::RenderTrail() {
         if (ended && GetBladeLook().slashFlash != 0) {
             s_afterglowIndex = (s_afterglowIndex + 1) % kAfterglows;
         }
-        // The blade's release particles start here once particles land.
+        if (ended) {
+            StartParticlesAt(GetBladeLook().releaseParticles, position);
+        }
     }
     if (vertexCount < 4 || !strips[0] || !strips[1]) {
         return;

@@ -23,6 +23,7 @@
 namespace Varnok {
 
 class Random;
+struct ParticleSystem;
 
 // A ghost of a finished ribbon that fades out behind the fruit.
 struct BladeAfterglow {
@@ -119,6 +120,7 @@ public:
     int32_t comboCount = 0;
     int32_t comboClass = 0;
     float flash = 0.0f;
+    ParticleSystem* emitter = nullptr;  // the blade's stroke particles; the manager nulls it on retiring
     Colour trailColour{0, 0, 0, 255};
     Colour bladeColour{0, 0, 0, 255};
     uint8_t hitBomb = 0;
@@ -160,6 +162,9 @@ private:
     void EmitSplatters(float step);
     void UpdateColours(float step);
     Vector3 ToWorld(const Vector3& point, int withShake) const;
+    void ReleaseEmitter();
+    // A one-off system of the blade's (hash 0: none) at a blade point.
+    void StartParticlesAt(uint32_t nameHash, const Vector3& point) const;
 
     static Random& GameRandom();
 

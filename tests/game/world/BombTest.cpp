@@ -7,6 +7,7 @@
 #include "tests/game/world/PlayFieldFixture.h"
 
 #include <cmath>
+#include <vector>
 
 namespace Varnok {
 namespace {
@@ -162,6 +163,30 @@ TEST_F(BombTest, QueriesOverTheLiveBombs) {
     Bomb::RemoveLiveBombs();
     EXPECT_TRUE(low.IsDead());
     EXPECT_EQ(Bomb::CountBombs(0, false), 0);
+}
+
+
+TEST_F(BombTest, AThrownLiveBombCastsOneShadowUnderIt) {
+    Bomb& bomb = Make(10.0f, 20.0f);
+    bomb.scale = bomb.baseScale = Vector3{0.5f, 0.5f, 0.5f};
+    bomb.shadowOffset = Vector3{3.0f, -4.0f, 0.0f};
+    std::vector<ImmediateVertex> quads;
+    bomb.SetThrowDelay(0.3f);
+    bomb.AppendShadow(quads);
+    EXPECT_TRUE(quads.empty()) << "still waiting for its throw";
+
+    bomb.throwDelay = 0.0f;
+    bomb.AppendShadow(quads);
+    ASSERT_EQ(quads.size(), 6u);
+    EXPECT_FLOAT_EQ(quads[2].x - quads[0].x, 82.0f * 0.5f);
+    EXPECT_FLOAT_EQ((quads[0].x + quads[2].x) / 2.0f, 13.0f);
+    EXPECT_FLOAT_EQ((quads[0].y + quads[2].y) / 2.0f, 20.0f - 0.65f * 82.0f * 0.5f - 4.0f);
+    EXPECT_EQ(quads[0].a, 230.0f);
+
+    quads.clear();
+    bomb.SetSuspended(1);
+    bomb.AppendShadow(quads);
+    EXPECT_TRUE(quads.empty());
 }
 
 }  // namespace

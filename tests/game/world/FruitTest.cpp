@@ -209,5 +209,39 @@ TEST_F(FruitTest, SecondHitWithinTheHitTimerIsRefusedThenTheFruitSplits) {
     EXPECT_EQ(fruit.OnHit(&hitter, 0, 0, stroke), 1);
 }
 
+
+std::vector<Vector3> g_bonusShownAt;
+void RecordBonus(const Vector3& position) {
+    g_bonusShownAt.push_back(position);
+}
+
+TEST_F(FruitTest, OnlyAnUltraRareKindHitInPlayShowsTheBonusAtTheFruit) {
+    const std::string text =
+        "<fruitInfoFile><critical score=\"5\" chance=\"5\" chance_inc=\"30\"/>"
+        "<FruitInfo name=\"apple\" chance=\"5\"/><FruitInfo name=\"gold\" score=\"50\" chance=\"1\"/>"
+        "</fruitInfoFile>";
+    FruitCatalogue::Get().LoadFromText(text.data(), text.size());
+    Fruit::SetUltraRareBonusHandler(&RecordBonus);
+    g_bonusShownAt.clear();
+    const Vector3 stroke{40.0f, 0.0f, 0.0f};
+    Fruit& hitter = Make(0);
+    Make(0).OnHit(&hitter, 0, 0, stroke);
+    EXPECT_TRUE(g_bonusShownAt.empty());
+
+    Fruit& gold = Make(1);
+    gold.position = Vector3{12.0f, -30.0f, 0.0f};
+    gold.OnHit(&hitter, 0, 0, stroke);
+    ASSERT_EQ(g_bonusShownAt.size(), 1u);
+    EXPECT_FLOAT_EQ(g_bonusShownAt[0].x, 12.0f);
+    EXPECT_FLOAT_EQ(g_bonusShownAt[0].y, -30.0f);
+    EXPECT_EQ(gold.OnHit(&hitter, 0, 0, stroke), 1);  // within the hit timer: no second picture
+    EXPECT_EQ(g_bonusShownAt.size(), 1u);
+
+    GetGameRecord().notInPlay = true;  // a menu's fruit
+    Make(1).OnHit(&hitter, 0, 0, stroke);
+    EXPECT_EQ(g_bonusShownAt.size(), 1u);
+    Fruit::SetUltraRareBonusHandler(nullptr);
+}
+
 }  // namespace
 }  // namespace Varnok

@@ -2,11 +2,13 @@
 // and the splatters of a cut.
 #include "game/world/Slash.h"
 
+#include "engine/core/HashName.h"
 #include "engine/core/Random.h"
 #include "game/rules/GameRecord.h"
 #include "game/world/BladeColours.h"
 #include "game/world/Fruit.h"
 #include "game/world/FruitCatalogue.h"
+#include "game/world/ParticleManager.h"
 #include "game/world/SplatterLayer.h"
 #include "game/world/WorldObjectClasses.h"
 #include "game/world/WorldObjectFactory.h"
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -288,6 +291,51 @@ TEST_F(SlashTest, EqualCombosKeepTheBetterPattern) {
     }
     EXPECT_EQ(Slash::GetCombosScored(), 2);
     EXPECT_EQ(Slash::GetBestComboKinds()[1], 0);  // the three apples stay best
+}
+
+
+uint32_t ParticleName(const char* name) {
+    return HashName(name, static_cast<int>(std::strlen(name)));
+}
+
+TEST_F(SlashTest, TheBladesParticlesFollowTheStrokeSparkOnCutsAndPuffOnLift) {
+    std::string file =
+        "<particle_file><body><particleTemplate name='dot'><life>60</life><texture name='dot'/>"
+        "<SourceBlend>a</SourceBlend><DestinationBlend>b</DestinationBlend><gravity>0 0 0</gravity>"
+        "<color startMin='31 31 31 31' startMax='31 31 31 31'/>"
+        "<size startMin='4' startMax='4' endMin='4' endMax='4'/></particleTemplate>";
+    for (const char* name : {"trail", "spark", "puff"}) {
+        file += std::string("<emitter name='") + name +
+                "'><life>60</life><particleSet name='dot'><time start='0' stop='0'/>"
+                "<particleNumber init='1' perSec='10'/><velocity min='0 0 0' max='0 0 0'/></particleSet></emitter>";
+    }
+    file += "</body></particle_file>";
+    ParticleManager& particles = ParticleManager::Instance();
+    particles.LoadText("particles", file.data(), file.size(), false);
+    BladeItemDef blade;
+    blade.particles = ParticleName("trail");
+    blade.contactParticles = ParticleName("spark");
+    blade.releaseParticles = ParticleName("puff");
+    ApplyBladeItem(blade, game);
+
+    Slash& slash = MakeSlash();
+    PlaceFruit(0, 0.0f, 0.0f);
+    Sweep(slash, -60.0f, 10.0f, 12);  // ends at x = 50, through the fruit
+    ASSERT_NE(slash.emitter, nullptr);
+    EXPECT_FLOAT_EQ(slash.emitter->position.x, 50.0f);  // no camera: the blade point itself
+    EXPECT_EQ(particles.RunningCount(), 2) << "the stroke's emitter and one spark at the cut";
+
+    Frame(slash, 50.0f, 0.0f, false);  // the lift shows at this draw
+    Frame(slash, 50.0f, 0.0f, false);
+    EXPECT_FALSE(slash.IsStrokeActive());
+    EXPECT_EQ(slash.emitter, nullptr);
+    EXPECT_EQ(particles.RunningCount(), 2) << "the spark and the puff at the lift";
+
+    // A blade without particles gives the next stroke none.
+    BladeColourCycle::Reset();
+    Sweep(slash, -60.0f, 10.0f, 4);
+    EXPECT_EQ(slash.emitter, nullptr);
+    particles.Clear();
 }
 
 }  // namespace
