@@ -17,6 +17,19 @@ constexpr float kMinTransitionScale = 0.0001f;
 
 bool Near(float a, float b) { return std::fabs(a - b) <= kNeutralTolerance; }
 
+// Moves t by (dx, dy) after whatever it already does. The kind has to follow:
+// products skip an identity-kind operand, translation included.
+void OffsetTranslation(UITransform& t, float dx, float dy) {
+    t.m[12] += dx;
+    t.m[13] += dy;
+    const auto kind = static_cast<UITransformKind>(t.kind);
+    if (kind == UITransformKind::Identity) {
+        t.kind = static_cast<int32_t>(UITransformKind::Translation);
+    } else if (kind != UITransformKind::Translation) {
+        t.kind = static_cast<int32_t>(UITransformKind::General);
+    }
+}
+
 Vector3 Lerp3(const Vector3& from, const Vector3& to, float f) {
     return Vector3{from.x + f * (to.x - from.x), from.y + f * (to.y - from.y),
                    from.z + f * (to.z - from.z)};
@@ -253,12 +266,10 @@ void ComponentScreen::UpdateTransition(float dt) {
         m_scale.z = std::max(m_scale.z, kMinTransitionScale);
         // About the screen's centre, on top of the viewport scaling.
         const Vector2 size = UIManager::Get().GetScreenSize();
-        m_transform.m[12] -= size.x * 0.5f;
-        m_transform.m[13] -= size.y * 0.5f;
+        OffsetTranslation(m_transform, -size.x * 0.5f, -size.y * 0.5f);
         UITransform::Multiply(m_transform, m_transform,
                               ComposeUITransform(m_position, m_rotation.z, m_scale));
-        m_transform.m[12] += size.x * 0.5f;
-        m_transform.m[13] += size.y * 0.5f;
+        OffsetTranslation(m_transform, size.x * 0.5f, size.y * 0.5f);
         MarkTransformChanged();
     }
     if (m_transitionIn && m_elapsed > m_transitionInDuration) {

@@ -152,8 +152,24 @@ void ComponentText::Draw() {
         return;
     }
     m_label->SetColour(GetWorldColour(), false);
-    m_label->SetPosition(GetAbsolutePosition(), false);
-    m_label->Draw(1.0f, 1.0f, 0.0f, false);
+    // The label lays its lines out y-up from its box's top-left corner, and
+    // the text draw negates y last (the UI runs y downwards while it draws).
+    // So the matrix carries the world transform with its y axis flipped and
+    // the box's corner at (x, -y): the flips cancel for the placement and
+    // the glyphs stand upright, scaled and turned with the screen.
+    const UITransform world = GetWorldTransform();
+    const Vector3 origin = GetAbsolutePosition();
+    Matrix4 placement;
+    std::memcpy(placement.m, world.m, sizeof(placement.m));
+    placement.m[1] = -placement.m[1];
+    placement.m[4] = -placement.m[4];
+    placement.m[6] = -placement.m[6];
+    placement.m[9] = -placement.m[9];
+    placement.m[12] = origin.x;
+    placement.m[13] = -origin.y;
+    placement.m[14] = origin.z;
+    m_label->SetPosition(Vector3{0.0f, 0.0f, 0.0f}, false);
+    m_label->DrawTransformed(placement);
 }
 
 void ComponentText::OnPropertyChanged(UIPropertyBase* property) {

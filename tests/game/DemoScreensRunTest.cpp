@@ -94,6 +94,17 @@ public:
         return count;
     }
 
+    // How many pixels inside a rectangle in units are near the colour.
+    int CountIn(int left, int top, int right, int bottom, Rgb colour) const {
+        int count = 0;
+        for (int y = top * kScale; y < bottom * kScale; ++y) {
+            for (int x = left * kScale; x < right * kScale; ++x) {
+                count += Near(Pixel(x, y), colour) ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
     static bool Near(Rgb a, Rgb b) {
         return std::abs(a.r - b.r) <= 6 && std::abs(a.g - b.g) <= 6 && std::abs(a.b - b.b) <= 6;
     }
@@ -106,6 +117,8 @@ private:
 constexpr Rgb kPlayGreen{64, 200, 64};
 constexpr Rgb kTitleOrange{255, 96, 32};
 constexpr int kPlayArea = 120 * 48 * kScale * kScale;  // pixels
+// demoPanel's caption: white text.
+constexpr Rgb kTextWhite{255, 255, 255};
 
 TEST(DemoScreensRun, APressOnPlaySweepsTheMenuOutForThePanel) {
     const std::string dir = MakeTempDir();
@@ -148,6 +161,11 @@ TEST(DemoScreensRun, APressOnPlaySweepsTheMenuOutForThePanel) {
     const Rgb outside = after.At(30, 250);
     EXPECT_LT(inside.r + inside.g + inside.b, 90);
     EXPECT_GT(outside.r + outside.g + outside.b, (inside.r + inside.g + inside.b) * 2);
+    // The caption's glyphs show in its rectangle, and no white anywhere else
+    // above the panel's middle.
+    const int captionWhite = after.CountIn(80, 60, 400, 100, kTextWhite);
+    EXPECT_GT(captionWhite, 300);
+    EXPECT_EQ(after.CountIn(0, 0, 480, 160, kTextWhite), captionWhite);
 
     const std::string command = "rm -rf '" + dir + "'";
     EXPECT_EQ(system(command.c_str()), 0);

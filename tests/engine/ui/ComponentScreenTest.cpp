@@ -163,6 +163,64 @@ TEST_F(ScreenTest, SweepLeftOutEndsDisabledOffToTheLeft) {
     EXPECT_FLOAT_EQ(-960.0f, screen->GetTransitionPosition().x);
 }
 
+// At the workspace size the viewport scale is 1 and the screen's own
+// transform starts as the identity: the transition alone has to move the
+// children, and the right way.
+TEST_F(ScreenTest, TransitionsMoveChildrenAtTheWorkspaceSize) {
+    ui().SetScreenSize(Vector2{480.0f, 320.0f});
+    struct Visual : ComponentVisual {
+        void Place(float x, float y) {
+            m_position->Set(Vector3{x, y, 0.0f});
+            m_width->Set(20.0f);
+            m_height->Set(20.0f);
+        }
+    };
+    struct Case {
+        const char* in;
+        const char* out;
+        // The child's world x a quarter, half and all the way through the
+        // transition in, then half and all the way through the transition out.
+        float x[5];
+        float halfY;  // its y half-way in
+    };
+    // Linear curves; the child sits at (100, 50), the centre is (240, 160).
+    const Case cases[] = {
+        {"SweepLeft", "SweepLeft", {-260.0f, -140.0f, 100.0f, -140.0f, -380.0f}, 50.0f},
+        {"Zoom", "Zoom", {205.0f, 170.0f, 100.0f, 170.0f, 240.0f}, 105.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        ComponentScreen* screen = NewScreen(c.in, 1.0f);
+        screen->SetStringProperty(AsciiString("transitionInLerp"), AsciiString("Linear"));
+        screen->SetStringProperty(AsciiString("transitionOut"), AsciiString(c.out));
+        screen->SetStringProperty(AsciiString("transitionOutLerp"), AsciiString("Linear"));
+        screen->FindProperty<float>(AsciiString("transitionOutTime"))->Set(1.0f);
+        Visual* child = Make<Visual>(screen, "child");
+        child->Place(100.0f, 50.0f);
+        auto step = [&](float dt) {
+            screen->Update(dt);
+            child->Update(0.0f);
+        };
+        screen->StartTransitionIn(ScreenTransitionCallback::None());
+        step(0.0f);
+        step(0.25f);
+        EXPECT_NEAR(c.x[0], child->GetWorldPosition().x, 0.05f);
+        step(0.25f);
+        EXPECT_NEAR(c.x[1], child->GetWorldPosition().x, 0.05f);
+        EXPECT_NEAR(c.halfY, child->GetWorldPosition().y, 0.05f);
+        step(0.5f);
+        EXPECT_NEAR(c.x[2], child->GetWorldPosition().x, 0.05f);
+        step(0.25f);  // past the end: the transition in completes
+        EXPECT_FALSE(screen->IsTransitioningIn());
+
+        screen->StartTransitionOut(ScreenTransitionCallback::None());
+        step(0.5f);
+        EXPECT_NEAR(c.x[3], child->GetWorldPosition().x, 0.05f);
+        step(0.5f);
+        EXPECT_NEAR(c.x[4], child->GetWorldPosition().x, 0.05f);
+    }
+}
+
 TEST_F(ScreenTest, UnknownCurveNamesActAsLinear) {
     ComponentScreen* screen = NewScreen("Zoom", 1.0f);
     screen->SetStringProperty(AsciiString("transitionInLerp"), AsciiString("easeoutquad"));
