@@ -3,17 +3,16 @@
 // menu's "play" quad sweeps the menu out and brings the panel in.
 #include "platform/PngReader.h"
 
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace Varnok {
 namespace {
@@ -23,11 +22,7 @@ constexpr int kScale = 2;
 constexpr int kWidth = 480 * kScale;
 constexpr int kHeight = 320 * kScale;
 
-std::string MakeTempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/varnok_screens_XXXXXX";
-    return mkdtemp(&pattern[0]) != nullptr ? pattern : std::string();
-}
+std::string MakeTempDir() { return VarnokTest::MakeTempDir("varnok_screens"); }
 
 // As `./run --headless --scene demo --frames 240 --input SCRIPT --capture DIR`;
 // the exit status, -1 when the game could not run.
@@ -38,20 +33,7 @@ int RunGame(const std::string& dir) {
                                      "--size", std::to_string(kWidth) + "x" + std::to_string(kHeight),
                                      "--bundle", VARNOK_BUNDLE_DIR,
                                      "--documents", dir + "/documents", "--caches", dir + "/caches"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(&arg[0]);
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return VarnokTest::RunProgram(std::move(args));
 }
 
 struct Rgb {

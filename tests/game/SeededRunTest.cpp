@@ -4,10 +4,10 @@
 #include "engine/core/Clock.h"
 #include "platform/PngReader.h"
 
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace Varnok {
 namespace {
@@ -35,20 +34,7 @@ int RunGame(const fs::path& dir) {
                                      "--seed", "7", "--size", std::to_string(kWidth) + "x" + std::to_string(kHeight),
                                      "--documents", (dir / "documents").string(),
                                      "--caches", (dir / "caches").string()};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(&arg[0]);
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return VarnokTest::RunProgram(std::move(args));
 }
 
 std::string ReadBytes(const fs::path& path) {

@@ -3,16 +3,15 @@
 // swipe and, once the halves have fallen away, juice in the kinds' colours.
 #include "platform/PngReader.h"
 
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace Varnok {
 namespace {
@@ -22,11 +21,7 @@ constexpr int kHeight = 640;
 // The swipe runs along logical y 20 of the 320-unit-high screen.
 constexpr int kSwipeRow = kHeight / 2 - 20 * kHeight / 320;
 
-std::string MakeTempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/varnok_slice_XXXXXX";
-    return mkdtemp(&pattern[0]) != nullptr ? pattern : std::string();
-}
+std::string MakeTempDir() { return VarnokTest::MakeTempDir("varnok_slice"); }
 
 int RunScene(const std::string& dir) {
     std::vector<std::string> args = {VARNOK_GAME_BINARY, "--headless", "--scene", "slice", "--seed", "3",
@@ -34,20 +29,7 @@ int RunScene(const std::string& dir) {
                                      "--frames", "131", "--capture", dir + "/frames", "--capture-every", "2",
                                      "--bundle", VARNOK_BUNDLE_DIR, "--documents", dir + "/documents",
                                      "--caches", dir + "/caches"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(&arg[0]);
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return VarnokTest::RunProgram(std::move(args));
 }
 
 struct Frame {

@@ -5,10 +5,10 @@
 #include "game/DemoGame.h"
 #include "platform/PngReader.h"
 
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace Varnok {
 namespace {
@@ -27,11 +26,7 @@ constexpr int kHeight = 640;
 constexpr float kScale = kHeight / DemoCaptions::kWorkspaceHeight;  // pixels per workspace unit
 constexpr int kInkDifference = 40;  // per channel, from the background
 
-std::string MakeTempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/varnok_captions_XXXXXX";
-    return mkdtemp(&pattern[0]) != nullptr ? pattern : std::string();
-}
+std::string MakeTempDir() { return VarnokTest::MakeTempDir("varnok_captions"); }
 
 // The built bundle but for its "ui" folder, as links in dir/bundle.
 std::string BundleWithoutScreens(const std::string& dir) {
@@ -55,20 +50,7 @@ int RunGame(const std::string& dir) {
                                      "--size", std::to_string(kWidth) + "x" + std::to_string(kHeight),
                                      "--bundle", BundleWithoutScreens(dir),
                                      "--documents", dir + "/documents", "--caches", dir + "/caches"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(&arg[0]);
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return VarnokTest::RunProgram(std::move(args));
 }
 
 struct PixelBox {

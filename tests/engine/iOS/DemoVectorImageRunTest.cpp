@@ -3,17 +3,16 @@
 #include "game/DemoVectorImage.h"
 #include "platform/PngReader.h"
 
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace Varnok {
 namespace {
@@ -21,11 +20,7 @@ namespace {
 constexpr int kWidth = 240;
 constexpr int kHeight = 160;
 
-std::string MakeTempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/varnok_svg_XXXXXX";
-    return mkdtemp(&pattern[0]) != nullptr ? pattern : std::string();
-}
+std::string MakeTempDir() { return VarnokTest::MakeTempDir("varnok_svg"); }
 
 int RunGame(const std::string& dir) {
     const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
@@ -33,20 +28,7 @@ int RunGame(const std::string& dir) {
                                      "--capture", dir + "/frames", "--capture-every", "30",
                                      "--size", size, "--bundle", VARNOK_SOURCE_DATA_DIR,
                                      "--documents", dir + "/documents", "--caches", dir + "/caches"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(&arg[0]);
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return VarnokTest::RunProgram(std::move(args));
 }
 
 struct Centroid {

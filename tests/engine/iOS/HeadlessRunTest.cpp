@@ -2,10 +2,10 @@
 // show the stand-in game's answer, and two runs give the same frames.
 #include "platform/PngReader.h"
 
+#include "tests/support/RunProgram.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace Varnok {
 namespace {
@@ -30,11 +29,7 @@ constexpr Rgb kIdle{20, 40, 90};
 constexpr Rgb kTouched{150, 30, 40};
 constexpr Rgb kSquare{255, 220, 0};
 
-std::string MakeTempDir() {
-    const char* base = getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/varnok_run_XXXXXX";
-    return mkdtemp(&pattern[0]) != nullptr ? pattern : std::string();
-}
+std::string MakeTempDir() { return VarnokTest::MakeTempDir("varnok_run"); }
 
 // Runs the game and answers its exit status (-1 when it could not start).
 int RunGame(const std::string& dir) {
@@ -46,20 +41,7 @@ int RunGame(const std::string& dir) {
                                      "--input", script, "--size", size,
                                      "--bundle", VARNOK_SOURCE_DATA_DIR,
                                      "--documents", dir + "/documents", "--caches", dir + "/caches"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(&arg[0]);
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
+    return VarnokTest::RunProgram(std::move(args));
 }
 
 std::string FramePath(const std::string& dir, int frame) {
