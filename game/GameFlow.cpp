@@ -1,6 +1,7 @@
 // The game flow's set-up, frame update, frame render and tear-down.
 #include "game/GameFlow.h"
 
+#include "game/AutoPlay.h"
 #include "engine/audio/SoundManager.h"
 #include "engine/core/HashName.h"
 #include "engine/core/InputManager.h"
@@ -21,6 +22,7 @@
 #include "game/rules/InGameMode.h"
 #include "game/rules/InputActions.h"
 #include "game/rules/MusicController.h"
+#include "game/rules/RunOptions.h"
 #include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/VoiceOverManager.h"
@@ -208,6 +210,10 @@ void GameFlow::SetUp() {
         game.voiceOver->SetEnabled(game.voiceOn);
     }
     Step("sound switches");
+    if (GetRunOptions().autoplay == "classic") {
+        AutoPlayGame::StartClassicRound();
+        Step("classic round for the bot");
+    }
 }
 
 void GameFlow::Update(float stepSeconds, bool active) {
@@ -325,6 +331,14 @@ void GameFlow::Update(float stepSeconds, bool active) {
         m_fastForwardBoost = std::min(5.0f, m_fastForwardBoost * (IsSingleTouchHeld() ? 2.0f : 1.0f));
     }
     ServiceManager::Get().Update();
+    if (game.roundStartPending) {
+        if (game.roundStartDelay <= 0.0f) {
+            BeginPlay();
+            game.roundStartDelay = 0.0f;
+        } else {
+            game.roundStartDelay -= step;
+        }
+    }
     UIManager& ui = UIManager::Get();
     ui.SetUpdateMask(game.paused ? kPausedUpdateBits : kAllUpdateBits);
     ui.Update(step);
@@ -463,6 +477,8 @@ void GameFlow::Exit() {
     if (game.screenList != nullptr) {
         game.screenList->NotifyBeforeSave();
     }
+    // The mode holds its HUD's layout, which the UI shutdown deletes.
+    DestroyCurrentMode();
     UIManager::Get().Shutdown();
     m_resumeRequested = false;
     for (Slash*& slash : m_slashes) {

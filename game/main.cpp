@@ -6,9 +6,12 @@
 #include "engine/core/Log.h"
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
+#include "game/AutoPlay.h"
 #include "game/DemoGame.h"
 #include "game/GameApplication.h"
 #include "game/SliceScene.h"
+#include "game/rules/GameFunctions.h"
+#include "game/rules/GameRecord.h"
 #include "game/rules/RunOptions.h"
 #include "platform/DesktopServices.h"
 #include "platform/FrameCapture.h"
@@ -30,6 +33,10 @@ using namespace Varnok;
 
 constexpr int kDefaultHeadlessFrames = 300;
 constexpr int kMaxSide = 8192;
+// An autoplayed game runs on this long after its results open, and stops
+// here at the latest when no frame count is given (20 minutes of play).
+constexpr int kFramesAfterResults = 45;
+constexpr int kMaxAutoplayFrames = 72000;
 // A seeded run's calendar starts here (1 January 2026, 00:00 UTC).
 constexpr int64_t kSeededStartTime = 1767225600;
 
@@ -49,6 +56,7 @@ const char kUsage[] =
     "  --xdg-open            let URLs the game opens go to xdg-open (otherwise only logged)\n"
     "  --scene NAME          what to run: game (default), demo (the UI's sample screens), slice (a fan of fruit to cut)\n"
     "  --seed N              make the run repeatable: N fixes the clock, the date and the random draws\n"
+    "  --autoplay MODE       a bot blade plays a round of MODE (classic) without the menus until its results\n"
     "  --help                this text\n";
 
 struct Options {
@@ -160,6 +168,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
             }
             options.run.seeded = true;
             options.run.seed = static_cast<uint32_t>(seed);
+        } else if (strcmp(option, "--autoplay") == 0) {
+            options.run.autoplay = value();
+            if (options.run.autoplay != "classic") {
+                fprintf(stderr, "varnok_game: --autoplay knows only \"classic\", not \"%s\"\n", options.run.autoplay.c_str());
+                return 2;
+            }
         } else if (strcmp(option, "--scene") == 0) {
             options.scene = value();
             if (FindScene(options.scene) == nullptr) {
@@ -277,8 +291,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool windowed = !display->IsOffscreen();
+    const bool autoplay = !options.run.autoplay.empty();
     int frames = options.frames;
-    if (frames < 0 && !windowed) {
+    if (frames < 0 && autoplay) {
+        frames = kMaxAutoplayFrames;
+    } else if (frames < 0 && !windowed) {
         frames = kDefaultHeadlessFrames;
     }
     InstallQuitSignalHandlers();
@@ -301,8 +318,19 @@ int main(int argc, char** argv) {
             app.viewController().SetFrameObserver(&capturer);
         }
         FrameTimer timer(frames);
+        AutoPlayDef botDef;
+        botDef.seed = options.run.seed;
+        botDef.screenWidth = LogicalScreenHeight() * static_cast<float>(options.width) / static_cast<float>(options.height);
+        botDef.screenHeight = LogicalScreenHeight();
+        AutoPlayRun bot(botDef);
         app.Launch(LaunchOptions{});
         while (!app.IsTerminated() && (frames < 0 || app.GetRefreshCount() < frames)) {
+            if (autoplay) {
+                bot.BeforeRefresh(app.GetRefreshCount(), app);
+                if (bot.IsOver(app.GetRefreshCount(), kFramesAfterResults)) {
+                    break;
+                }
+            }
             // After the first frame, once the game listens.
             if (app.GetRefreshCount() == 1) {
                 for (const std::string& url : options.openUrls) {
@@ -332,6 +360,12 @@ int main(int argc, char** argv) {
         app.applicationWillTerminate();
         if (!windowed) {
             timer.Print(!options.captureDir.empty());
+        }
+        if (autoplay) {
+            bot.Stop(app.GetRefreshCount());
+            printf("varnok_game: autoplay %s: score %d, misses %d, ended by %s, %d frames, %d strokes\n",
+                   options.run.autoplay.c_str(), static_cast<int>(bot.GetScore()), bot.GetMisses(),
+                   AutoPlayEndName(bot.GetEnd()), app.GetRefreshCount(), bot.GetBot().GetStrokeCount());
         }
     }
     return 0;
