@@ -21,6 +21,8 @@
 #include "engine/render/TextureManager.h"
 #include "engine/services/DnsSocket.h"
 #include "engine/services/IAnalyticsService.h"
+#include "engine/services/ILeaderboardService.h"
+#include "engine/services/ILoginService.h"
 #include "engine/services/INewsService.h"
 #include "engine/services/SecureKeyStore.h"
 #include "engine/services/ServiceManager.h"
@@ -39,6 +41,9 @@
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/StringTables.h"
 #include "game/rules/VoiceOverManager.h"
+#include "game/screens/MainMenuScreen.h"
+#include "game/screens/PauseScreen.h"
+#include "game/screens/ResultsScreen.h"
 #include "game/screens/ScreenList.h"
 #include "game/world/BladeColours.h"
 #include "game/world/Bomb.h"
@@ -92,8 +97,48 @@ constexpr const char* kBackIcon = "titles_for_menus/back_icon.tex";
 // What the round control reaches through the game: the music, the menu
 // input block and the engine's clock, which a seeded run fixes so that the
 // day and hour statistics repeat.
+// The results screen's leaderboards: every enabled leaderboard service,
+// online while a player is signed in.
+class GameResultsServices final : public ResultsServices {
+public:
+    bool IsLeaderboardOnline() override {
+        ServiceManager& services = ServiceManager::Get();
+        ILoginService* login = services.GetService<ILoginService>();
+        return login != nullptr && login->IsLoggedIn(services.GetCurrentUser());
+    }
+    bool PostScore(const char* leaderboardId, int64_t score) override {
+        ServiceManager& services = ServiceManager::Get();
+        ILeaderboardServiceAggregate* boards = services.GetServiceAggregate<ILeaderboardService>();
+        if (boards == nullptr) {
+            return false;
+        }
+        boards->SetLeaderboardScore(services.GetCurrentUser(), leaderboardId, score, LeaderboardResultDelegate());
+        return true;
+    }
+};
+
+GameResultsServices s_resultsServices;
+
+// A screen item made for the list: opened, then added at its end.
+void AddScreen(ScreenItem* item) {
+    ScreenList* list = GetGameRecord().screenList;
+    item->Open();
+    if (list != nullptr) {
+        list->Add(item);
+    } else {
+        delete item;
+    }
+}
+
 class GameSessionHost final : public SessionHost {
 public:
+    void OpenResultsScreen() override { AddScreen(new ResultsScreen(s_resultsServices)); }
+    void OpenPauseScreen() override { AddScreen(new PauseScreen()); }
+    void HideMainMenu() override {
+        if (MainMenuScreen* menu = GetGameRecord().mainMenu) {
+            menu->Hide();
+        }
+    }
     void SetMusicTrack(const char* name) override { MusicController::Instance().SetTrack(name); }
     DateTime LocalTime() override {
         DateTime now;

@@ -128,7 +128,7 @@ ModelSource MakeSphereHalves() {
 
 ModelSource MakeBomb(int variant) {
     ModelSource model;
-    model.name = variant == 1 ? "Fruit/Bomb_purple" : "Fruit/Bomb";
+    model.name = variant == 1 ? "fruit/bomb_purple" : "fruit/bomb";
     ModelMesh mesh;
     mesh.name = "bomb";
     ModelPart shell = SphereBand("shell", 0.0f, kPi, kRings);

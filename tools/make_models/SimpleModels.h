@@ -15,8 +15,8 @@ namespace ModelTool {
 constexpr const char* kSkinTexture = "models/sphere_skin.tex";
 constexpr const char* kFleshTexture = "models/sphere_flesh.tex";
 constexpr const char* kCubeTexture = "models/cube_face.tex";
-constexpr const char* kBombTexture = "models/Fruit/bomb_skin.tex";
-constexpr const char* kPurpleBombTexture = "models/Fruit/bomb_purple_skin.tex";
+constexpr const char* kBombTexture = "models/fruit/bomb_skin.tex";
+constexpr const char* kPurpleBombTexture = "models/fruit/bomb_purple_skin.tex";
 
 // Radius 1 about the origin; 12 rings of 16 segments.
 ModelSource MakeSphere();
@@ -25,7 +25,7 @@ ModelSource MakeSphere();
 ModelSource MakeSphereHalves();
 // Edge 1.6 about the origin; every face the whole texture.
 ModelSource MakeCube();
-// "Fruit/Bomb" (variant 0) and "Fruit/Bomb_purple" (variant 1): the unit
+// "fruit/bomb" (variant 0) and "fruit/bomb_purple" (variant 1): the unit
 // sphere in the bomb's skin.
 ModelSource MakeBomb(int variant);
 
