@@ -34,7 +34,8 @@ ComponentScore::ComponentScore() : m_shownValue(static_cast<float>(GetScore())) 
 
 AsciiString ComponentScore::GetDisplayText() const {
     char text[16];
-    const float shown = std::min(m_shownValue, static_cast<float>(m_maxShown));
+    // Compared as integers: 99999999 has no float of its own.
+    const double shown = std::min(static_cast<double>(m_shownValue), static_cast<double>(m_maxShown));
     snprintf(text, sizeof(text), "%d", static_cast<int>(shown));
     return AsciiString(text);
 }
