@@ -1,11 +1,14 @@
 // The bot blade's choices and its view of the running game.
 #include "game/AutoPlay.h"
 
+#include "engine/ui/Component.h"
 #include "game/rules/ClassicMode.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/SessionControl.h"
 #include "game/screens/MainMenuScreen.h"
+#include "game/screens/ResultsScreen.h"
+#include "game/screens/ScreenList.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
 #include "game/world/WorldObjectClasses.h"
@@ -227,8 +230,22 @@ void AutoPlayGame::CollectTargets(std::vector<AutoPlayTarget>& outTargets) {
     }
 }
 
-bool AutoPlayGame::HasResultsOpened() {
-    return GetSessionState().resultsOpened > 0;
+int AutoPlayGame::ResultsOpened() {
+    return GetSessionState().resultsOpened;
+}
+
+void AutoPlayGame::StartAnotherRound() {
+    if (ScreenList* screens = GetGameRecord().screenList) {
+        for (int i = 0; i < screens->Count(); ++i) {
+            if (auto* results = dynamic_cast<ResultsScreen*>(screens->GetAt(i))) {
+                if (results->m_layout != nullptr) {
+                    results->m_layout->GetEnabledProperty()->Set(false);
+                }
+                results->m_finished = true;
+            }
+        }
+    }
+    StartClassicRound();
 }
 
 int AutoPlayGame::Misses() {
@@ -239,11 +256,15 @@ int AutoPlayGame::Misses() {
     return static_cast<ClassicMode*>(mode)->misses;
 }
 
-AutoPlayEnd AutoPlayGame::EndReason() {
-    if (!HasResultsOpened()) {
-        return AutoPlayEnd::Running;
-    }
-    return Misses() >= ClassicMode::kLives ? AutoPlayEnd::ThreeMisses : AutoPlayEnd::Bomb;
+
+AutoPlayRun::AutoPlayRun(const AutoPlayDef& def) : m_bot(def), m_resultsBefore(AutoPlayGame::ResultsOpened()) {}
+
+void AutoPlayRun::Restart() {
+    m_end = AutoPlayEnd::Running;
+    m_score = 0;
+    m_misses = 0;
+    m_resultsRefresh = -1;
+    m_resultsBefore = AutoPlayGame::ResultsOpened();
 }
 
 void AutoPlayRun::Feed(PlatformEventSink& sink) {
@@ -258,14 +279,20 @@ void AutoPlayRun::BeforeRefresh(int refresh, PlatformEventSink& sink) {
         return;
     }
     const GameRecord& record = GetGameRecord();
-    if (AutoPlayGame::HasResultsOpened()) {
-        m_end = AutoPlayGame::EndReason();
+    if (AutoPlayGame::ResultsOpened() > m_resultsBefore) {
+        m_end = m_misses >= ClassicMode::kLives ? AutoPlayEnd::ThreeMisses : AutoPlayEnd::Bomb;
         m_score = Varnok::GetScore();
-        m_misses = AutoPlayGame::Misses();
         m_resultsRefresh = refresh;
         m_bot.Release(m_touches);
         Feed(sink);
         return;
+    }
+    // Fruit still fall during the game-over sequence: the count that ended
+    // the game is the one while play lasted.
+    InGameMode* mode = record.currentMode;
+    if (mode != nullptr && mode->GetModeType() == InGameMode::kClassic &&
+        static_cast<ClassicMode*>(mode)->state == ClassicMode::Playing) {
+        m_misses = AutoPlayGame::Misses();
     }
     if (record.currentMode == nullptr || record.notInPlay || record.paused || record.bombExplosionTime > 0.0f) {
         m_bot.Release(m_touches);
@@ -284,7 +311,6 @@ void AutoPlayRun::Stop(int /*refresh*/) {
     if (m_end == AutoPlayEnd::Running) {
         m_end = AutoPlayEnd::FrameLimit;
         m_score = Varnok::GetScore();
-        m_misses = AutoPlayGame::Misses();
     }
 }
 

@@ -85,17 +85,18 @@ public:
     static void StartClassicRound();
     // The live fruit and bombs a player could cut or must avoid.
     static void CollectTargets(std::vector<AutoPlayTarget>& outTargets);
-    static bool HasResultsOpened();
-    // From the game record and the mode: why the game ended.
-    static AutoPlayEnd EndReason();
+    // Results screens opened so far this run.
+    static int ResultsOpened();
     static int Misses();
+    // After a game over: the results leave and a new classic round starts.
+    static void StartAnotherRound();
 };
 
 // A whole unattended game: before each display refresh it feeds the bot's
 // touches through the platform's touch path, and it notes how the game ended.
 class AutoPlayRun {
 public:
-    explicit AutoPlayRun(const AutoPlayDef& def) : m_bot(def) {}
+    explicit AutoPlayRun(const AutoPlayDef& def);
 
     // refresh counts display refreshes from 0.
     void BeforeRefresh(int refresh, PlatformEventSink& sink);
@@ -103,6 +104,9 @@ public:
     bool IsOver(int refresh, int framesAfterResults) const;
     // Once the run stops: a game still going ends by the frame limit.
     void Stop(int refresh);
+    // Watches the next game (after StartAnotherRound); the bot keeps its
+    // random state.
+    void Restart();
 
     AutoPlayEnd GetEnd() const { return m_end; }
     int32_t GetScore() const { return m_score; }
@@ -120,6 +124,7 @@ private:
     int32_t m_score = 0;
     int m_misses = 0;
     int m_resultsRefresh = -1;
+    int m_resultsBefore = 0;  // results screens opened before this game
 };
 
 }  // namespace Varnok

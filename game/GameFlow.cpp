@@ -378,7 +378,9 @@ void GameFlow::Render(float stepSeconds, bool /*active*/) {
         pass(GameCamera::kPassWorld);
         renderer.SetPackedColour(0xFFFFFFFFu);
         renderer.SetCullMode(kCullCounterClockwise);
-        world.RenderAll();
+        if (m_drawWorldObjects) {
+            world.RenderAll();
+        }
         renderer.SetPackedColour(0xFF000000u);
 
         pass(GameCamera::kPassWorldAgain);

@@ -68,6 +68,7 @@ public:
     Colour m_flashColour{255, 255, 255, 255};
     float m_fastForwardBoost = 1.0f;  // 1..5
     float m_particleStepDivisor = 1.0f;
+    bool m_drawWorldObjects = true;  // off only to measure the frame without them
 
 private:
     void SetUp();
