@@ -5,8 +5,11 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
+#include "game/rules/SessionControl.h"
 #include "game/screens/ComponentScore.h"
 #include "game/screens/ComponentTextValue.h"
+#include "game/screens/PauseScreen.h"
+#include "game/screens/ScreenList.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +158,56 @@ TEST_F(ResultsScreenTest, AModeWithoutBoardsPostsNothingAndFactsWrap) {
     EXPECT_EQ(ResultsScreen::NextFruitFact(1), 2);
     EXPECT_EQ(ResultsScreen::NextFruitFact(70), 71);
     EXPECT_GE(ResultsScreen::NextFruitFact(-5), 1);  // a damaged count still lands in range
+}
+
+// The game's way of opening them: made, opened and added to the list.
+class ListHost : public SessionHost {
+public:
+    ListHost(ScreenList& list, RecordingServices& services, Component* layout)
+        : m_list(list), m_services(services), m_layout(layout) {}
+    void OpenResultsScreen() override { Open(new ResultsScreen(m_services, m_layout)); }
+    void OpenPauseScreen() override { Open(new PauseScreen(m_layout)); }
+
+private:
+    void Open(ScreenItem* item) {
+        item->Open();
+        m_list.Add(item);
+    }
+    ScreenList& m_list;
+    RecordingServices& m_services;
+    Component* m_layout;
+};
+
+TEST_F(ResultsScreenTest, AGameEndedTwiceShowsOneResultsScreen) {
+    ScreenList list;
+    ListHost host(list, services, layout.root.get());
+    SetSessionHost(&host);
+    GameRecord& game = GetGameRecord();
+    game.notInPlay = false;
+    SetScore(60);
+    EndGameAndShowResults(0);
+    EndGameAndShowResults(0);
+    int results = 0;
+    for (int i = 0; i < list.Count(); ++i) {
+        results += dynamic_cast<ResultsScreen*>(list.GetAt(i)) != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(results, 1);
+    EXPECT_EQ(game.stats->Get("desperadoGamesFinished"), 1);
+    EXPECT_EQ(services.posts.size(), 2u);
+
+    // A pause screen never leaves on a close request.
+    game.notInPlay = false;
+    game.paused = false;
+    game.bombExplosionTime = 0.0f;
+    OpenPauseScreen();
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.GetAt(1)->RequestClose(), 0);
+    EXPECT_TRUE(game.paused);
+
+    list.Clear();
+    SetSessionHost(nullptr);
+    game.paused = false;
+    game.notInPlay = true;
 }
 
 }  // namespace
