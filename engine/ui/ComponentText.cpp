@@ -473,8 +473,8 @@ void ComponentText::UpdatePlacement() {
         return;
     }
     // The lines' bounds, y down from the text origin.
-    std::vector<StyledText*> lines;
-    lines.reserve(static_cast<size_t>(m_label->GetLineCount()));
+    std::vector<StyledText*>& lines = m_placedLines;
+    lines.clear();
     for (int i = 0; i < m_label->GetLineCount(); ++i) {
         lines.push_back(&m_label->GetLine(i));
     }
@@ -487,21 +487,20 @@ void ComponentText::UpdatePlacement() {
     };
     float bounds[4];
     toRect(StyledText::ComputeBounds(lines), bounds);
-    UIVertexList local(m_textClipOutline.size());
-    for (size_t i = 0; i < local.size(); ++i) {
-        local[i].x = m_textClipOutline[i].x;
-        local[i].y = m_textClipOutline[i].y;
-    }
-    int clipClass = ClassifyAgainstClip(bounds, local);
+    UIVertexList& local = m_clipScratch;
+    auto toVertices = [&local](const std::vector<Vector2>& points) -> const UIVertexList& {
+        local.resize(points.size());
+        for (size_t i = 0; i < points.size(); ++i) {
+            local[i].x = points[i].x;
+            local[i].y = points[i].y;
+        }
+        return local;
+    };
+    int clipClass = ClassifyAgainstClip(bounds, toVertices(m_textClipOutline));
     if (clipClass != kClipPartly && m_softShadowSize->Get() >= 0.0001f) {
         float shadow[4];
         toRect(StyledText::ComputeShadowBounds(lines), shadow);
-        UIVertexList shadowLocal(m_shadowClipOutline.size());
-        for (size_t i = 0; i < shadowLocal.size(); ++i) {
-            shadowLocal[i].x = m_shadowClipOutline[i].x;
-            shadowLocal[i].y = m_shadowClipOutline[i].y;
-        }
-        const int shadowClass = ClassifyAgainstClip(shadow, shadowLocal);
+        const int shadowClass = ClassifyAgainstClip(shadow, toVertices(m_shadowClipOutline));
         if (shadowClass != clipClass) {
             clipClass = kClipPartly;  // one in, one out: cut both
         }

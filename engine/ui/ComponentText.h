@@ -134,7 +134,9 @@ private:
     // as the label's clipping takes them.
     std::vector<Vector2> m_textClipOutline;
     std::vector<Vector2> m_shadowClipOutline;
+    // Scratch of the placement, kept to spare allocations.
     UIVertexList m_clipScratch;
+    std::vector<StyledText*> m_placedLines;
     // What the last placement was computed from.
     float m_placedWorld[16] = {};
     std::vector<Vector2> m_placedOutline;
