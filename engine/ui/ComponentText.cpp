@@ -442,8 +442,11 @@ bool ComponentText::PlacementInputsChanged() {
 void ComponentText::UpdatePlacement() {
     m_placementDirty = false;
     if (m_label != nullptr) {
-        m_label->SetClipPolygon(nullptr, nullptr);
-        m_label->Rebuild();
+        // One wrap for a changed text; the clip set below only re-places
+        // the lines, which the label does lazily when it draws.
+        if (m_label->NeedsWrap()) {
+            m_label->Rebuild();
+        }
         if (m_label->GetLineCount() == 0) {
             m_textVisible = false;
             return;
@@ -509,9 +512,9 @@ void ComponentText::UpdatePlacement() {
     if (clipClass == kClipPartly) {
         m_textVisible = true;
         m_label->SetClipPolygon(&m_textClipOutline, &m_shadowClipOutline);
-        m_label->Rebuild();
     } else {
         m_textVisible = clipClass == kClipInside;
+        m_label->SetClipPolygon(nullptr, nullptr);
     }
 }
 
