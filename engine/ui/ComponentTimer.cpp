@@ -3,6 +3,8 @@
 #include "engine/text/TextBank.h"
 #include "engine/ui/UIManager.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -199,10 +201,13 @@ void ComponentTimer::SetUnitsFromTotal() {
 
 void ComponentTimer::CountDown(float elapsed) {
     m_updatingUnits = true;
-    const float safe = elapsed > 0.0f ? elapsed : 0.0f;
-    const float wholeSeconds = safe < 2.0e9f ? static_cast<float>(static_cast<int64_t>(safe)) : 2.0e9f;
-    m_totalSeconds -= static_cast<int32_t>(wholeSeconds);
-    m_fraction -= safe - wholeSeconds;
+    // In doubles: an elapsed time past the int range still splits into its
+    // whole seconds (capped, the countdown ends anyway) and its fraction.
+    const double safe = elapsed > 0.0f ? static_cast<double>(elapsed) : 0.0;
+    const double whole = std::floor(safe);
+    const int64_t left = static_cast<int64_t>(m_totalSeconds) - static_cast<int64_t>(std::min(whole, 4.0e9));
+    m_totalSeconds = left < INT32_MIN ? INT32_MIN : static_cast<int32_t>(left);
+    m_fraction -= static_cast<float>(safe - whole);
     if (m_fraction < 0.0f) {
         m_totalSeconds -= 1;
         m_fraction += 1.0f;

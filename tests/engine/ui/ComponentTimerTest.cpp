@@ -119,6 +119,12 @@ TEST_F(Timer, ACountdownFiresOnceWhenTheWholeSecondsRunOut) {
     timer->FindProperty<int>(AsciiString("seconds"))->Set(1);
     timer->Update(1.5f);
     EXPECT_EQ(fired, 2);
+    // A step far past the int range still ends it cleanly, once.
+    timer->FindProperty<int>(AsciiString("hours"))->Set(2);
+    timer->Update(1.0e10f);
+    EXPECT_EQ(fired, 3);
+    EXPECT_EQ(timer->GetTotalSeconds(), 0);
+    EXPECT_FLOAT_EQ(timer->GetFraction(), 0.0f);
 }
 
 }  // namespace
