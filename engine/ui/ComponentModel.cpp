@@ -2,7 +2,9 @@
 #include "engine/ui/ComponentModel.h"
 
 #include "engine/model/MeshModel.h"
+#include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
+#include "engine/render/SpriteLayerBatch.h"
 #include "engine/ui/ScopedWorldMatrix.h"
 
 namespace Varnok {
@@ -58,16 +60,56 @@ Matrix4 ComponentModel::BuildModelMatrix() {
     return matrix;
 }
 
+void ComponentModel::FlushBatchSoFar() {
+    SpriteLayerBatch& batch = SpriteLayerBatch::GetInstance();
+    if (!batch.IsActive()) {
+        return;
+    }
+    // Drawing the batch ends its pass and leaves the transforms and layer
+    // matrices as its last layer set them; the pass that resumes after the
+    // model must see what the UI had set up.
+    RenderTransforms& transforms = RenderTransforms::Get();
+    const Matrix4 projection = transforms.Projection().Current();
+    const Matrix4 view = transforms.View().Current();
+    const Matrix4 world = transforms.World().Current();
+    const int32_t layerCount = batch.GetLayerCount();
+    if (static_cast<int32_t>(m_savedLayerMatrices.size()) < layerCount) {
+        m_savedLayerMatrices.resize(static_cast<size_t>(layerCount));
+    }
+    for (int32_t i = 0; i < layerCount; ++i) {
+        m_savedLayerMatrices[static_cast<size_t>(i)] = batch.LayerMatrix(i);
+    }
+    const int32_t currentLayer = batch.GetCurrentLayer();
+    batch.Draw(BatchDrawMode::Merged, BatchDepthRange{1.0f, 0.0f});
+    batch.Reset();
+    for (int32_t i = 0; i < layerCount; ++i) {
+        batch.LayerMatrix(i) = m_savedLayerMatrices[static_cast<size_t>(i)];
+    }
+    batch.SetCurrentLayer(currentLayer);
+    transforms.Projection().Set(projection);
+    transforms.View().Set(view);
+    transforms.World().Set(world);
+    transforms.Apply(false);
+}
+
 void ComponentModel::Draw() {
     if (!m_model) {
         return;
     }
+    // The model draws straight away; whatever the batch holds lies behind
+    // it in the layer's order and must reach the screen first, or the
+    // batch's later flush would paint over the model.
+    FlushBatchSoFar();
     Renderer& renderer = Renderer::Get();
     const bool depthWrite = renderer.GetDepthWrite();
     const bool depthTest = renderer.GetDepthTest();
     if (!depthWrite) {
         renderer.SetDepthWrite(true);
     }
+    // Depth from the batch's items or from the scene below would cut into
+    // the model; its faces sort among themselves only. (A masked depth
+    // buffer would not clear, hence after the write switch.)
+    renderer.ClearDepth();
     if (!depthTest) {
         renderer.SetDepthTest(true);
     }

@@ -6,6 +6,8 @@
 #include "engine/core/SmartPtr.h"
 #include "engine/ui/ComponentVisual.h"
 
+#include <vector>
+
 namespace Varnok {
 
 class MeshModel;
@@ -26,9 +28,14 @@ public:
     Matrix4 BuildModelMatrix();
 
 private:
+    // Draws what the batch queued so far and starts its pass afresh with the
+    // same layer, layer matrices and transforms.
+    void FlushBatchSoFar();
+
     UIProperty<AsciiString>* m_modelPath;
     UIProperty<Vector3>* m_modelSize;
     SmartPtr<MeshModel> m_model;
+    std::vector<Matrix4> m_savedLayerMatrices;  // kept to spare a per-frame allocation
 };
 
 }  // namespace Varnok

@@ -118,6 +118,15 @@ TEST_F(UIGallery, EveryElementDrawsWhereTheScreenPutsIt) {
     EXPECT_TRUE(Near(At(16 + 6, 16 + 40), 90, 60, 30)) << "panel border";
     EXPECT_TRUE(Near(At(100, 16 + 12 + 10), 230, 120, 40)) << "docked title";
     EXPECT_TRUE(Near(At(100, 16 + 150 - 12 - 6), 90, 200, 90)) << "docked footer";
+    // The model draws in its place in the layer's order: after the backdrop
+    // quad, which the batch would otherwise paint over it.
+    int modelPixels = 0;
+    for (int y = 100; y < 180; ++y) {
+        for (int x = 360; x < 440; ++x) {
+            modelPixels += Near(At(x, y), 20, 28, 60, 40) ? 0 : 1;
+        }
+    }
+    EXPECT_GT(modelPixels, 2000) << "the model";
     // The half-transparent quad over the backdrop.
     const Pixel half = At(120, 240);
     EXPECT_NEAR(half.r, (255 + 20) / 2, 12);
