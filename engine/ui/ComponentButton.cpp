@@ -8,29 +8,31 @@
 
 namespace Varnok {
 
-namespace {
-
-const AsciiString& PressedAnimation() {
+const AsciiString& ButtonPressedAnimationName() {
     static const AsciiString s_name("ButtonPressed");
     return s_name;
 }
 
-const AsciiString& ReleasedAnimation() {
+const AsciiString& ButtonReleasedAnimationName() {
     static const AsciiString s_name("ButtonReleased");
     return s_name;
 }
+
+namespace {
+
+const AsciiString& PressedAnimation() { return ButtonPressedAnimationName(); }
+const AsciiString& ReleasedAnimation() { return ButtonReleasedAnimationName(); }
 
 }  // namespace
 
 const ComponentClassInfo& ComponentButton::GetStaticClassInfo() {
     static const ComponentClassInfo s_info("ComponentButton", ComponentClassId::Button,
-                                           &ComponentVisual::GetStaticClassInfo());
+                                           &ComponentWindow::GetStaticClassInfo());
     return s_info;
 }
 
 ComponentButton::ComponentButton()
     : m_text(GetOrAddProperty<AsciiString>(AsciiString("text"), AsciiString())),
-      m_texture(GetOrAddProperty<AsciiString>(AsciiString("texture"), AsciiString())),
       m_keyName(GetOrAddProperty<AsciiString>(AsciiString("KeyName"), AsciiString())),
       m_normalColour(GetOrAddProperty<Colour>(AsciiString("NormalStateColour"), kColourWhite)),
       m_pressedColour(GetOrAddProperty<Colour>(AsciiString("PressedStateColour"), Colour(127, 127, 127, 255))) {
@@ -47,8 +49,6 @@ ComponentButton::ComponentButton()
     OnFocusLostEvent.AddListener(FlagEvent::Listener(this, &ComponentButton::OnFocusLostHandler));
     m_keyEvent.AddListener(KeyEvent::Listener(this, &ComponentButton::OnKey));
 }
-
-bool ComponentButton::GateOpen() const { return TakesInput(); }
 
 bool ComponentButton::MatchesKey(const InputEvent& key) const {
     return m_keyCode != 0 && key.GetInputCode() == m_keyCode;
@@ -146,16 +146,33 @@ void ComponentButton::OnKey(Component*, InputEvent& event, bool& handled) {
 }
 
 void ComponentButton::OnLoaded(Component*, bool&) {
+    SetupLabel();
+    UpdateKeyCode();
+}
+
+void ComponentButton::SetupLabel() {
     Component* label = FindChild(AsciiString("btnText"));
     m_label = label != nullptr && label->IsKindOf(ComponentText::GetStaticClassInfo())
                   ? static_cast<ComponentText*>(label)
                   : nullptr;
-    if (m_label != nullptr) {
-        m_label->GetOrAddProperty<float>(AsciiString("width"), 0.0f)->Set(m_width->Get());
-        m_label->GetOrAddProperty<float>(AsciiString("height"), 0.0f)->Set(m_height->Get());
-        m_label->GetOrAddProperty<Vector3>(AsciiString("position"), Vector3{})->Set(Vector3{});
+    if (m_label == nullptr) {
+        return;
     }
-    UpdateKeyCode();
+    // The label covers the button exactly and turns with it: it takes the
+    // button's size and origin and mirrors them from now on.
+    const struct {
+        const char* name;
+        UIPropertyType type;
+    } followed[] = {
+        {"width", UIPT_float}, {"height", UIPT_float}, {"origin", UIPT_vector3}, {"originFromCenter", UIPT_bool}};
+    m_label->GetOrAddProperty<float>(AsciiString("width"), 0.0f)->Set(m_width->Get());
+    m_label->GetOrAddProperty<float>(AsciiString("height"), 0.0f)->Set(m_height->Get());
+    m_label->GetOrAddProperty<Vector3>(AsciiString("origin"), Vector3{})->Set(m_origin->Get());
+    m_label->GetOrAddProperty<bool>(AsciiString("originFromCenter"), false)->Set(m_originFromCenter->Get());
+    for (const auto& f : followed) {
+        LinkPropertyAlias(m_label, f.type, AsciiString(f.name), this, AsciiString(f.name));
+    }
+    m_label->GetOrAddProperty<Vector3>(AsciiString("position"), Vector3{})->Set(Vector3{});
 }
 
 void ComponentButton::UpdateKeyCode() {
@@ -164,7 +181,7 @@ void ComponentButton::UpdateKeyCode() {
 }
 
 void ComponentButton::OnPropertyChanged(UIPropertyBase* property) {
-    ComponentVisual::OnPropertyChanged(property);
+    ComponentWindow::OnPropertyChanged(property);
     if (property == m_keyName && IsLoaded()) {
         UpdateKeyCode();
     }
