@@ -244,10 +244,15 @@ void ComponentTextInput::Update(float dt) {
     ComponentText::Update(dt);
 }
 
+float ComponentTextInput::Margin(const char* name) const {
+    const UIProperty<int>* margin = FindProperty<int>(AsciiString(name));
+    return margin != nullptr ? static_cast<float>(margin->Get()) : 0.0f;
+}
+
 void ComponentTextInput::PlaceCaret() {
     TextLabel& label = *GetLabel();
     const Vector3 pivot = GetPivot();
-    Vector3 origin{-pivot.x + GetOrAddProperty<float>(AsciiString("marginsLeft"), 0.0f)->Get(), -pivot.y, 0.0f};
+    Vector3 origin{-pivot.x + Margin("marginsLeft"), -pivot.y, 0.0f};
     const float advance = static_cast<float>(label.GetLineStep());
     const int lines = label.GetLineCount();
     if (lines > 0) {
@@ -257,8 +262,7 @@ void ComponentTextInput::PlaceCaret() {
         origin.y += advance * static_cast<float>(lines - 1);
     }
     const float caretWidth = m_caret->GetWidth();
-    const float right = GetWidth() - pivot.x -
-                        GetOrAddProperty<float>(AsciiString("marginsRight"), 0.0f)->Get() - caretWidth;
+    const float right = GetWidth() - pivot.x - Margin("marginsRight") - caretWidth;
     const float x = std::min(origin.x, right);
     UIProperty<float>* height = m_caret->GetOrAddProperty<float>(AsciiString("height"), 0.0f);
     if (std::fabs(height->Get() - advance * 1.2f) > kCaretTolerance) {

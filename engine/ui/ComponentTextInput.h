@@ -59,6 +59,8 @@ private:
     bool OnKeyboardText(const char* text) { return OnKeyboardTextChanged(AsciiString(text)); }
     void FindCaret();
     void PlaceCaret();
+    // The text's inner margin of that name; 0 when the text has none.
+    float Margin(const char* name) const;
     void OnTouchDown(Component* sender, const Vector2& point, bool& handled);
     void OnTouchUp(Component* sender, const Vector2& point, bool& handled);
     void OnTouchUpOutside(Component* sender, const Vector2& point, bool& handled);
