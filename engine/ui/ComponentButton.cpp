@@ -1,3 +1,4 @@
+// Touch, key and look handling of the push button, and its label child.
 #include "engine/ui/ComponentButton.h"
 
 #include "engine/core/HashName.h"
@@ -17,13 +18,6 @@ const AsciiString& ButtonReleasedAnimationName() {
     static const AsciiString s_name("ButtonReleased");
     return s_name;
 }
-
-namespace {
-
-const AsciiString& PressedAnimation() { return ButtonPressedAnimationName(); }
-const AsciiString& ReleasedAnimation() { return ButtonReleasedAnimationName(); }
-
-}  // namespace
 
 const ComponentClassInfo& ComponentButton::GetStaticClassInfo() {
     static const ComponentClassInfo s_info("ComponentButton", ComponentClassId::Button,
@@ -55,8 +49,8 @@ bool ComponentButton::MatchesKey(const InputEvent& key) const {
 }
 
 void ComponentButton::GetReservedAnimationNames(std::vector<AsciiString>& names) const {
-    names.push_back(PressedAnimation());
-    names.push_back(ReleasedAnimation());
+    names.push_back(ButtonPressedAnimationName());
+    names.push_back(ButtonReleasedAnimationName());
 }
 
 void ComponentButton::Press() {
@@ -69,11 +63,11 @@ void ComponentButton::ShowPressed() {
     if (m_pressed) {
         return;
     }
-    if (HasAnimation(ReleasedAnimation())) {
-        StopAnimation(ReleasedAnimation(), true);
+    if (HasAnimation(ButtonReleasedAnimationName())) {
+        StopAnimation(ButtonReleasedAnimationName(), true);
     }
-    if (HasAnimation(PressedAnimation())) {
-        PlayAnimation(PressedAnimation(), true);
+    if (HasAnimation(ButtonPressedAnimationName())) {
+        PlayAnimation(ButtonPressedAnimationName(), true);
     } else {
         m_colour->Set(m_pressedColour->Get());
     }
@@ -85,11 +79,11 @@ void ComponentButton::ShowReleased() {
         return;
     }
     m_pressed = false;
-    if (HasAnimation(PressedAnimation())) {
-        StopAnimation(PressedAnimation(), true);
+    if (HasAnimation(ButtonPressedAnimationName())) {
+        StopAnimation(ButtonPressedAnimationName(), true);
     }
-    if (HasAnimation(ReleasedAnimation())) {
-        PlayAnimation(ReleasedAnimation(), true);
+    if (HasAnimation(ButtonReleasedAnimationName())) {
+        PlayAnimation(ButtonReleasedAnimationName(), true);
     } else {
         m_colour->Set(m_normalColour->Get());
     }
