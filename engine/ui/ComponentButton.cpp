@@ -1,3 +1,4 @@
+// Touch, key and look handling of the push button, and its label child.
 #include "engine/ui/ComponentButton.h"
 
 #include "engine/core/HashName.h"
@@ -8,29 +9,24 @@
 
 namespace Varnok {
 
-namespace {
-
-const AsciiString& PressedAnimation() {
+const AsciiString& ButtonPressedAnimationName() {
     static const AsciiString s_name("ButtonPressed");
     return s_name;
 }
 
-const AsciiString& ReleasedAnimation() {
+const AsciiString& ButtonReleasedAnimationName() {
     static const AsciiString s_name("ButtonReleased");
     return s_name;
 }
 
-}  // namespace
-
 const ComponentClassInfo& ComponentButton::GetStaticClassInfo() {
     static const ComponentClassInfo s_info("ComponentButton", ComponentClassId::Button,
-                                           &ComponentVisual::GetStaticClassInfo());
+                                           &ComponentWindow::GetStaticClassInfo());
     return s_info;
 }
 
 ComponentButton::ComponentButton()
     : m_text(GetOrAddProperty<AsciiString>(AsciiString("text"), AsciiString())),
-      m_texture(GetOrAddProperty<AsciiString>(AsciiString("texture"), AsciiString())),
       m_keyName(GetOrAddProperty<AsciiString>(AsciiString("KeyName"), AsciiString())),
       m_normalColour(GetOrAddProperty<Colour>(AsciiString("NormalStateColour"), kColourWhite)),
       m_pressedColour(GetOrAddProperty<Colour>(AsciiString("PressedStateColour"), Colour(127, 127, 127, 255))) {
@@ -48,15 +44,13 @@ ComponentButton::ComponentButton()
     m_keyEvent.AddListener(KeyEvent::Listener(this, &ComponentButton::OnKey));
 }
 
-bool ComponentButton::GateOpen() const { return TakesInput(); }
-
 bool ComponentButton::MatchesKey(const InputEvent& key) const {
     return m_keyCode != 0 && key.GetInputCode() == m_keyCode;
 }
 
 void ComponentButton::GetReservedAnimationNames(std::vector<AsciiString>& names) const {
-    names.push_back(PressedAnimation());
-    names.push_back(ReleasedAnimation());
+    names.push_back(ButtonPressedAnimationName());
+    names.push_back(ButtonReleasedAnimationName());
 }
 
 void ComponentButton::Press() {
@@ -69,11 +63,11 @@ void ComponentButton::ShowPressed() {
     if (m_pressed) {
         return;
     }
-    if (HasAnimation(ReleasedAnimation())) {
-        StopAnimation(ReleasedAnimation(), true);
+    if (HasAnimation(ButtonReleasedAnimationName())) {
+        StopAnimation(ButtonReleasedAnimationName(), true);
     }
-    if (HasAnimation(PressedAnimation())) {
-        PlayAnimation(PressedAnimation(), true);
+    if (HasAnimation(ButtonPressedAnimationName())) {
+        PlayAnimation(ButtonPressedAnimationName(), true);
     } else {
         m_colour->Set(m_pressedColour->Get());
     }
@@ -85,11 +79,11 @@ void ComponentButton::ShowReleased() {
         return;
     }
     m_pressed = false;
-    if (HasAnimation(PressedAnimation())) {
-        StopAnimation(PressedAnimation(), true);
+    if (HasAnimation(ButtonPressedAnimationName())) {
+        StopAnimation(ButtonPressedAnimationName(), true);
     }
-    if (HasAnimation(ReleasedAnimation())) {
-        PlayAnimation(ReleasedAnimation(), true);
+    if (HasAnimation(ButtonReleasedAnimationName())) {
+        PlayAnimation(ButtonReleasedAnimationName(), true);
     } else {
         m_colour->Set(m_normalColour->Get());
     }
@@ -146,16 +140,33 @@ void ComponentButton::OnKey(Component*, InputEvent& event, bool& handled) {
 }
 
 void ComponentButton::OnLoaded(Component*, bool&) {
+    SetupLabel();
+    UpdateKeyCode();
+}
+
+void ComponentButton::SetupLabel() {
     Component* label = FindChild(AsciiString("btnText"));
     m_label = label != nullptr && label->IsKindOf(ComponentText::GetStaticClassInfo())
                   ? static_cast<ComponentText*>(label)
                   : nullptr;
-    if (m_label != nullptr) {
-        m_label->GetOrAddProperty<float>(AsciiString("width"), 0.0f)->Set(m_width->Get());
-        m_label->GetOrAddProperty<float>(AsciiString("height"), 0.0f)->Set(m_height->Get());
-        m_label->GetOrAddProperty<Vector3>(AsciiString("position"), Vector3{})->Set(Vector3{});
+    if (m_label == nullptr) {
+        return;
     }
-    UpdateKeyCode();
+    // The label covers the button exactly and turns with it: it takes the
+    // button's size and origin and mirrors them from now on.
+    const struct {
+        const char* name;
+        UIPropertyType type;
+    } followed[] = {
+        {"width", UIPT_float}, {"height", UIPT_float}, {"origin", UIPT_vector3}, {"originFromCenter", UIPT_bool}};
+    m_label->GetOrAddProperty<float>(AsciiString("width"), 0.0f)->Set(m_width->Get());
+    m_label->GetOrAddProperty<float>(AsciiString("height"), 0.0f)->Set(m_height->Get());
+    m_label->GetOrAddProperty<Vector3>(AsciiString("origin"), Vector3{})->Set(m_origin->Get());
+    m_label->GetOrAddProperty<bool>(AsciiString("originFromCenter"), false)->Set(m_originFromCenter->Get());
+    for (const auto& f : followed) {
+        LinkPropertyAlias(m_label, f.type, AsciiString(f.name), this, AsciiString(f.name));
+    }
+    m_label->GetOrAddProperty<Vector3>(AsciiString("position"), Vector3{})->Set(Vector3{});
 }
 
 void ComponentButton::UpdateKeyCode() {
@@ -164,7 +175,7 @@ void ComponentButton::UpdateKeyCode() {
 }
 
 void ComponentButton::OnPropertyChanged(UIPropertyBase* property) {
-    ComponentVisual::OnPropertyChanged(property);
+    ComponentWindow::OnPropertyChanged(property);
     if (property == m_keyName && IsLoaded()) {
         UpdateKeyCode();
     }

@@ -9,6 +9,8 @@
 
 namespace Varnok {
 
+class UIKeyboard;
+
 class UIHost {
 public:
     virtual ~UIHost() = default;
@@ -23,6 +25,11 @@ public:
     // goes to it.
     virtual bool IsKeyboardActive() const { return false; }
     virtual void SendKeyToKeyboard(uint32_t /*keyCode*/) {}
+    // The keyboard text fields edit on; null: fields show no keyboard.
+    virtual UIKeyboard* GetKeyboard() { return nullptr; }
+    // A live bool the application registered under name (toggles load
+    // their state from one); false when nothing answers to the name.
+    virtual bool ReadBoolVariable(const char* /*name*/, bool& /*outValue*/) { return false; }
 };
 
 }  // namespace Varnok

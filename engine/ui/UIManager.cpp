@@ -13,6 +13,8 @@
 #include "engine/ui/Component.h"
 #include "engine/ui/ComponentFactory.h"
 #include "engine/ui/ComponentButton.h"
+#include "engine/ui/ComponentButtonRadio.h"
+#include "engine/ui/ComponentExpandingItem.h"
 #include "engine/ui/ComponentDebugger.h"
 #include "engine/ui/ComponentQuad.h"
 #include "engine/ui/ComponentModel.h"
@@ -90,9 +92,12 @@ void UIManager::RegisterBuiltInFactories() {
     static ComponentFactoryOf<ComponentWindow> s_window("ComponentWindow");
     static ComponentFactoryOf<ComponentSprite> s_sprite("ComponentSprite");
     static ComponentFactoryOf<ComponentModel> s_model("ComponentModel");
+    static ComponentFactoryOf<ComponentButtonToggle> s_toggle("ComponentButtonToggle");
+    static ComponentFactoryOf<ComponentButtonRadio> s_radio("ComponentButtonRadio");
+    static ComponentFactoryOf<ComponentExpandingItem> s_expanding("ComponentExpandingItem");
     for (ComponentFactory* factory : std::initializer_list<ComponentFactory*>{
              &s_visual, &s_text, &s_button, &s_quad, &s_textInput, &s_trigger, &s_debugger,
-             &s_texture, &s_window, &s_sprite, &s_model}) {
+             &s_texture, &s_window, &s_sprite, &s_model, &s_toggle, &s_radio, &s_expanding}) {
         RegisterFactory(AsciiString(factory->GetClassName().c_str()), factory);
     }
 }

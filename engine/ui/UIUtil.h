@@ -20,6 +20,12 @@ int CompareWithTolerance(float a, float b, float t);
 // 0xFFFFFFFF is "unset": the other value wins.
 uint32_t MinUnset(uint32_t a, uint32_t b);
 uint32_t MaxUnset(uint32_t a, uint32_t b);
+// a - b * floor(a / b): the result takes the sign of b.
+float FloorMod(float a, float b);
+// How many of text's first length bytes to keep for at most limit bytes
+// without cutting a UTF-8 character: limit itself, or less when byte limit
+// falls inside a character. Malformed bytes count as characters of one byte.
+size_t Utf8CutPoint(const char* text, size_t length, size_t limit);
 
 }  // namespace UIUtil
 }  // namespace Varnok

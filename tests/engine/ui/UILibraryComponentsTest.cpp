@@ -1,9 +1,12 @@
 #include "engine/core/InputEvent.h"
 #include "engine/ui/ComponentButton.h"
+#include "engine/ui/ComponentButtonRadio.h"
+#include "engine/ui/ComponentExpandingItem.h"
 #include "engine/ui/ComponentQuad.h"
 #include "engine/ui/ComponentText.h"
 #include "engine/ui/ComponentTextInput.h"
 #include "engine/ui/ComponentTrigger.h"
+#include "engine/ui/ComponentWindow.h"
 #include "tests/engine/ui/UITestSupport.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +43,10 @@ TEST_F(UILibrary, ClassesHaveTheirIdsAndFactories) {
         {"ComponentVisual", ComponentClassId::Visual, &Component::GetStaticClassInfo()},
         {"ComponentText", ComponentClassId::Text, &ComponentVisual::GetStaticClassInfo()},
         {"ComponentTextInput", ComponentClassId::TextInput, &ComponentText::GetStaticClassInfo()},
-        {"ComponentButton", ComponentClassId::Button, &ComponentVisual::GetStaticClassInfo()},
+        {"ComponentButton", ComponentClassId::Button, &ComponentWindow::GetStaticClassInfo()},
+        {"ComponentButtonToggle", ComponentClassId::ButtonToggle, &ComponentVisual::GetStaticClassInfo()},
+        {"ComponentButtonRadio", ComponentClassId::ButtonRadio, &ComponentButtonToggle::GetStaticClassInfo()},
+        {"ComponentExpandingItem", ComponentClassId::ExpandingItem, &ComponentWindow::GetStaticClassInfo()},
         {"ComponentQuad", ComponentClassId::Quad, &ComponentVisual::GetStaticClassInfo()},
         {"ComponentTrigger", ComponentTrigger::GetStaticClassInfo().id, &Component::GetStaticClassInfo()},
     };
