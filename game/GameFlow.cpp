@@ -460,8 +460,11 @@ void GameFlow::RenderScreenFlash() {
 
 void GameFlow::Exit() {
     GameRecord& game = GetGameRecord();
-    if (game.screenList != nullptr) {
-        game.screenList->NotifyBeforeSave();
+    if (!IsSaveInProgress()) {
+        if (game.screenList != nullptr) {
+            game.screenList->NotifyBeforeSave();
+        }
+        (void)SaveGame(1);
     }
     UIManager::Get().Shutdown();
     m_resumeRequested = false;
