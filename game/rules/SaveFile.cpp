@@ -240,14 +240,18 @@ bool TakesGame(const GameStats& stats) {
     return stats.mode < 2 && stats.version == SaveFile::ProgramVersionNumber();
 }
 
-void ReadNode(const TiXmlNode* node, GameStats& stats, int depth) {
+// tooDeep: set once the depth limit was met, so that it is logged once.
+void ReadNode(const TiXmlNode* node, GameStats& stats, int depth, bool& tooDeep) {
     GetGameRecord().savedGameState = false;
     stats.roundInPlay = 0;
     if (node == nullptr) {
         return;
     }
     if (depth > kMaxDepth) {
-        Log("SaveFile: elements nested deeper than %d are not read", kMaxDepth);
+        if (!tooDeep) {
+            Log("SaveFile: elements nested deeper than %d are not read", kMaxDepth);
+        }
+        tooDeep = true;
         return;
     }
     const TiXmlElement* element = node->ToElement();
@@ -303,7 +307,7 @@ void ReadNode(const TiXmlNode* node, GameStats& stats, int depth) {
         return;
     }
     for (const TiXmlNode* child = node->FirstChild(); child != nullptr; child = child->NextSibling()) {
-        ReadNode(child, stats, depth + 1);
+        ReadNode(child, stats, depth + 1, tooDeep);
     }
 }
 
@@ -626,7 +630,8 @@ void SaveFile::Load(GameStats& stats) {
 }
 
 void SaveFile::Read(const TiXmlNode* node, GameStats& stats) {
-    ReadNode(node, stats, 0);
+    bool tooDeep = false;
+    ReadNode(node, stats, 0, tooDeep);
 }
 
 void SaveFile::ReadWaveInfo(const TiXmlElement& element, GameStats& stats) {

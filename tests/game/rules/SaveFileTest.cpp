@@ -177,6 +177,22 @@ TEST(SaveFileRead, ElementRules) {
     EXPECT_EQ(stats.waveGameCounts[0].at(-1), -1);
 }
 
+TEST(SaveFileRead, ElementsNestedTooDeepAreSkippedWithOneLine) {
+    std::string text;
+    for (int i = 0; i < 40; ++i) {
+        text += "<a><total type=\"shallow" + std::to_string(i) + "\" score=\"1\"/>";
+    }
+    for (int i = 0; i < 40; ++i) {
+        text += "</a>";
+    }
+    GameStats stats;
+    TestSupport::LogCapture capture;
+    ReadText(text, stats);
+    EXPECT_TRUE(TestSupport::IsOneLogLineNaming(capture.Take(), "SaveFile: ", "deeper than"));
+    EXPECT_EQ(stats.Get("shallow0"), 1);
+    EXPECT_EQ(stats.Get("shallow39"), 0);
+}
+
 TEST(SaveFileRead, WaveInfoAndEntities) {
     const struct { const char* what; const char* attributes; uint8_t visible; } bean[] = {
         {"absent", "", 1}, {"false", " beanVisible=\"false\"", 0}, {"TRUE", " beanVisible=\"TRUE\"", 1},
