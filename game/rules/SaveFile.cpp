@@ -24,8 +24,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <climits>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -38,11 +38,11 @@ constexpr int kMaxDepth = 32;
 constexpr int kNumberBytes = 64;
 constexpr const char* kAsideSuffix = ".bad";
 // Statistics that go to the lifetime map even without the "u" attribute.
-constexpr const char* kLifetimeNames[] = {"all",         "games",         "totalscore", "sessions",
-                                          "bomb",        "coming_soon",   "unrated_games"};
+constexpr const char* kLifetimeNames[] = {"all",  "games",       "totalscore",   "sessions",
+                                          "bomb", "coming_soon", "unrated_games"};
 
 SavedPowers* s_powers = nullptr;
-char s_programVersion[64] = "1.0.4";
+char s_programVersion[64] = "1.0.4";  // SaveFile::kDefaultVersionText until start-up sets it
 
 uint32_t HashOf(const char* text) {
     return HashName(text, static_cast<int>(std::strlen(text)));
