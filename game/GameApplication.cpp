@@ -23,6 +23,7 @@
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStateDispatcher.h"
 #include "game/rules/MusicController.h"
+#include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/screens/GameUi.h"
 #include "game/world/GameCamera.h"
@@ -277,6 +278,8 @@ void GameApplication::Suspend() {
         player->PauseAll();
     }
     SoundManager::Get().SuspendOutput();
+    PauseGame(0);
+    SaveOnSuspend();
 }
 
 void GameApplication::Resume() {

@@ -476,8 +476,11 @@ void GameFlow::RenderScreenFlash() {
 
 void GameFlow::Exit() {
     GameRecord& game = GetGameRecord();
-    if (game.screenList != nullptr) {
-        game.screenList->NotifyBeforeSave();
+    if (!IsSaveInProgress()) {
+        if (game.screenList != nullptr) {
+            game.screenList->NotifyBeforeSave();
+        }
+        (void)SaveGame(1);
     }
     // The mode holds its HUD's layout, which the UI shutdown deletes.
     DestroyCurrentMode();

@@ -37,6 +37,7 @@
 #include "game/rules/InputActions.h"
 #include "game/rules/MusicController.h"
 #include "game/rules/RunOptions.h"
+#include "game/rules/SaveFile.h"
 #include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/StringTables.h"
@@ -146,6 +147,11 @@ public:
         return now;
     }
     bool IsInputBlocked() override { return GetInputActionState().inputBlocked; }
+    void NotifyBeforeSave() override {
+        if (ScreenList* screens = GetGameRecord().screenList) {
+            screens->NotifyBeforeSave();
+        }
+    }
 };
 
 GameSessionHost s_sessionHost;
@@ -383,6 +389,10 @@ void CreateCoreObjects(StartupTrace* trace) {
     game.savedGameState = false;
     game.stats = new GameStats();
     Step(trace, "statistics");
+    const VarnokGame* application = VarnokGame::Get();
+    SaveFile::SetProgramVersion(application != nullptr ? application->GetVersionText() : nullptr);
+    SaveFile::Load(*game.stats);
+    Step(trace, "save file");
     game.modeIndex = game.stats->mode;
     ResetForNewGame();
     game.soundOn = game.stats->Get("soundOff") == 0;

@@ -49,8 +49,16 @@ public:
     // The file system the stream came from; it must outlive the stream.
     FileSystem* GetFileSystem() const { return m_owner; }
 
+    // False once a Close could not publish what was written (the file's
+    // previous contents were kept): a writer must not report success then.
+    bool IsPublished() const { return !m_publishFailed; }
+
+protected:
+    void SetPublishFailed() { m_publishFailed = true; }
+
 private:
     FileSystem* m_owner;
+    bool m_publishFailed = false;
 };
 
 class FileSystem {

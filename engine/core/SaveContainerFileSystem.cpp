@@ -72,15 +72,37 @@ void ContainerStream::Close() {
     m_closed = true;
     if (m_dirty) {
         m_container->TrimChain(m_entry);
-        // A failed save logs its own line; the stream closes either way and
-        // the last good file stays on disk.
-        (void)m_container->Save();
         m_dirty = false;
+        // A failed save logs its own line and keeps the last good file on
+        // disk; the image goes back to what that file holds, and the writer
+        // learns it through IsPublished. With saving off the image stays for
+        // this session; a container made from bytes saves nothing by design.
+        if (!m_container->Save() && !m_container->m_memoryOnly) {
+            if (!m_container->m_hostPath.IsEmpty()) {
+                RestoreImageBeforeWrite();
+            }
+            SetPublishFailed();
+        }
     } else if (m_writeRefused) {
         // A save that could not even start must not leave an empty file for
         // the next published image.
         m_container->SetEntrySize(m_entry, m_sizeBeforeOpen);
+        SetPublishFailed();
     }
+}
+
+void ContainerStream::KeepImageBeforeWrite() {
+    if (!m_keptImage) {
+        m_imageBeforeWrite = m_container->m_image;
+        m_keptImage = true;
+    }
+}
+
+void ContainerStream::RestoreImageBeforeWrite() {
+    if (m_keptImage && m_imageBeforeWrite.size() == m_container->m_image.size()) {
+        m_container->m_image.swap(m_imageBeforeWrite);
+    }
+    m_container->SetEntrySize(m_entry, m_sizeBeforeOpen);
 }
 
 bool ContainerStream::Read(void* buffer, int32_t n) {
@@ -101,6 +123,7 @@ bool ContainerStream::Write(const void* buffer, int32_t n) {
     if (n == 0) {
         return true;
     }
+    KeepImageBeforeWrite();
     const int64_t end = int64_t(m_position) + n;
     if (end > int64_t(m_container->m_image.size()) ||
         !m_container->EnsureCapacity(m_entry, static_cast<uint32_t>(end))) {
@@ -145,6 +168,7 @@ bool ContainerStream::Seek(int origin, int32_t offset, bool clamp) {
         m_position = static_cast<int32_t>(size);
         return false;
     }
+    KeepImageBeforeWrite();
     if (target > int64_t(m_container->m_image.size()) ||
         !m_container->EnsureCapacity(m_entry, static_cast<uint32_t>(target))) {
         Log("Save container %s is full: cannot grow a file to %lld bytes",
@@ -195,6 +219,7 @@ bool SaveContainerFileSystem::AcceptContainerBytes(const uint8_t* bytes, size_t 
 
 bool SaveContainerFileSystem::LoadFromBytes(const uint8_t* bytes, size_t length, int32_t size) {
     m_hostPath = AsciiString();
+    m_memoryOnly = true;
     if (!SetImageSize(size)) {
         return false;
     }
@@ -206,6 +231,7 @@ bool SaveContainerFileSystem::LoadFromBytes(const uint8_t* bytes, size_t length,
 }
 
 bool SaveContainerFileSystem::LoadContainer(const char* folder, const char* name, int32_t size) {
+    m_memoryOnly = false;
     m_hostPath = folder != nullptr && folder[0] != '\0' ? JoinHostPath(folder, name)
                                                         : AsciiString(name);
     if (!SetImageSize(size)) {

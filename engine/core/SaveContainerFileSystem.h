@@ -24,9 +24,11 @@ public:
 
     // The file's size when the stream was opened.
     int32_t GetLength() override { return m_sizeAtOpen; }
-    // When something was written: trims the file's blocks and saves the container.
-    // When a write was refused before anything was written, the file gets its
-    // old size back: its blocks were never touched, so nothing is lost.
+    // When something was written: trims the file's blocks and saves the
+    // container; when that save fails, the image goes back to what the host
+    // file still holds and IsPublished() answers false. When a write was
+    // refused before anything was written, the file gets its old size back:
+    // its blocks were never touched, so nothing is lost.
     void Close() override;
     // Copies what is left up to n; true only when all n bytes were there.
     [[nodiscard]] bool Read(void* buffer, int32_t n) override;
@@ -41,7 +43,15 @@ public:
     int32_t Tell() override { return m_position; }
 
 private:
+    // The image as it was before this stream's first change. With two write
+    // streams open at once, the one whose save fails undoes the other's
+    // unsaved bytes too; the game writes one file at a time.
+    void KeepImageBeforeWrite();
+    void RestoreImageBeforeWrite();
+
     SaveContainerFileSystem* m_container;
+    std::vector<uint8_t> m_imageBeforeWrite;
+    bool m_keptImage = false;
     uint32_t m_entry;         // image offset of the file entry
     int32_t m_sizeAtOpen;
     int32_t m_sizeBeforeOpen;
@@ -140,6 +150,7 @@ private:
 
     AsciiString m_hostPath;  // empty: never saved
     std::vector<uint8_t> m_image;
+    bool m_memoryOnly = false;  // made from bytes: a save stores nothing on purpose
 };
 
 }  // namespace Varnok

@@ -280,6 +280,14 @@ bool SaveXmlDocument(const TiXmlDocument& document, const char* fileName) {
     if (!ok) {
         Log("XmlDocument: writing %s failed; its old contents were kept", name);
     }
+    // Publishing happens on close: a file system that could not store the
+    // file keeps the old one, and that is a failed save.
+    FileStream* stream = file.GetStream();
+    stream->Close();
+    if (ok && !stream->IsPublished()) {
+        Log("XmlDocument: %s could not be stored; its old contents were kept", name);
+        ok = false;
+    }
     file.CloseStream();
     return ok;
 }

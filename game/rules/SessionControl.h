@@ -32,6 +32,8 @@ public:
     virtual DateTime LocalTime();
     // The flow's state: input blocked after a menu change (0.5 s).
     virtual bool IsInputBlocked() { return false; }
+    // Tells every screen item that a save follows.
+    virtual void NotifyBeforeSave() {}
 };
 
 // Null puts the default host back. The host must outlive its installation.
@@ -68,5 +70,17 @@ struct SessionState {
     int pauseOpened = 0;    // pause screens opened this run
 };
 SessionState& GetSessionState();
+
+// Writes the save file from a copy of the statistics store: the record's
+// values, the sound switches and, with includeGame 1 while a round is in
+// progress, the running game. False (logged) when the file could not be
+// written; the previous save is then kept.
+bool SaveGame(int includeGame);
+// The application's suspend and the flow's exit: tells the screens a save
+// follows and saves with the game, unless a save is under way or there are
+// no screens.
+void SaveOnSuspend();
+// True while SaveGame runs.
+bool IsSaveInProgress();
 
 }  // namespace Varnok

@@ -83,6 +83,14 @@ public:
     // Per-mode wave game counts used when no statistics store is installed.
     void SetStats(GameStats* stats) { m_stats = stats; }
 
+    // The wave state of the running game into a store's snapshot fields;
+    // false when there is none to keep (no round in play after the first
+    // wave, or an empty list).
+    bool SaveState(GameStats& stats) const;
+    // Rebuilds the saved play field (fruit, bombs, blasts) and the wave
+    // state from the store's snapshot, then frees the saved objects.
+    void RestoreSavedGame();
+
     // Public state the game flow, the modes, fruit and bombs read and write.
     bool paused = false;
     float speedLossTime = 0.0f;

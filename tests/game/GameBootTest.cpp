@@ -55,7 +55,7 @@ const Steps kStartupOrder = {
     "builder Provider_Twitter", "builder Provider_Facebook", "builder Provider_Kontagent",
     "builder Provider_MoPub", "providers", "news callback", "device report", "renderer", "clear colour",
     "texture and model budgets", "input devices", "particle definitions", "sound player and voice-over",
-    "statistics", "sound switches", "blade colours", "bonus awards", "font manager", "camera",
+    "statistics", "save file", "sound switches", "blade colours", "bonus awards", "font manager", "camera",
     "camera projection", "back icon", "fruit catalogue", "splatter texture", "blade textures", "bomb models",
     "sound names", "fonts", "paint stroke", "session host",
 };
