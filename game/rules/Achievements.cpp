@@ -436,7 +436,8 @@ bool AchievementManager::CheckConsecutive(int32_t count, uint32_t kindHash) {
     return unlocked;
 }
 
-bool AchievementManager::CheckCombo(int n, const int32_t* kinds) {
+bool AchievementManager::CheckCombo(int n, const int32_t* kinds, int kindCount) {
+    const int readable = kindCount < 0 ? n : std::min(n, kindCount);
     bool unlocked = false;
     const FruitCatalogue& catalogue = FruitCatalogue::Get();
     PendingMap& pending = m_pending[kAchievementCombo];
@@ -446,7 +447,7 @@ bool AchievementManager::CheckCombo(int n, const int32_t* kinds) {
         if (qualifies && record.sequence != nullptr && record.sequence->length > 0) {
             const uint32_t wanted = record.sequence->steps[0].names[0];
             int matching = 0;
-            for (int i = 0; kinds != nullptr && i < n; ++i) {
+            for (int i = 0; kinds != nullptr && i < readable; ++i) {
                 if (kinds[i] >= 0 && kinds[i] < catalogue.Count() && catalogue.NameHash(kinds[i]) == wanted) {
                     ++matching;
                 }
@@ -497,7 +498,7 @@ void AchievementManager::ReportUnlocked(const char* name) {
     if (name == nullptr) {
         return;
     }
-    ServiceManager& services = ServiceManager::Get();
+    ServiceManager& services = m_services != nullptr ? *m_services : ServiceManager::Get();
     auto* achievements = services.GetServiceAggregate<IAchievementService>();
     if (achievements == nullptr) {
         return;

@@ -23,6 +23,7 @@
 namespace Varnok {
 
 class ScreenList;
+class ServiceManager;
 
 // Steps of names a run of slices must follow; each step lists alternatives.
 struct AchievementSequence {
@@ -117,8 +118,9 @@ public:
     // Answers the record it looked at (null when none waits on that name).
     const AchievementRecord* CheckSpecificRecord(int32_t value, uint32_t nameHash);
     bool CheckConsecutive(int32_t count, uint32_t kindHash);
-    // n fruit ended a slash; kinds holds their fruit kind indices.
-    bool CheckCombo(int n, const int32_t* kinds);
+    // n fruit ended a slash; kinds holds the fruit kind indices of the
+    // first kindCount of them (all n when kindCount is negative).
+    bool CheckCombo(int n, const int32_t* kinds, int kindCount = -1);
     bool CheckSpecificOrder(uint32_t kindHash);
     bool CheckQuickshot(float seconds);
 
@@ -131,6 +133,8 @@ public:
     bool Unlock(AchievementRecord& record, PendingMap::iterator* position = nullptr);
     // The achievement services learn the unlock under its social id.
     void ReportUnlocked(const char* name);
+    // The service framework reports go to (null: the game's own).
+    void SetServiceManager(ServiceManager* services) { m_services = services; }
     // Appends the record's pop-up to the list; false without a record.
     bool ShowUnlockPopup(uint32_t idHash, ScreenList* screens);
 
@@ -149,6 +153,7 @@ private:
     std::map<uint32_t, std::string> m_socialIds;
     SmartPtr<Texture> m_panel;
     SmartPtr<Texture> m_badge;
+    ServiceManager* m_services = nullptr;
 };
 
 // What a fired unlock reaches in the game: the achievement services, the

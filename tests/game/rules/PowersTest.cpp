@@ -304,5 +304,37 @@ TEST_F(PowersTest, TheSavedGameRestoresUntimedAndBoughtPowersOnly) {
     EXPECT_TRUE(manager().Active().empty());
 }
 
+TEST_F(PowersTest, SpritesShowWithinTheirSpanAndTintsMultiplyTheScreenFactors) {
+    PowerEffects effects;
+    PowerSpriteEntry sprite;
+    sprite.start = 0.75f;
+    sprite.end = 0.25f;
+    sprite.colour = Colour(255, 255, 255, 200);
+    sprite.flags = 2;  // alpha follows the visibility
+    effects.sprites.push_back(sprite);
+    PowerTintEntry tint;
+    tint.colourFactor[0] = 0.5f;
+    tint.colourFactor[1] = 1.5f;  // clamped to 1
+    tint.sliceTint[2] = -1.0f;    // clamped to 0
+    effects.tints.push_back(tint);
+    effects.Create();
+    ASSERT_EQ(screens.Count(), 1);
+    ScreenItem* item = screens.GetAt(0);
+    const struct {
+        float timeLeft;
+        uint8_t alpha;
+    } cases[] = {{4.0f, 0}, {3.0f, 200}, {2.0f, 200}, {1.0f, 200}, {0.9f, 0}};
+    for (const auto& c : cases) {
+        manager().ResetModifiers();
+        effects.Update(0.1f, c.timeLeft, 4.0f);
+        EXPECT_EQ(item->m_colour.a, c.alpha) << "time left " << c.timeLeft;
+        EXPECT_FLOAT_EQ(screens.m_tint[0], 0.5f);
+        EXPECT_FLOAT_EQ(screens.m_tint[1], 1.0f);
+        EXPECT_FLOAT_EQ(screens.m_worldTint[2], 0.0f);
+    }
+    effects.Remove();
+    EXPECT_TRUE(item->m_finished);  // a plain sprite ends with its set
+}
+
 }  // namespace
 }  // namespace Varnok
