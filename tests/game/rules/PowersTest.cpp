@@ -10,6 +10,8 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
+#include "game/screens/BonusTimeLabel.h"
+#include "game/screens/CountdownTimer.h"
 #include "game/screens/ScreenList.h"
 
 #include <gtest/gtest.h>
@@ -91,12 +93,16 @@ std::unique_ptr<PowerRecord> ReadPrototype(const std::string& line) {
             const float seconds = static_cast<float>(std::atof(value.c_str() + colon + 1));
             record->subEffects.push_back(
                 std::make_unique<CountdownEffect>(type, seconds, value.find(":withhold") != std::string::npos));
+        } else if (key == "bonus") {
+            record->subEffects.back()->bonusTime = static_cast<float>(std::atof(value.c_str()));
         } else if (key == "sprite") {
             if (record->effects == nullptr) {
                 record->effects = std::make_unique<PowerEffects>();
             }
             PowerSpriteEntry entry;
-            entry.kind = value == "star" ? PowerSpriteEntry::kBonusStar : 0;
+            entry.kind = value == "star"    ? PowerSpriteEntry::kBonusStar
+                         : value == "label" ? PowerSpriteEntry::kBonusTimeLabel
+                                            : 0;
             record->effects->sprites.push_back(entry);
         }
     }
@@ -302,6 +308,42 @@ TEST_F(PowersTest, TheSavedGameRestoresUntimedAndBoughtPowersOnly) {
     manager().ClearActive();
     manager().Load(powers, 2);
     EXPECT_TRUE(manager().Active().empty());
+}
+
+TEST_F(PowersTest, ABonusTimeLabelAddsItsSecondsToTheClockOnlyWhenItsPowerRanOut) {
+    Define("name=time_bonus time=1 effect=4:1 bonus=5 sprite=label");
+    CountdownTimer clock;
+    clock.m_timeLeft = 30.0f;
+    GetGameRecord().countdownTimer = &clock;
+    const struct {
+        bool runsOut;
+        float added;
+    } cases[] = {{true, 5.0f}, {false, 0.0f}};
+    for (const auto& c : cases) {
+        Activate("time_bonus");
+        manager().UpdateAll(0.1f);
+        screens.UpdateAll(0.1f);
+        if (c.runsOut) {
+            RunPowersOut(0.1f);
+        } else {
+            manager().ClearActive();
+        }
+        const float before = clock.m_timeLeft;
+        float elapsed = 0.0f;
+        for (int i = 0; i < 40 && screens.Count() > 0; ++i) {
+            screens.UpdateAll(0.05f);
+            elapsed += 0.05f;
+        }
+        EXPECT_EQ(screens.Count(), 0);
+        // The clock stands still while the label is up, then takes its bonus.
+        EXPECT_NEAR(clock.m_timeLeft - before, elapsed + c.added, 1e-3f) << c.runsOut;
+    }
+    BonusTimeLabel label;
+    label.m_shown = 65.4321f;
+    char text[16];
+    label.FormatShown(text, sizeof(text));
+    EXPECT_STREQ(text, "+65:43");
+    GetGameRecord().countdownTimer = nullptr;
 }
 
 TEST_F(PowersTest, SpritesShowWithinTheirSpanAndTintsMultiplyTheScreenFactors) {
