@@ -24,6 +24,7 @@
 #include "game/rules/MusicController.h"
 #include "game/rules/RunOptions.h"
 #include "game/rules/SessionControl.h"
+#include "game/rules/Items.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/VoiceOverManager.h"
 #include "game/screens/CountdownTimer.h"
@@ -147,6 +148,8 @@ void GameFlow::SetUp() {
         Log("GameFlow: no \"Background\" screen");
     }
     Step("background screen");
+    ItemManager::Instance().Load();
+    Step("items");
     if (game.loadedScreens == nullptr) {
         game.loadedScreens = std::make_unique<LoadedScreenMap>();
     }
@@ -238,6 +241,7 @@ void GameFlow::Update(float stepSeconds, bool active) {
         game.voiceOver->Update(stepSeconds);
     }
     MusicController::Instance().Update(stepSeconds);
+    ItemManager::Instance().UpdateSounds(stepSeconds);
     if (game.musicOn && game.menuPhase < 0.0f && !m_menuMusicStarted) {
         MusicController::Instance().SetTrack("Music-menu");
         m_menuMusicStarted = true;

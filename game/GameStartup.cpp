@@ -30,22 +30,27 @@
 #include "engine/text/Font.h"
 #include "engine/text/FontManager.h"
 #include "engine/ui/UIManager.h"
+#include "game/rules/Achievements.h"
 #include "game/rules/BonusAwards.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
 #include "game/rules/InputActions.h"
+#include "game/rules/Items.h"
 #include "game/rules/MusicController.h"
+#include "game/rules/Powers.h"
 #include "game/rules/RunOptions.h"
 #include "game/rules/SaveFile.h"
 #include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/StringTables.h"
+#include "game/rules/UnlockQueue.h"
 #include "game/rules/VoiceOverManager.h"
 #include "game/screens/MainMenuScreen.h"
 #include "game/screens/PauseScreen.h"
 #include "game/screens/ResultsScreen.h"
 #include "game/screens/ScreenList.h"
+#include "game/screens/ShopScreen.h"
 #include "game/world/BladeColours.h"
 #include "game/world/Bomb.h"
 #include "game/world/FruitCatalogue.h"
@@ -374,6 +379,8 @@ void GameInit(StartupTrace* trace) {
     Step(trace, "fonts");
     LoadPaintStrokeTexture();
     Step(trace, "paint stroke");
+    AchievementManager::Instance().PreparePopups();
+    Step(trace, "unlock pop-up texts");
     SetSessionHost(&s_sessionHost);
     Step(trace, "session host");
 }
@@ -407,6 +414,14 @@ void CreateCoreObjects(StartupTrace* trace) {
     Step(trace, "sound switches");
     BladeColourCycle::Reset();
     Step(trace, "blade colours");
+    // Fired unlocks reach the services, the items and the pop-ups; counted
+    // statistics reach the achievement checks.
+    AchievementManager& achievements = AchievementManager::Instance();
+    achievements.Load();
+    game.stats->SetWatcher(&achievements);
+    UnlockQueue::Get().SetHost(&GameUnlockHost::Get());
+    ItemManager::Instance().SetNewItemListener(&ShopScreen::ForgetScrollPosition);
+    Step(trace, "achievements");
     BonusAwards::Instance().Load();
     Step(trace, "bonus awards");
     const float sizeMultiplier = game.languageIndex == kRussian ? 0.9f : 1.0f;
@@ -468,6 +483,10 @@ void GameShutdown() {
     for (BitmapFont*& font : game.bitmapFonts) {
         font = nullptr;  // nothing fills them
     }
+    UnlockQueue::Get().SetHost(nullptr);
+    PowerManager::Instance().Clear();
+    AchievementManager::Instance().Clear();
+    ItemManager::Instance().DestroyItems();
     delete game.stats;
     game.stats = nullptr;
     delete game.soundPlayer;

@@ -2,8 +2,10 @@
 #include "game/SliceScene.h"
 
 #include "engine/core/DirectoryFileSystem.h"
+#include "engine/core/HashName.h"
 #include "engine/core/FileSystem.h"
 #include "engine/core/InputManager.h"
+#include "engine/core/Log.h"
 #include "engine/iOS/FrameRateController.h"
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
@@ -12,6 +14,7 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/InputActions.h"
+#include "game/rules/Items.h"
 #include "game/rules/RunOptions.h"
 #include "game/world/BladeColours.h"
 #include "game/world/Fruit.h"
@@ -25,6 +28,8 @@
 #include "game/world/WorldObjectManager.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 namespace Varnok {
 namespace {
@@ -88,6 +93,15 @@ void SliceScene::Initialise(void*, void*) {
     BladeColourCycle::Reset();
     BladeColourCycle::SetParameters(BladeShape{});
     Slash::LoadResources();
+    // VARNOK_SLICE_BLADE names a blade of the item catalogue to cut with.
+    if (const char* blade = std::getenv("VARNOK_SLICE_BLADE")) {
+        ItemManager& items = ItemManager::Instance();
+        items.Load();
+        const uint32_t hash = HashName(blade, static_cast<int>(std::strlen(blade)));
+        if (!items.UnlockItem(hash) || !items.EquipByHash(hash)) {
+            Log("SliceScene: no blade \"%s\" in the item catalogue", blade);
+        }
+    }
     SplatterLayer& splatters = SplatterLayer::Get();
     splatters.SetServices(&m_game, nullptr);
     splatters.LoadResources();
@@ -188,6 +202,7 @@ void SliceScene::Shutdown() {
     WorldObject::DestroyPool();
     SplatterLayer::Get().Release();
     Slash::UnloadResources();
+    ItemManager::Instance().DestroyItems();
     BladeColourCycle::Reset();  // the blade texture goes with the GL
     FruitImpacts::Get().Clear();
     FruitCatalogue::Get().Unload();

@@ -91,6 +91,31 @@ void HudPopup::ShowPicture(const Vector3& position, const char* texture) {
     m_scale = Vector3{2.0f * halfWidth, 2.0f * halfHeight, 0.0f};
 }
 
+void HudPopup::ShowIcon(const Vector3& position, int count, const SmartPtr<Texture>& icon) {
+    constexpr float kIconSeconds = 1.81f;
+    constexpr float kDroppedSeconds = 1.66f;
+    constexpr float kDroppedSize = 62.0f;
+    constexpr uint16_t kShakeFrames = 30;
+    Open();
+    m_offset = position;
+    m_colour.a = 255;
+    m_rising = true;
+    if (icon) {
+        m_texture = icon;
+        m_playSound = false;
+        m_timeLeft = kIconSeconds;
+        const TextureDescription& d = icon->GetDescription();
+        m_scale = Vector3{static_cast<float>(d.apparentWidth + 1), static_cast<float>(d.apparentHeight + 1), 0.0f};
+        return;
+    }
+    LoadLocalizedTexture(m_texture, "effects/hud_dropped_fruit.tex");
+    m_timeLeft = kDroppedSeconds;
+    m_shakeFrames = count >= 1 ? kShakeFrames : 0;
+    m_scale = Vector3{kDroppedSize, kDroppedSize, kDroppedSize};
+    m_offset.x = KeepInside(position.x, kDroppedSize / 2.0f, LogicalScreenWidth());
+    m_offset.y = KeepInside(position.y, kDroppedSize / 2.0f, LogicalScreenHeight());
+}
+
 void HudPopup::ShowBean(const Vector3& position, bool bonus) {
     ShowPicture(position, bonus ? "effects/hud_bean_bonus.tex" : "effects/hud_bean.tex");
 }

@@ -28,6 +28,10 @@ public:
     // Opens as a rising picture at a logical position, kept inside the
     // logical screen, for 1.81 s: the bonus or the plain bean picture.
     void ShowBean(const Vector3& position, bool bonus);
+    // A power's icon rising at a logical position for 1.81 s; without an
+    // icon the dropped-fruit picture, shaking when count is 1 or more, for
+    // 1.66 s and kept inside the screen.
+    void ShowIcon(const Vector3& position, int count, const SmartPtr<Texture>& icon);
     // The plus-fifty picture of an ultra-rare fruit; it rises at half speed.
     void ShowUltraRareBonus(const Vector3& position);
     // Takes the next free pop-up of the HUD pool for the picture; nothing

@@ -6,9 +6,11 @@
 #include "engine/model/MeshModel.h"
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
+#include "game/rules/Achievements.h"
 #include "game/rules/ClassicMode.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
+#include "game/rules/Items.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/world/Bomb.h"
 #include "game/world/FruitImpacts.h"
@@ -473,6 +475,10 @@ int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vect
         const float cutDegrees = static_cast<float>(cutAngle) / kAngleUnitsPerDegree;
         FruitImpacts::Get().Add(position, 90.0f - cutDegrees, 0.4f * impactStrength, critical ? 1 : 0, nullptr,
                                 1.0f, GameRandom(), record.soundPlayer);
+        (void)ItemManager::Instance().SpawnImpactParticles(position);
+    }
+    if (!record.roundStartPending) {
+        (void)AchievementManager::Instance().CheckSpecificOrder(info->nameHash);
     }
     const bool scores = hitter != nullptr && !noPenalty && !record.notInPlay;
     if (scores) {

@@ -7,8 +7,10 @@
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/TextureManager.h"
+#include "game/rules/Achievements.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
+#include "game/rules/Items.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/world/BladeColours.h"
 #include "game/world/Fruit.h"
@@ -712,6 +714,9 @@ void Slash::CloseCombo() {
     if (comboCount >= 2 && comboKinds[0] >= 0) {
         record.criticalCountdown = std::max(record.criticalCountdown - comboCount, 2);
     }
+    if (comboCount >= 2) {
+        AchievementManager::Instance().CheckCombo(comboCount, comboKinds, kComboMaxFruit);
+    }
     if (comboCount >= 3) {
         // Points go straight to the record until the dispatcher's AddPoints
         // lands; the combo statistics and awards join with their stores.
@@ -752,7 +757,10 @@ void Slash::EvaluateCombo(float step) {
 }
 
 void Slash::PlaySwipeSound() {
-    // An equipped blade's own swipe plays here once items land.
+    if (ItemManager::Instance().PlaySwipeSound(1.0f)) {
+        ++s_swipeSounds;
+        return;  // the equipped blade's own swipe
+    }
     Random& random = GameRandom();
     const uint32_t pick = static_cast<uint32_t>((static_cast<uint64_t>(random.Next()) * 6u) >> 32) + 1u;
     random.Next();

@@ -16,7 +16,9 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStateDispatcher.h"
+#include "game/rules/Achievements.h"
 #include "game/rules/BonusAwards.h"
+#include "game/rules/Items.h"
 #include "game/rules/ClassicMode.h"
 #include "game/rules/GameStats.h"
 #include "game/rules/InputActions.h"
@@ -55,14 +57,14 @@ const Steps kStartupOrder = {
     "builder Provider_Twitter", "builder Provider_Facebook", "builder Provider_Kontagent",
     "builder Provider_MoPub", "providers", "news callback", "device report", "renderer", "clear colour",
     "texture and model budgets", "input devices", "particle definitions", "sound player and voice-over",
-    "statistics", "save file", "sound switches", "blade colours", "bonus awards", "font manager", "camera",
+    "statistics", "save file", "sound switches", "blade colours", "achievements", "bonus awards", "font manager", "camera",
     "camera projection", "back icon", "fruit catalogue", "splatter texture", "blade textures", "bomb models",
-    "sound names", "fonts", "paint stroke", "session host",
+    "sound names", "fonts", "paint stroke", "unlock pop-up texts", "session host",
 };
 
 const Steps kFlowSetUpOrder = {
     "screen list and HUD", "countdown timer", "sound manager", "world objects", "swipe hint", "game UI",
-    "background screen", "about screen", "screens", "waiting fruit, bombs and blasts", "flash texture",
+    "background screen", "items", "about screen", "screens", "waiting fruit, bombs and blasts", "flash texture",
     "splatter layer", "main menu", "wave lists", "input actions", "classic settings", "first UI update",
     "sound switches",
 };
@@ -125,6 +127,10 @@ TEST(GameBoot, TheShellStartsTheGameInOrderAndEntersTheFlow) {
         EXPECT_FALSE(BonusAwards::Instance().Awards().empty());
         EXPECT_FALSE(WaveManager::Instance().CurrentList().empty());
         EXPECT_TRUE(ClassicMode::Settings().loaded);
+        // The achievement list and the item catalogue, the first blade on.
+        EXPECT_FALSE(AchievementManager::Instance().Order().empty());
+        ASSERT_FALSE(ItemManager::Instance().Items().empty());
+        EXPECT_EQ(ItemManager::Instance().Equipped(kItemSlashModifier), ItemManager::Instance().Items()[0].get());
 
         // The round control reaches the flow's input block through the game's host.
         BlockMenuInput(0.5f);

@@ -146,6 +146,41 @@ constexpr KindBadge kKindBadges[] = {
     {"pineapple", 250, 220, 50},  {"bean", 80, 200, 90},
 };
 
+// --- The unlockables: blades, backgrounds, achievement icons and the unlock
+// banner's panel and points badge, below the textures folder.
+bool WriteUnlockPictures(const std::string& dir) {
+    const NamedFormat& rgba = kFormats[0];
+    const NamedFormat& rgb = kFormats[1];
+    struct Item {
+        std::string path;
+        RgbaPicture picture;
+        const NamedFormat* format;
+    };
+    std::vector<Item> items;
+    items.push_back({"effects/blade_ember.tex", DrawBladeRibbon(64, 32, 0.8f), &rgba});
+    items.push_back({"effects/blade_frost.tex", DrawBladeRibbon(64, 32, 3.0f), &rgba});
+    items.push_back({"gb_dojo.tex", DrawBackground(512, 256, 1), &rgb});
+    items.push_back({"gb_dojo1.tex", DrawBackground(256, 128, 0), &rgba});
+    items.push_back({"gb_dojo_sml.tex", DrawBackground(256, 128, 1), &rgb});
+    items.push_back({"gb_dojo_sml1.tex", DrawBackground(128, 64, 0), &rgba});
+    items.push_back({"hud/hud_unlocked_dialog.tex", DrawPaintStroke(256, 64), &rgba});
+    items.push_back({"hud/pointscircle.tex", DrawFruitBadge(32, 250, 200, 60), &rgba});
+    const KindBadge icons[] = {{"ach_total", 240, 200, 60},   {"ach_score", 90, 160, 240},
+                               {"ach_combo", 230, 90, 40},    {"ach_order", 140, 220, 90},
+                               {"ach_blade", 220, 60, 200}};
+    for (const KindBadge& icon : icons) {
+        items.push_back({std::string("achievements/") + icon.name + ".tex", DrawFruitBadge(64, icon.r, icon.g, icon.b),
+                         &rgba});
+    }
+    for (const Item& item : items) {
+        if (!Save(item.picture, *item.format, dir + "/" + item.path)) {
+            return false;
+        }
+    }
+    return true;
+}
+// --- end of the unlockables
+
 // Every texture the play field loads by name, below the textures folder.
 bool WriteGameEffects(const std::string& dir) {
     const NamedFormat& rgba = kFormats[0];
@@ -174,7 +209,7 @@ bool WriteGameEffects(const std::string& dir) {
             return false;
         }
     }
-    return true;
+    return WriteUnlockPictures(dir);
 }
 
 // The particle sprites the particle files name, below the particles folder.
