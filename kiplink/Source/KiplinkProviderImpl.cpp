@@ -1,6 +1,8 @@
 #include "kiplink/Source/KiplinkProviderImpl.h"
 
 #include "kiplink/Source/AuthService.h"
+#include "kiplink/Source/BankProviderImpl.h"
+#include "kiplink/Source/InventoryProviderImpl.h"
 #include "kiplink/Source/FriendsImpl.h"
 #include "kiplink/Source/Leaderboards.h"
 #include "kiplink/Source/LeagueProviderImpl.h"
@@ -277,6 +279,11 @@ KiplinkProviderImpl::~KiplinkProviderImpl() {
     m_staticData.reset();
     m_downloads.reset();
     ReleaseStoreProviders();
+    if (m_lua) {
+        // Objects handed to scripts (a user passed to an item's hook) hold
+        // the state through their owner until their userdata is collected.
+        m_lua->CollectGarbage();
+    }
     m_deviceInfo->Release();
 }
 

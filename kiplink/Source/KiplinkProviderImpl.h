@@ -29,6 +29,9 @@ class FriendsProviderImpl;
 class AchievementProviderImpl;
 class LeaderboardProviderImpl;
 class StoreProviderImpl;
+class BankProviderImpl;
+class InventoryProviderImpl;
+class PurchaseProviderImpl;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -100,13 +103,13 @@ public:
     IPlatform* GetPlatform() override;
 
     IPlaceholderProvider* GetPlaceholderProvider() override { return nullptr; }
-    IInventoryProvider* GetInventoryProvider() override { return nullptr; }
+    IInventoryProvider* GetInventoryProvider() override;
     RefCounted* GetAbsentProvider() override { return nullptr; }
     INewsProvider* GetNewsProvider() override;
-    IPurchaseProvider* GetPurchaseProvider() override { return nullptr; }
+    IPurchaseProvider* GetPurchaseProvider() override;
     IStoreProvider* GetStoreProvider() override;
     IAchievementProvider* GetAchievementProvider() override;
-    IBankProvider* GetBankProvider() override { return nullptr; }
+    IBankProvider* GetBankProvider() override;
     IFriendsProvider* GetFriendsProvider() override;
     ISettingProvider* GetSettingProvider() override;
     ILeagueProvider* GetLeagueProvider() override;
@@ -177,6 +180,9 @@ private:
     std::unique_ptr<ScriptRegistry> m_scripts;
     RefPtr<StoreProviderImpl> m_store;
     RefPtr<SettingProviderImpl> m_settings;
+    RefPtr<BankProviderImpl> m_bank;
+    RefPtr<InventoryProviderImpl> m_inventory;
+    RefPtr<PurchaseProviderImpl> m_purchases;
     bool m_loaded = false;
     std::map<std::string, RefPtr<UserImpl>> m_users;  // by GUID
     RefPtr<AuthService> m_auth;

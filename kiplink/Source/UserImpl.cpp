@@ -257,11 +257,16 @@ void UserImpl::SetMeta(const char* key, const char* value) {
     if (key == nullptr || value == nullptr) {
         return;
     }
+    Record(new Transaction_MetaDataSet(m_root, key, value));
+}
+
+void UserImpl::Record(Transaction* transaction) {
+    RefPtr<Transaction> held(transaction);
     const bool ownBatch = !m_openBatch;
     if (ownBatch) {
         BeginTransaction();
     }
-    m_openBatch->Add(new Transaction_MetaDataSet(m_root, key, value));
+    m_openBatch->Add(transaction);
     if (ownBatch) {
         EndTransaction();
     } else {
