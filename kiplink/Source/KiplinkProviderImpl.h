@@ -32,6 +32,8 @@ class StoreProviderImpl;
 class BankProviderImpl;
 class InventoryProviderImpl;
 class PurchaseProviderImpl;
+class CloudProviderImpl;
+class CloudObjectSync;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -116,7 +118,7 @@ public:
     IAuthService* GetAuthService() override;
     ILeaderboardProvider* GetLeaderboardProvider() override;
     IAsyncGames* GetAsyncGames() override { return nullptr; }
-    ICloudProvider* GetCloudProvider() override { return nullptr; }
+    ICloudProvider* GetCloudProvider() override;
     ITimeService* GetTimeService() override;
     IUserDirectory* GetUserDirectory() override;
 
@@ -159,6 +161,8 @@ public:
     // Hands a complete static-data set to the store, settings and scripts.
     void ApplyStoreStaticData(const StaticDataManager& data, bool itemLayout);
     ScriptRegistry* GetScriptRegistry() const { return m_scripts.get(); }
+    // The user's cloud sync object when one was made; no reference added.
+    CloudObjectSync* FindCloudSync(IUser* user) const;
 
 private:
     void CreateStoreProviders();
@@ -193,6 +197,7 @@ private:
     RefPtr<AchievementProviderImpl> m_achievements;
     RefPtr<LeaderboardProviderImpl> m_leaderboards;
     RefPtr<NewsProviderImpl> m_news;
+    RefPtr<CloudProviderImpl> m_cloud;
 };
 
 }  // namespace Kiplink

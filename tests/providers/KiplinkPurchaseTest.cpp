@@ -124,6 +124,7 @@ TEST_F(PurchaseTest, ACutSyncAndARestartStillApplyThePurchaseOnce) {
         {
             auto user = Reload(id);
             batch = BuyBeans(*user);
+            ASSERT_TRUE(PumpUntil([&] { return m_root->Pending().Size() == 0; }));  // no call but the sync meets the fault
             m_server->InjectFault(c.fault);
             const UserEvent* outcome = SyncOnce(*user);
             ASSERT_NE(outcome, nullptr);

@@ -1,6 +1,9 @@
 #include "tools/kiplink_server/UserService.h"
 
+#include "tools/kiplink_server/ServerCloudOps.h"
+
 #include <algorithm>
+#include <ctime>
 #include <utility>
 
 namespace Varnok {
@@ -117,7 +120,19 @@ bool ApplyServerTransaction(Json::Value& gameData, const Json::Value& record) {
         gameData["purchases"].append(record["value"]);
         return true;
     }
-    return type == "cloudObject";
+    if (type == "cloudObject") {
+        // [owner id, object id]: the copy is kept in this user's data, which
+        // is where an owner's own objects live.
+        const Json::Value& obj = record["obj"];
+        if (!obj.isArray() || obj.size() < 2 || !obj[0].isString() || !obj[1].isString()) {
+            return true;
+        }
+        Json::Value& held = gameData["cloudObjectData"][obj[0].asString()][obj[1].asString()];
+        UpdateServerCloudCopy(held, obj[0].asString(), obj[1].asString(), record["value"],
+                              static_cast<uint32_t>(std::time(nullptr)));
+        return true;
+    }
+    return false;
 }
 
 void UserService::Install(KiplinkServer& server) {
@@ -193,6 +208,16 @@ int UserService::TimesApplied(const std::string& id, uint32_t batchId) const {
     }
     auto batch = found->second.applied.find(batchId);
     return batch != found->second.applied.end() ? batch->second : 0;
+}
+
+bool UserService::EditGameData(const std::string& id, const std::function<void(Json::Value&)>& edit) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto found = m_users.find(id);
+    if (found == m_users.end()) {
+        return false;
+    }
+    edit(found->second.def.gameData);
+    return true;
 }
 
 size_t UserService::UserCount() const {
