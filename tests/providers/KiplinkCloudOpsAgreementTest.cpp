@@ -3,6 +3,7 @@
 // differ, an edit would merge differently on the two sides.
 #include "kiplink/Source/CloudOps.h"
 #include "tools/kiplink_server/ServerCloudOps.h"
+#include "tools/kiplink_server/UserService.h"
 
 #include <gtest/gtest.h>
 #include <json/json.h>
@@ -92,6 +93,28 @@ TEST(ServerCloudOps, RunsListsAsTheClientDoes) {
             EXPECT_EQ(Varnok::Tools::ServerCloudHash(serverData), Kiplink::CloudValueHash(*clientData));
         }
     }
+}
+
+TEST(ServerCloudOps, NumbersOutOfRangeAreClampedNeverThrown) {
+    // jsoncpp throws on an out-of-range conversion; a client's numbers must
+    // not reach one.
+    for (const char* list : {R"([20,"a",3333333333333333333])", R"([18446744073709551615,"a"])",
+                             R"([0,18446744073709551615,20,"n",1,1])", R"([10,"a",1,-9223372036854775808])",
+                             R"([46,"l",1,1e300])"}) {
+        SCOPED_TRACE(list);
+        Json::Value data = ServerParsed(R"({"a": 4000000000, "l": []})");
+        Json::Value meta(Json::objectValue);
+        (void)Varnok::Tools::RunServerCloudOps(ServerParsed(list), data, meta, 1000);
+        (void)Varnok::Tools::ServerCloudHash(ServerParsed(list));
+    }
+    Json::Value gameData(Json::objectValue);
+    EXPECT_FALSE(Varnok::Tools::ApplyServerTransaction(
+        gameData, ServerParsed(R"({"type": "bank", "obj": "coins", "value": 18446744073709551615})")));
+    EXPECT_FALSE(Varnok::Tools::ApplyServerTransaction(
+        gameData, ServerParsed(R"({"type": "bank", "obj": "coins", "value": -1e300})")));
+    EXPECT_TRUE(Varnok::Tools::ApplyServerTransaction(
+        gameData, ServerParsed(R"({"type": "bank", "obj": "coins", "value": 2.5})")));
+    EXPECT_EQ(gameData["bank"]["coins"]["qty"].asInt(), 2);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,20 +22,41 @@ uint32_t Crc(uint32_t start, const std::string& bytes) {
         crc32(start, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
+// jsoncpp throws on a conversion out of range; numbers from clients may be
+// anything, so every read of one clamps instead.
+int64_t Int64Of(const Json::Value& value) {
+    if (value.isInt64()) {
+        return value.asInt64();
+    }
+    if (value.isUInt64()) {
+        return INT64_MAX;
+    }
+    if (value.isDouble()) {
+        const double d = value.asDouble();
+        return d != d ? 0 : d <= -9.2e18 ? INT64_MIN : d >= 9.2e18 ? INT64_MAX : static_cast<int64_t>(d);
+    }
+    return value.isBool() && value.asBool() ? 1 : 0;
+}
+
+int IntOf(const Json::Value& value) {
+    const int64_t wide = Int64Of(value);
+    return wide < INT32_MIN ? INT32_MIN : wide > INT32_MAX ? INT32_MAX : static_cast<int>(wide);
+}
+
 std::string ScalarText(const Json::Value& value) {
     char text[64];
     switch (value.type()) {
         case Json::booleanValue:
             return value.asBool() ? "true" : "false";
         case Json::intValue:
+        case Json::uintValue:
             if (value.isInt()) {
                 std::snprintf(text, sizeof text, "%d", value.asInt());
-            } else {
+            } else if (value.isUInt()) {
                 std::snprintf(text, sizeof text, "%u", value.asUInt());
+            } else {
+                std::snprintf(text, sizeof text, "%lld", static_cast<long long>(Int64Of(value)));
             }
-            return text;
-        case Json::uintValue:
-            std::snprintf(text, sizeof text, "%u", value.asUInt());
             return text;
         case Json::realValue:
             std::snprintf(text, sizeof text, "%f", static_cast<double>(static_cast<float>(value.asDouble())));
@@ -56,7 +79,8 @@ uint32_t U32(const Json::Value& value) {
         return d <= 0 ? 0u : d >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(d);
     }
     if (value.isNumeric()) {
-        return static_cast<uint32_t>(value.asInt64());
+        return value.isUInt64() && !value.isInt64() ? static_cast<uint32_t>(value.asUInt64())
+                                                    : static_cast<uint32_t>(Int64Of(value));
     }
     return 0;
 }
@@ -71,7 +95,7 @@ Json::Value* Member(Json::Value& cursor, const Json::Value& key) {
         }
         return &cursor[key.asString()];
     }
-    const int64_t index = key.asInt64();
+    const int64_t index = Int64Of(key);
     if (cursor.isObject()) {
         return &cursor[std::to_string(index)];
     }
@@ -90,10 +114,10 @@ const Json::Value* Find(const Json::Value& cursor, const Json::Value& key) {
         return cursor.isObject() && cursor.isMember(key.asString()) ? &cursor[key.asString()] : nullptr;
     }
     if (cursor.isObject()) {
-        const std::string name = std::to_string(key.asInt64());
+        const std::string name = std::to_string(Int64Of(key));
         return cursor.isMember(name) ? &cursor[name] : nullptr;
     }
-    const int64_t index = key.asInt64();
+    const int64_t index = Int64Of(key);
     return cursor.isArray() && index >= 0 && index < static_cast<int64_t>(cursor.size())
                ? &cursor[static_cast<Json::ArrayIndex>(index)]
                : nullptr;
@@ -124,7 +148,7 @@ bool Less(const Json::Value& a, const Json::Value& b) {
     if (IsReal(a) || IsReal(b)) {
         return a.asDouble() < b.asDouble();
     }
-    return a.asInt64() < b.asInt64();
+    return Int64Of(a) < Int64Of(b);
 }
 
 class Runner {
@@ -139,14 +163,14 @@ public:
                 return false;
             }
             bool merge = false;
-            if (m_list[at].asInt() < 0) {
-                merge = m_list[at].asInt() == -1;
+            if (IntOf(m_list[at]) < 0) {
+                merge = IntOf(m_list[at]) == -1;
                 ++at;
                 if (at >= m_list.size() || !m_list[at].isNumeric()) {
                     return false;
                 }
             }
-            const int code = m_list[at].asInt();
+            const int code = IntOf(m_list[at]);
             const int length = Length(code);
             if (length == 0 || at + static_cast<Json::ArrayIndex>(length) > m_list.size() ||
                 !Step(at, code, merge)) {
@@ -259,7 +283,7 @@ private:
             }
             *into = moved;
             if (m_data->isObject()) {
-                m_data->removeMember(key.isString() ? key.asString() : std::to_string(key.asInt64()));
+                m_data->removeMember(key.isString() ? key.asString() : std::to_string(Int64Of(key)));
             }
             return true;
         }

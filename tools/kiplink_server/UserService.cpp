@@ -79,7 +79,13 @@ bool ApplyServerTransaction(Json::Value& gameData, const Json::Value& record) {
             continue;
         }
         const std::string id = record["obj"].isString() ? record["obj"].asString() : "";
-        const int64_t amount = record["value"].isNumeric() ? record["value"].asInt64() : 0;
+        // Clamped, never converted by jsoncpp's throwing reads: values come from clients.
+        const Json::Value& value = record["value"];
+        const double wide = value.isNumeric() ? value.asDouble() : 0.0;
+        const int64_t amount = value.isInt64() ? value.asInt64()
+                               : wide >= 9.2e18 ? INT64_MAX
+                               : wide <= -9.2e18 ? INT64_MIN
+                                                 : static_cast<int64_t>(wide);  // NaN is no JSON number
         if (id.empty() || amount == 0) {
             return true;
         }
