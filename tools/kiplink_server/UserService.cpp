@@ -282,8 +282,12 @@ bool UserService::ApplyBatch(User& user, const Json::Value& batch) {
         if (!ApplyServerTransaction(changed, records[i])) {
             return false;
         }
+        // Only the four sections carry version stamps; purchases and cloud
+        // objects have none.
         const std::string type = records[i]["type"].asString();
-        touched.insert(type == "achievement" ? "achievements" : type);
+        if (type == "achievement" || type == "bank" || type == "inventory" || type == "metaData") {
+            touched.insert(type == "achievement" ? "achievements" : type);
+        }
     }
     for (const std::string& section : touched) {
         const std::string stamp = section + "_ts";
