@@ -1,6 +1,9 @@
 #include "kiplink/Source/KiplinkProviderImpl.h"
 
 #include "kiplink/Source/AuthService.h"
+#include "kiplink/Source/BankProviderImpl.h"
+#include "kiplink/Source/CloudObjectSync.h"
+#include "kiplink/Source/InventoryProviderImpl.h"
 #include "kiplink/Source/FriendsImpl.h"
 #include "kiplink/Source/Leaderboards.h"
 #include "kiplink/Source/LeagueProviderImpl.h"
@@ -268,15 +271,22 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     m_achievements = new AchievementProviderImpl(this);
     m_leaderboards = new LeaderboardProviderImpl(this);
     m_news = new NewsProviderImpl(this);
+    m_cloud = new CloudProviderImpl(this);
     CreateStoreProviders();
     m_downloads = std::make_unique<DownloadManager>(this);
 }
 
 KiplinkProviderImpl::~KiplinkProviderImpl() {
+    m_cloud.Reset();  // its objects save their files through the platform
     m_users.clear();  // they save their files through the platform
     m_staticData.reset();
     m_downloads.reset();
     ReleaseStoreProviders();
+    if (m_lua) {
+        // Objects handed to scripts (a user passed to an item's hook) hold
+        // the state through their owner until their userdata is collected.
+        m_lua->CollectGarbage();
+    }
     m_deviceInfo->Release();
 }
 
@@ -364,6 +374,11 @@ ILeaderboardProvider* KiplinkProviderImpl::GetLeaderboardProvider() {
     return Handed<ILeaderboardProvider>(m_leaderboards);
 }
 INewsProvider* KiplinkProviderImpl::GetNewsProvider() { return Handed<INewsProvider>(m_news); }
+ICloudProvider* KiplinkProviderImpl::GetCloudProvider() { return Handed<ICloudProvider>(m_cloud); }
+
+CloudObjectSync* KiplinkProviderImpl::FindCloudSync(IUser* user) const {
+    return m_cloud ? m_cloud->FindSyncObject(user) : nullptr;
+}
 IUserDirectory* KiplinkProviderImpl::GetUserDirectory() { return Handed<IUserDirectory>(m_pools); }
 
 void KiplinkProviderImpl::ApplyStaticData(bool itemLayout) {
@@ -375,6 +390,9 @@ void KiplinkProviderImpl::ApplyStaticData(bool itemLayout) {
     }
     if (const SignedDataFile* file = m_staticData->GetFile(kStaticLeaderboards)) {
         m_leaderboards->LoadLeaderboards(file->GetData(), itemLayout);
+    }
+    if (const SignedDataFile* file = m_staticData->GetFile(kStaticCloudObjects)) {
+        m_cloud->LoadDefinitions(file->GetData());
     }
 }
 

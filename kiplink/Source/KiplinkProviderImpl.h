@@ -29,6 +29,11 @@ class FriendsProviderImpl;
 class AchievementProviderImpl;
 class LeaderboardProviderImpl;
 class StoreProviderImpl;
+class BankProviderImpl;
+class InventoryProviderImpl;
+class PurchaseProviderImpl;
+class CloudProviderImpl;
+class CloudObjectSync;
 class KiplinkProviderImpl;
 
 // Paths of the library's files under the platform's save root.
@@ -100,20 +105,20 @@ public:
     IPlatform* GetPlatform() override;
 
     IPlaceholderProvider* GetPlaceholderProvider() override { return nullptr; }
-    IInventoryProvider* GetInventoryProvider() override { return nullptr; }
+    IInventoryProvider* GetInventoryProvider() override;
     RefCounted* GetAbsentProvider() override { return nullptr; }
     INewsProvider* GetNewsProvider() override;
-    IPurchaseProvider* GetPurchaseProvider() override { return nullptr; }
+    IPurchaseProvider* GetPurchaseProvider() override;
     IStoreProvider* GetStoreProvider() override;
     IAchievementProvider* GetAchievementProvider() override;
-    IBankProvider* GetBankProvider() override { return nullptr; }
+    IBankProvider* GetBankProvider() override;
     IFriendsProvider* GetFriendsProvider() override;
     ISettingProvider* GetSettingProvider() override;
     ILeagueProvider* GetLeagueProvider() override;
     IAuthService* GetAuthService() override;
     ILeaderboardProvider* GetLeaderboardProvider() override;
     IAsyncGames* GetAsyncGames() override { return nullptr; }
-    ICloudProvider* GetCloudProvider() override { return nullptr; }
+    ICloudProvider* GetCloudProvider() override;
     ITimeService* GetTimeService() override;
     IUserDirectory* GetUserDirectory() override;
 
@@ -156,6 +161,8 @@ public:
     // Hands a complete static-data set to the store, settings and scripts.
     void ApplyStoreStaticData(const StaticDataManager& data, bool itemLayout);
     ScriptRegistry* GetScriptRegistry() const { return m_scripts.get(); }
+    // The user's cloud sync object when one was made; no reference added.
+    CloudObjectSync* FindCloudSync(IUser* user) const;
 
 private:
     void CreateStoreProviders();
@@ -177,6 +184,9 @@ private:
     std::unique_ptr<ScriptRegistry> m_scripts;
     RefPtr<StoreProviderImpl> m_store;
     RefPtr<SettingProviderImpl> m_settings;
+    RefPtr<BankProviderImpl> m_bank;
+    RefPtr<InventoryProviderImpl> m_inventory;
+    RefPtr<PurchaseProviderImpl> m_purchases;
     bool m_loaded = false;
     std::map<std::string, RefPtr<UserImpl>> m_users;  // by GUID
     RefPtr<AuthService> m_auth;
@@ -187,6 +197,7 @@ private:
     RefPtr<AchievementProviderImpl> m_achievements;
     RefPtr<LeaderboardProviderImpl> m_leaderboards;
     RefPtr<NewsProviderImpl> m_news;
+    RefPtr<CloudProviderImpl> m_cloud;
 };
 
 }  // namespace Kiplink

@@ -3,6 +3,8 @@
 // released before the Lua state goes.
 #include "kiplink/Source/KiplinkProviderImpl.h"
 
+#include "kiplink/Source/BankProviderImpl.h"
+#include "kiplink/Source/InventoryProviderImpl.h"
 #include "kiplink/Source/Lua/Exports/ExportSupport.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/SettingProviderImpl.h"
@@ -25,10 +27,16 @@ void KiplinkProviderImpl::CreateStoreProviders() {
     m_scripts = std::make_unique<ScriptRegistry>(m_lua.Get());
     m_store = new StoreProviderImpl(m_lua.Get(), m_scripts.get());
     m_settings = new SettingProviderImpl();
+    m_bank = new BankProviderImpl(this);
+    m_inventory = new InventoryProviderImpl(this);
+    m_purchases = new PurchaseProviderImpl(this);
     RegisterLuaExports(this, *m_lua);
 }
 
 void KiplinkProviderImpl::ReleaseStoreProviders() {
+    m_purchases.Reset();
+    m_inventory.Reset();
+    m_bank.Reset();
     m_store.Reset();
     m_settings.Reset();
     m_scripts.reset();
@@ -40,6 +48,27 @@ IStoreProvider* KiplinkProviderImpl::GetStoreProvider() {
     }
     m_store->Reference();
     return m_store.Get();
+}
+
+IBankProvider* KiplinkProviderImpl::GetBankProvider() {
+    if (m_bank) {
+        m_bank->Reference();
+    }
+    return m_bank.Get();
+}
+
+IInventoryProvider* KiplinkProviderImpl::GetInventoryProvider() {
+    if (m_inventory) {
+        m_inventory->Reference();
+    }
+    return m_inventory.Get();
+}
+
+IPurchaseProvider* KiplinkProviderImpl::GetPurchaseProvider() {
+    if (m_purchases) {
+        m_purchases->Reference();
+    }
+    return m_purchases.Get();
 }
 
 ISettingProvider* KiplinkProviderImpl::GetSettingProvider() {
@@ -54,6 +83,7 @@ void KiplinkProviderImpl::ApplyStoreStaticData(const StaticDataManager& data, bo
     if (!m_store) {
         return;
     }
+    m_bank->LoadCurrencies(DataOf(data, kStaticCurrencies), itemLayout);
     if (itemLayout) {
         // Scripts first, so that an item's first read finds its script's
         // functions already in place.

@@ -1,5 +1,7 @@
 #include "kiplink/Source/Transaction.h"
 
+#include "kiplink/Source/CloudOps.h"
+#include "kiplink/Source/KiplinkProviderImpl.h"
 #include "kiplink/Source/Log.h"
 #include "kiplink/Source/Random.h"
 #include "kiplink/Source/ValuePath.h"
@@ -197,6 +199,28 @@ Transaction_CloudObjectUpdate::Transaction_CloudObjectUpdate(KiplinkProviderImpl
     : Transaction(root), m_operations(CreateValue()) {}
 
 Transaction_CloudObjectUpdate::~Transaction_CloudObjectUpdate() { m_operations->Release(); }
+
+bool Transaction_CloudObjectUpdate::Apply(IValue& state) {
+    if (m_ownerId.empty() || m_objectId.empty()) {
+        return true;
+    }
+    std::vector<std::string> path = SplitDottedKey(m_objectId.c_str());
+    path.insert(path.begin(), m_ownerId);
+    path.insert(path.begin(), "cloudObjectData");
+    IValue* node = MakePath(state, path);
+    if (node == nullptr || (!node->IsNull() && !node->IsObject())) {
+        return true;
+    }
+    // The data as it was, so that a failed run leaves no half of itself.
+    RefPtr<IValue> before = RefPtr<IValue>::Adopt(node->Clone());
+    if (!RunCloudOps(*m_operations, (*node)["data"], (*node)["meta"], m_root != nullptr ? m_root->GetServerTime() : 0)) {
+        TextBuffer* text = m_operations->ToText();
+        Log("Failed to apply %s\n", text->GetText());
+        text->Release();
+        node->SetAsValue(*before);
+    }
+    return true;
+}
 
 void Transaction_CloudObjectUpdate::SetTarget(std::string ownerId, std::string objectId,
                                               const IValue& operations) {

@@ -140,15 +140,15 @@ private:
     Receipt m_receipt;
 };
 
-// Operations on one cloud object [owner id, object id]. The state keeps them
-// as they are until the cloud-object interpreter runs them: applying is
-// always a success.
+// Operations on one cloud object [owner id, object id], run over its node
+// state."cloudObjectData".<owner>.<id>. Applying is always a success: a run
+// that fails is logged and the edits of other devices decide.
 class Transaction_CloudObjectUpdate final : public Transaction {
 public:
     explicit Transaction_CloudObjectUpdate(KiplinkProviderImpl* root);
     ~Transaction_CloudObjectUpdate() override;
 
-    bool Apply(IValue&) override { return true; }
+    bool Apply(IValue& state) override;
     bool Undo(IValue&) override { return true; }
     void Read(const IValue& record) override;
     void Write(IValue& record) const override;

@@ -2,6 +2,7 @@
 
 #include "kiplink/Source/KiplinkProviderImpl.h"
 #include "kiplink/Source/Log.h"
+#include "kiplink/Source/CloudObjectSync.h"
 #include "kiplink/Source/Lua/LuaObjectRef.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/Random.h"
@@ -257,11 +258,16 @@ void UserImpl::SetMeta(const char* key, const char* value) {
     if (key == nullptr || value == nullptr) {
         return;
     }
+    Record(new Transaction_MetaDataSet(m_root, key, value));
+}
+
+void UserImpl::Record(Transaction* transaction) {
+    RefPtr<Transaction> held(transaction);
     const bool ownBatch = !m_openBatch;
     if (ownBatch) {
         BeginTransaction();
     }
-    m_openBatch->Add(new Transaction_MetaDataSet(m_root, key, value));
+    m_openBatch->Add(transaction);
     if (ownBatch) {
         EndTransaction();
     } else {
@@ -336,6 +342,9 @@ void UserImpl::RebuildState() {
     if (m_openBatch) {
         m_openBatch->Apply(*m_state);
     }
+    if (CloudObjectSync* cloud = m_root != nullptr ? m_root->FindCloudSync(this) : nullptr) {
+        cloud->ApplyState(*m_state);
+    }
 }
 
 void UserImpl::SaveLists() {
@@ -403,7 +412,15 @@ void UserImpl::Synchronize() {
         const IValue* held = FindMember(GetGameData(), stamp);
         userData[stamp].SetAsValue(held != nullptr ? *held : *body->GetNull());
     }
-    userData["cloudObjectData"];  // null: no cloud objects are held here yet
+    IValue& cloudCrcs = userData["cloudObjectData"];  // stays null without own objects
+    if (CloudObjectSync* cloud = m_root->FindCloudSync(this)) {
+        // Own objects' edits leave their files as one batch of this sync.
+        RefPtr<TransactionBatch> edits(new TransactionBatch(m_root));
+        cloud->CollectForSync(*edits, cloudCrcs);
+        if (edits->GetCount() > 0) {
+            m_pending->Append(edits.Get());
+        }
+    }
 
     IValue& verify = (*body)["transactionsVerify"];
     IValue& retire = (*body)["transactionsRetire"];

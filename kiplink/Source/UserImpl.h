@@ -75,6 +75,9 @@ public:
     // With a reference added, or null outside Begin/EndTransaction.
     TransactionBatch* GetOpenTransaction() const;
     void RebuildState();
+    // Adds the change (a new one, count 0) to the open batch and rebuilds
+    // the state; without an open batch it goes in a batch of its own.
+    void Record(Transaction* transaction);
     // The per-frame sync check.
     void Update();
 

@@ -3,11 +3,13 @@
 // own source location, const values, data tables and the item's script hook.
 #include "kiplink/Source/Lua/Exports/ExportSupport.h"
 
+#include "kiplink/Source/BankProviderImpl.h"
 #include "kiplink/Source/KiplinkProviderImpl.h"
 #include "kiplink/Source/Lua/LuaObjectRef.h"
 #include "kiplink/Source/Lua/LuaVM.h"
 #include "kiplink/Source/SettingProviderImpl.h"
 #include "kiplink/Source/StoreProviderImpl.h"
+#include "kiplink/Source/UserImpl.h"
 #include "tests/kiplink/LogLines.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +135,12 @@ TEST_F(LuaExportsTest, BadArgumentsRaiseTheirTextAndOurLocation) {
          "Argument named storeProvider expected type Kiplink::IStoreProvider", "Export_IStoreProvider.cpp"},
         {"local s = KiplinkProvider:GetStoreProvider(); s:GetItem('sword').GetName(s)",
          "Argument named item expected type Kiplink::IStoreItem", "Export_IStoreItem.cpp"},
+        {"KiplinkProvider:GetBankProvider():GetBank(KiplinkProvider:GetStoreProvider():GetItem('sword'))",
+         "Argument named user expected type Kiplink::IUser", "Export_IBankProvider.cpp"},
+        {"KiplinkProvider:GetInventoryProvider():GetInventory(KiplinkProvider:GetStoreProvider():GetItem('sword'))",
+         "Argument named user expected type Kiplink::IUser", "Export_IInventoryProvider.cpp"},
+        {"local b = KiplinkProvider:GetBankProvider(); b.GetCurrencyCount(KiplinkProvider)",
+         "Argument named inventoryProvider expected type Kiplink::IBankProvider", "Export_IBankProvider.cpp"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
@@ -209,6 +217,49 @@ TEST_F(LuaExportsTest, FieldsGoToDataTablesWhereTheClassHasOne) {
     EXPECT_TRUE(globals->GetFieldBool("dataIsTable", &flag) && flag);
     RefPtr<Kiplink::IItemGroup> group = RefPtr<Kiplink::IItemGroup>::Adopt(store->GetItemGroup("weapons"));
     EXPECT_TRUE(group->GetDataTable()->GetFieldBool("seen", &flag) && flag);
+}
+
+TEST_F(LuaExportsTest, UsersBanksAndInventoriesKeepScriptFieldsWhileCurrenciesDropThem) {
+    auto* banks = static_cast<Kiplink::BankProviderImpl*>(root->GetBankProvider());
+    banks->LoadCurrencies(*Parsed(R"([{"referenceId": "coins", "currencyName": "Coins"}])"), true);
+    banks->Release();
+    auto user = RefPtr<Kiplink::IUser>::Adopt(root->CreateUser());
+    Kiplink::PushBorrowedObject(*vm, Kiplink::LuaTypeId("Kiplink::IUser"), user.Get());
+    globals->SetFieldPopTop("player");
+    EXPECT_EQ(ErrorOf("player.level = 7\n"
+                      "player:SetMeta('colour', 'red')\n"
+                      "colour = player:GetMeta('colour')\n"
+                      "noMeta = player:GetMeta('none') == nil\n"
+                      "local bank = KiplinkProvider:GetBankProvider():GetBank(player)\n"
+                      "bank.note = 'kept'\n"
+                      "local coins = KiplinkProvider:GetBankProvider():GetCurrencyById('coins')\n"
+                      "coins.note = 'dropped'\n"
+                      "currencyNote = coins.note == nil\n"
+                      "currencyName = coins:GetName()\n"
+                      "balance = bank:ModifyCurrency(coins, 40)\n"
+                      "local inventory = KiplinkProvider:GetInventoryProvider():GetInventory(player)\n"
+                      "inventory:ModifyItemCountById('sword', 1)\n"
+                      "swords = inventory:GetItemCount(KiplinkProvider:GetStoreProvider():GetItem('sword'))\n"
+                      "sameUser = inventory:GetUser():GetGUID() == player:GetGUID()\n"
+                      "levelAgain = bank:GetUser().level\n"
+                      "noteAgain = KiplinkProvider:GetBankProvider():GetBank(player).note\n"),
+              "");
+    EXPECT_EQ(Text("colour"), "red");
+    EXPECT_EQ(Text("currencyName"), "Coins");
+    EXPECT_EQ(Number("balance"), 40);
+    EXPECT_EQ(Number("swords"), 10);  // the sword's hook multiplies by its script data
+    EXPECT_EQ(Number("levelAgain"), 7);
+    EXPECT_EQ(Text("noteAgain"), "kept");
+    bool flag = false;
+    for (const char* name : {"noMeta", "currencyNote", "sameUser"}) {
+        EXPECT_TRUE(globals->GetFieldBool(name, &flag) && flag) << name;
+    }
+    int32_t level = 0;
+    auto* table = const_cast<LuaObjectRef*>(static_cast<Kiplink::UserImpl*>(user.Get())->GetLuaTable());
+    EXPECT_TRUE(table->GetFieldInt("level", &level));
+    EXPECT_EQ(level, 7);
+    vm->PushNil();
+    globals->SetFieldPopTop("player");
 }
 
 TEST_F(LuaExportsTest, AnItemsScriptHookAnswersThroughItsOwnScriptData) {

@@ -2,6 +2,7 @@
 // and their records.
 #include "kiplink/Source/Transaction.h"
 #include "kiplink/Source/ValuePath.h"
+#include "tests/kiplink/LogLines.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,43 @@ TEST(Transaction, SplitDottedKeyKeepsInnerEmptyParts) {
     EXPECT_EQ(SplitDottedKey("a..b."), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(SplitDottedKey(".a"), (std::vector<std::string>{"", "a"}));
     EXPECT_TRUE(SplitDottedKey(nullptr).empty());
+}
+
+TEST(Transaction, ACloudUpdateRunsOnItsNodeAndAFailedRunLeavesItWhole) {
+    KiplinkTest::LogLines log;
+    Value state(R"({"cloudObjectData":{"me":{"profile":{"crc":7,"data":{"n":1,"m":5},"meta":{}}}}})");
+    const struct {
+        const char* what;
+        const char* operations;
+        const char* expectedData;
+        bool logged;
+    } cases[] = {
+        {"an add", R"([20,"n",2])", R"({"n":3,"m":5})", false},
+        // A zero divisor from another device fails the run: the add before
+        // it must not stay half-applied.
+        {"a modulo by zero after an add", R"([20,"n",4,26,"m",0])", R"({"n":3,"m":5})", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        log.Clear();
+        Value operations(c.operations);
+        RefPtr<Transaction_CloudObjectUpdate> update(new Transaction_CloudObjectUpdate(nullptr));
+        update->SetTarget("me", "profile", *operations.value);
+        EXPECT_TRUE(update->Apply(*state.value));  // always: the server's copy decides
+        Value expected(c.expectedData);
+        const IValue& data = (*state.value)["cloudObjectData"]["me"]["profile"]["data"];
+        TextBuffer* text = data.ToText();
+        EXPECT_EQ(std::string(text->GetText()), expected.Json());
+        text->Release();
+        EXPECT_EQ(log.Joined().find("Failed to apply") != std::string::npos, c.logged) << log.Joined();
+    }
+    // A node that does not exist yet is made.
+    Value fresh("{}");
+    Value add(R"([20,"n",2])");
+    RefPtr<Transaction_CloudObjectUpdate> update(new Transaction_CloudObjectUpdate(nullptr));
+    update->SetTarget("me", "scores", *add.value);
+    EXPECT_TRUE(update->Apply(*fresh.value));
+    EXPECT_EQ((*fresh.value)["cloudObjectData"]["me"]["scores"]["data"]["n"].AsInt(0), 2);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "tools/kiplink_server/UserService.h"
 
+#include "tools/kiplink_server/ServerCloudOps.h"
+
 #include <algorithm>
+#include <ctime>
 #include <utility>
 
 namespace Varnok {
@@ -76,7 +79,13 @@ bool ApplyServerTransaction(Json::Value& gameData, const Json::Value& record) {
             continue;
         }
         const std::string id = record["obj"].isString() ? record["obj"].asString() : "";
-        const int64_t amount = record["value"].isNumeric() ? record["value"].asInt64() : 0;
+        // Clamped, never converted by jsoncpp's throwing reads: values come from clients.
+        const Json::Value& value = record["value"];
+        const double wide = value.isNumeric() ? value.asDouble() : 0.0;
+        const int64_t amount = value.isInt64() ? value.asInt64()
+                               : wide >= 9.2e18 ? INT64_MAX
+                               : wide <= -9.2e18 ? INT64_MIN
+                                                 : static_cast<int64_t>(wide);  // NaN is no JSON number
         if (id.empty() || amount == 0) {
             return true;
         }
@@ -117,7 +126,19 @@ bool ApplyServerTransaction(Json::Value& gameData, const Json::Value& record) {
         gameData["purchases"].append(record["value"]);
         return true;
     }
-    return type == "cloudObject";
+    if (type == "cloudObject") {
+        // [owner id, object id]: the copy is kept in this user's data, which
+        // is where an owner's own objects live.
+        const Json::Value& obj = record["obj"];
+        if (!obj.isArray() || obj.size() < 2 || !obj[0].isString() || !obj[1].isString()) {
+            return true;
+        }
+        Json::Value& held = gameData["cloudObjectData"][obj[0].asString()][obj[1].asString()];
+        UpdateServerCloudCopy(held, obj[0].asString(), obj[1].asString(), record["value"],
+                              static_cast<uint32_t>(std::time(nullptr)));
+        return true;
+    }
+    return false;
 }
 
 void UserService::Install(KiplinkServer& server) {
@@ -195,6 +216,16 @@ int UserService::TimesApplied(const std::string& id, uint32_t batchId) const {
     return batch != found->second.applied.end() ? batch->second : 0;
 }
 
+bool UserService::EditGameData(const std::string& id, const std::function<void(Json::Value&)>& edit) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto found = m_users.find(id);
+    if (found == m_users.end()) {
+        return false;
+    }
+    edit(found->second.def.gameData);
+    return true;
+}
+
 size_t UserService::UserCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_users.size();
@@ -251,8 +282,12 @@ bool UserService::ApplyBatch(User& user, const Json::Value& batch) {
         if (!ApplyServerTransaction(changed, records[i])) {
             return false;
         }
+        // Only the four sections carry version stamps; purchases and cloud
+        // objects have none.
         const std::string type = records[i]["type"].asString();
-        touched.insert(type == "achievement" ? "achievements" : type);
+        if (type == "achievement" || type == "bank" || type == "inventory" || type == "metaData") {
+            touched.insert(type == "achievement" ? "achievements" : type);
+        }
     }
     for (const std::string& section : touched) {
         const std::string stamp = section + "_ts";

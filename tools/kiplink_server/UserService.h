@@ -10,6 +10,7 @@
 #include <json/json.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -50,6 +51,9 @@ public:
     // How many times a batch of that id changed the user's data (0 or 1).
     int TimesApplied(const std::string& id, uint32_t batchId) const;
     size_t UserCount() const;
+    // Runs edit on the game data of the user with that id under the
+    // service's lock; false (edit not run) for an unknown id.
+    bool EditGameData(const std::string& id, const std::function<void(Json::Value&)>& edit);
     std::vector<std::string> UserIds() const;
 
 private:

@@ -1,5 +1,6 @@
 // kiplink_server: the protocol server as a program, on 127.0.0.1 until
 // interrupted. Prints its base URL first, so scripts can read the port.
+#include "tools/kiplink_server/CloudObjectService.h"
 #include "tools/kiplink_server/GameUpdateService.h"
 #include "tools/kiplink_server/FriendsService.h"
 #include "tools/kiplink_server/LeagueService.h"
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
     news.Install(server);
     MatchService matches;
     matches.Install(server);
+    CloudObjectService cloud(users);
+    cloud.Install(server);
     // Blocked before the server's threads start, so they inherit the mask
     // and only sigwait below takes the signal.
     sigset_t stopSignals;

@@ -102,13 +102,17 @@ int PushDataTableOrNothing(LuaVM& vm, LuaObjectRef* table) {
 }
 
 void RegisterLuaExports(KiplinkProviderImpl* root, LuaVM& vm) {
-    // The order classes are registered in; users, inventories and the bank
-    // join when their providers exist.
     Export_IKiplinkProvider(root, vm);
+    Export_IUser(vm);
+    Export_IInventoryProvider(vm);
+    Export_IInventory(vm);
     Export_IStoreProvider(vm);
     Export_IStoreItem(vm);
     Export_IItemGroup(vm);
     Export_IValue(vm);
+    Export_IBankProvider(vm);
+    Export_IBank(vm);
+    Export_ICurrency(vm);
 }
 
 }  // namespace Kiplink

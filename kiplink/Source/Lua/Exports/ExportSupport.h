@@ -62,10 +62,16 @@ int PushDataTableOrNothing(LuaVM& vm, LuaObjectRef* table);
 void RegisterLuaExports(KiplinkProviderImpl* root, LuaVM& vm);
 
 void Export_IKiplinkProvider(KiplinkProviderImpl* root, LuaVM& vm);
+void Export_IUser(LuaVM& vm);
+void Export_IInventoryProvider(LuaVM& vm);
+void Export_IInventory(LuaVM& vm);
 void Export_IStoreProvider(LuaVM& vm);
 void Export_IStoreItem(LuaVM& vm);
 void Export_IItemGroup(LuaVM& vm);
 void Export_IValue(LuaVM& vm);
+void Export_IBankProvider(LuaVM& vm);
+void Export_IBank(LuaVM& vm);
+void Export_ICurrency(LuaVM& vm);
 
 }  // namespace Kiplink
 

@@ -1,5 +1,7 @@
-// The root provider as the global "KiplinkProvider": scripts reach the store
-// (and later the inventory and bank providers) from here.
+// The root provider as the global "KiplinkProvider": scripts reach the store,
+// inventory and bank providers from here.
+#include "kiplink/Public/IBank.h"
+#include "kiplink/Public/IInventory.h"
 #include "kiplink/Public/IKiplinkProvider.h"
 #include "kiplink/Public/IStore.h"
 #include "kiplink/Source/KiplinkProviderImpl.h"
@@ -17,8 +19,24 @@ int GetStoreProvider(lua_State* state) {
     return 1;
 }
 
+int GetInventoryProvider(lua_State* state) {
+    KIPLINK_LUA_SELF(IKiplinkProvider, kiplink, "Kiplink::IKiplinkProvider", "kiplink");
+    static const uint32_t kTypeId = LuaTypeId("Kiplink::IInventoryProvider");
+    PushOwnedObject(*vm, kTypeId, kiplink->GetInventoryProvider());
+    return 1;
+}
+
+int GetBankProvider(lua_State* state) {
+    KIPLINK_LUA_SELF(IKiplinkProvider, kiplink, "Kiplink::IKiplinkProvider", "kiplink");
+    static const uint32_t kTypeId = LuaTypeId("Kiplink::IBankProvider");
+    PushOwnedObject(*vm, kTypeId, kiplink->GetBankProvider());
+    return 1;
+}
+
 const LuaMethod kMethods[] = {
     {"GetStoreProvider", GetStoreProvider},
+    {"GetInventoryProvider", GetInventoryProvider},
+    {"GetBankProvider", GetBankProvider},
     {nullptr, nullptr},
 };
 
