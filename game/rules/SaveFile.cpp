@@ -11,6 +11,7 @@
 #include "game/rules/GameHelpers.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
+#include "game/rules/Powers.h"
 #include "game/world/Blast.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
@@ -41,7 +42,6 @@ constexpr const char* kAsideSuffix = ".bad";
 constexpr const char* kLifetimeNames[] = {"all",  "games",       "totalscore",   "sessions",
                                           "bomb", "coming_soon", "unrated_games"};
 
-SavedPowers* s_powers = nullptr;
 char s_programVersion[64] = "1.0.4";  // SaveFile::kDefaultVersionText until start-up sets it
 
 uint32_t HashOf(const char* text) {
@@ -290,9 +290,7 @@ void ReadNode(const TiXmlNode* node, GameStats& stats, int depth, bool& tooDeep)
             if (!TakesGame(stats)) {
                 return;
             }
-            if (s_powers != nullptr) {
-                s_powers->Load(*element, stats.mode);
-            }
+            PowerManager::Instance().Load(*element, stats.mode);
         } else if (std::strcmp(name, "wave_info") == 0) {
             if (TakesGame(stats)) {
                 SaveFile::ReadWaveInfo(*element, stats);
@@ -591,10 +589,6 @@ int32_t SaveFile::ProgramVersionNumber() {
     return VersionNumber(ProgramVersionText());
 }
 
-void SaveFile::SetPowers(SavedPowers* powers) {
-    s_powers = powers;
-}
-
 void SaveFile::Load(GameStats& stats) {
     GameRecord& game = GetGameRecord();
     const char* path = Path();
@@ -785,9 +779,7 @@ void SaveFile::BuildDocument(const GameStats& stats, TiXmlDocument& document) {
         }
     }
     TiXmlElement* powers = Append(root, "powers");
-    if (s_powers != nullptr) {
-        s_powers->Save(*powers);
-    }
+    PowerManager::Instance().Save(*powers);
 }
 
 bool SaveFile::Write(GameStats& stats) {

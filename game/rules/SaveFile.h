@@ -15,15 +15,6 @@ namespace Varnok {
 
 class GameStats;
 
-// The power manager's share of the file: it writes one child per active
-// power under the `powers` element and reads them back. Not owned.
-class SavedPowers {
-public:
-    virtual ~SavedPowers() = default;
-    virtual void Save(TiXmlElement& parent) = 0;
-    virtual void Load(const TiXmlElement& element, int mode) = 0;
-};
-
 class SaveFile {
 public:
     static constexpr const char* kFileName = "ZivovaFelisSave.xml";
@@ -59,9 +50,6 @@ public:
     static const char* ProgramVersionText();
     // Null or empty gives kDefaultVersionText.
     static void SetProgramVersion(const char* text);
-
-    // Null leaves the `powers` element empty and skips it on reading.
-    static void SetPowers(SavedPowers* powers);
 
     static void ReadWaveInfo(const TiXmlElement& element, GameStats& stats);
     // queued 1 fills the unlock queue, 0 the unlocks already shown.

@@ -6,6 +6,7 @@
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
+#include "game/rules/Items.h"
 #include "game/rules/SaveFile.h"
 #include "game/world/GameCamera.h"
 #include "game/world/WaveManager.h"
@@ -72,6 +73,7 @@ bool SaveGame(int includeGame) {
         return false;
     }
     s_saveInProgress = true;
+    const bool itemsSaved = ItemManager::Instance().Save();
     GameStats copy(*game.stats);
     TakeRecordSnapshot(game, copy);
     if (includeGame == 1) {
@@ -91,7 +93,7 @@ bool SaveGame(int includeGame) {
     }
     const bool saved = SaveFile::Write(copy);
     s_saveInProgress = false;
-    return saved;
+    return saved && itemsSaved;
 }
 
 void SaveOnSuspend() {

@@ -8,6 +8,7 @@
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
 #include "game/rules/InGameMode.h"
+#include "game/rules/SessionControl.h"
 #include "game/screens/ComponentScore.h"
 #include "game/screens/ComponentTextValue.h"
 #include "game/screens/GameUi.h"
@@ -96,6 +97,7 @@ void ResultsScreen::Open() {
         stats->DecrementCountdowns();
         stats->ClearSession();
     }
+    SaveGame(0);
 }
 
 void ResultsScreen::ShowBestScore(int32_t score) {
