@@ -6,6 +6,7 @@
 #include "engine/services/IAchievementService.h"
 #include "engine/services/IAuthenticationService.h"
 #include "engine/services/ILeaderboardService.h"
+#include "engine/services/ILeaguesService.h"
 #include "engine/services/ServiceManager.h"
 #include "engine/services/ServiceManagerConfig.h"
 #include "engine/services/User.h"
@@ -15,10 +16,13 @@
 #include "providers/Provider_Kiplink/KiplinkAchievementService.h"
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaderboardService.h"
+#include "providers/Provider_Kiplink/KiplinkLeaguesService.h"
 #include "providers/Provider_Kiplink/KiplinkPlatform.h"
 #include "providers/Provider_Kiplink/UserComponent_Kiplink.h"
 
 #include <tinyxml.h>
+
+#include <string>
 
 namespace Varnok {
 
@@ -74,6 +78,7 @@ Provider_Kiplink::~Provider_Kiplink() {
     // the services go before the root they hold without a reference.
     m_leaderboards.reset();
     m_achievements.reset();
+    m_leagues.reset();
     m_authentication.reset();
     m_root.Reset();
     m_platform.Reset();
@@ -119,8 +124,12 @@ bool Provider_Kiplink::Initialise() {
 
     const char* leaguesEnabled = ElementValue(root, "leaguesEnabled");
     const char* leagues = ElementValue(root, "leagues");
-    (void)leaguesEnabled;
-    (void)leagues;
+    if (leaguesEnabled != nullptr && std::string(leaguesEnabled) == "true" && leagues != nullptr && leagues[0] != '\0') {
+        m_leagues = std::make_unique<KiplinkLeaguesService>(m_root.Get(), this);
+        if (!m_leagues->Initialise()) {
+            return false;
+        }
+    }
 
     const char* achievementsEnabled = ElementValue(root, "achievementsEnabled");
     if (!HasElement(root, "achievementsEnabled") || achievementsEnabled == nullptr ||
@@ -139,6 +148,7 @@ bool Provider_Kiplink::Initialise() {
     Register<ILeaderboardService>(m_backend, m_leaderboards.get());
     Register<IAuthenticationService>(m_backend, m_authentication.get());
     Register<IAchievementService>(m_backend, m_achievements.get());
+    Register<ILeaguesService>(m_backend, m_leagues.get());
 
     EventDispatcher::Get().Subscribe("syncpoint", EventListener(this, &Provider_Kiplink::OnSyncPoint));
     m_subscribed = true;

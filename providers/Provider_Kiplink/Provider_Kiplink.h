@@ -21,6 +21,7 @@ class Event;
 class KiplinkAchievementService;
 class KiplinkAuthenticationService;
 class KiplinkLeaderboardService;
+class KiplinkLeaguesService;
 class KiplinkPlatform;
 class ServiceManagerBackend;
 class ServiceManagerConfig;
@@ -57,6 +58,7 @@ public:
     KiplinkPlatform* GetPlatform() const;
     const std::string& GetSupportEmail() const { return m_supportEmail; }
 
+    KiplinkLeaguesService* GetLeaguesService() const { return m_leagues.get(); }
     KiplinkAchievementService* GetAchievementService() const { return m_achievements.get(); }
     KiplinkLeaderboardService* GetLeaderboardService() const { return m_leaderboards.get(); }
     KiplinkAuthenticationService* GetAuthenticationService() const { return m_authentication.get(); }
@@ -70,6 +72,7 @@ private:
     ServiceManagerBackend* m_backend;
     Kiplink::RefPtr<KiplinkPlatform> m_platform;
     Kiplink::RefPtr<Kiplink::IKiplinkProvider> m_root;
+    std::unique_ptr<KiplinkLeaguesService> m_leagues;
     std::unique_ptr<KiplinkAchievementService> m_achievements;
     std::unique_ptr<KiplinkLeaderboardService> m_leaderboards;
     std::unique_ptr<KiplinkAuthenticationService> m_authentication;

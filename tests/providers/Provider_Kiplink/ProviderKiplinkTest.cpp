@@ -9,6 +9,7 @@
 #include "providers/Provider_Kiplink/KiplinkAchievementService.h"
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaderboardService.h"
+#include "providers/Provider_Kiplink/KiplinkLeaguesService.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +33,23 @@ TEST(ProviderKiplinkTest, ConfigurationDecidesWhetherItRunsAndWhichOptionalServi
         std::string file;
         bool enabled;
         bool achievements;
+        bool leagues;
     } cases[] = {
-        {"no gameFamily", ProviderFile("<supportEmail value=\"a@b\"/>"), false, false},
-        {"achievements unsaid", ProviderFile("<gameFamily value=\"fam\"/>"), true, true},
-        {"achievements no", ProviderFile("<gameFamily value=\"fam\"/><achievementsEnabled value=\"no\"/>"), true, true},
+        {"no gameFamily", ProviderFile("<supportEmail value=\"a@b\"/>"), false, false, false},
+        {"achievements unsaid", ProviderFile("<gameFamily value=\"fam\"/>"), true, true, false},
+        {"achievements no", ProviderFile("<gameFamily value=\"fam\"/><achievementsEnabled value=\"no\"/>"), true, true,
+         false},
         {"achievements false",
-         ProviderFile("<gameFamily value=\"fam\"/><achievementsEnabled value=\"false\"/>"), true, false},
+         ProviderFile("<gameFamily value=\"fam\"/><achievementsEnabled value=\"false\"/>"), true, false, false},
+        {"leagues true, list empty",
+         ProviderFile("<gameFamily value=\"fam\"/><leaguesEnabled value=\"true\"/><leagues value=\"\"/>"), true, true,
+         false},
+        {"leagues false",
+         ProviderFile("<gameFamily value=\"fam\"/><leaguesEnabled value=\"false\"/><leagues value=\"x\"/>"), true,
+         true, false},
+        {"leagues true with a list",
+         ProviderFile("<gameFamily value=\"fam\"/><leaguesEnabled value=\"true\"/><leagues value=\"x\"/>"), true, true,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -48,6 +60,8 @@ TEST(ProviderKiplinkTest, ConfigurationDecidesWhetherItRunsAndWhichOptionalServi
         ASSERT_NE(provider, nullptr);
         EXPECT_EQ(provider->IsEnabled(), c.enabled);
         EXPECT_EQ(provider->GetAchievementService() != nullptr, c.achievements);
+        EXPECT_EQ(provider->GetLeaguesService() != nullptr, c.leagues);
+        EXPECT_EQ(world.Manager().FindServiceByKey("Provider_Kiplink/ILeaguesService") != nullptr, c.leagues);
         EXPECT_EQ(world.Manager().FindServiceByKey("Provider_Kiplink/IAchievementService") != nullptr,
                   c.achievements);
         EXPECT_EQ(world.Manager().FindServiceByKey("Provider_Kiplink/ILeaderboardService") != nullptr, c.enabled);
