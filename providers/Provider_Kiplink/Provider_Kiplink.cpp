@@ -7,6 +7,8 @@
 #include "engine/services/IAuthenticationService.h"
 #include "engine/services/ILeaderboardService.h"
 #include "engine/services/ILeaguesService.h"
+#include "engine/services/INewsService.h"
+#include "engine/services/ITimeService.h"
 #include "engine/services/ServiceManager.h"
 #include "engine/services/ServiceManagerConfig.h"
 #include "engine/services/User.h"
@@ -17,6 +19,8 @@
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaderboardService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaguesService.h"
+#include "providers/Provider_Kiplink/KiplinkNewsService.h"
+#include "providers/Provider_Kiplink/KiplinkTimeService.h"
 #include "providers/Provider_Kiplink/KiplinkPlatform.h"
 #include "providers/Provider_Kiplink/UserComponent_Kiplink.h"
 
@@ -79,6 +83,8 @@ Provider_Kiplink::~Provider_Kiplink() {
     m_leaderboards.reset();
     m_achievements.reset();
     m_leagues.reset();
+    m_news.reset();
+    m_time.reset();
     m_authentication.reset();
     m_root.Reset();
     m_platform.Reset();
@@ -140,11 +146,17 @@ bool Provider_Kiplink::Initialise() {
         }
     }
 
+    m_news = std::make_unique<KiplinkNewsService>(m_root.Get(), this);
+    if (!m_news->Initialise() || !Make(m_time, m_root.Get())) {
+        return false;
+    }
     m_leaderboards = std::make_unique<KiplinkLeaderboardService>(m_root.Get(), this);
     if (!m_leaderboards->Initialise() || !Make(m_authentication, m_root.Get())) {
         return false;
     }
 
+    Register<INewsService>(m_backend, m_news.get());
+    Register<ITimeService>(m_backend, m_time.get());
     Register<ILeaderboardService>(m_backend, m_leaderboards.get());
     Register<IAuthenticationService>(m_backend, m_authentication.get());
     Register<IAchievementService>(m_backend, m_achievements.get());

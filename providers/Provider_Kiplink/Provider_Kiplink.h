@@ -22,6 +22,8 @@ class KiplinkAchievementService;
 class KiplinkAuthenticationService;
 class KiplinkLeaderboardService;
 class KiplinkLeaguesService;
+class KiplinkNewsService;
+class KiplinkTimeService;
 class KiplinkPlatform;
 class ServiceManagerBackend;
 class ServiceManagerConfig;
@@ -60,6 +62,8 @@ public:
 
     KiplinkLeaguesService* GetLeaguesService() const { return m_leagues.get(); }
     KiplinkAchievementService* GetAchievementService() const { return m_achievements.get(); }
+    KiplinkNewsService* GetNewsService() const { return m_news.get(); }
+    KiplinkTimeService* GetTimeService() const { return m_time.get(); }
     KiplinkLeaderboardService* GetLeaderboardService() const { return m_leaderboards.get(); }
     KiplinkAuthenticationService* GetAuthenticationService() const { return m_authentication.get(); }
 
@@ -74,6 +78,8 @@ private:
     Kiplink::RefPtr<Kiplink::IKiplinkProvider> m_root;
     std::unique_ptr<KiplinkLeaguesService> m_leagues;
     std::unique_ptr<KiplinkAchievementService> m_achievements;
+    std::unique_ptr<KiplinkNewsService> m_news;
+    std::unique_ptr<KiplinkTimeService> m_time;
     std::unique_ptr<KiplinkLeaderboardService> m_leaderboards;
     std::unique_ptr<KiplinkAuthenticationService> m_authentication;
     std::string m_supportEmail;
