@@ -392,3 +392,58 @@ TEST(ProviderKiplinkTest, SyncListenersKeepOneEntryPerDelegateAndNotifiersKeepDu
 }  // namespace
 }  // namespace TestSupport
 }  // namespace Varnok
+
+namespace Varnok {
+namespace TestSupport {
+namespace {
+
+TEST(ProviderKiplinkTest, LogoutOfARegisteredUserInSlotZeroLeavesAGuestThere) {
+    KiplinkWorld world;
+    Tools::ServerUserDef member;
+    member.id = "reg-1";
+    member.token = "tok-reg";
+    member.profile["isMember"] = true;
+    world.accounts.AddUser(member);
+    world.Start();
+    ASSERT_TRUE(world.FramesUntil([&] { return world.Current()->HasId("kpauth"); }));
+
+    User* registered = world.Provider()->FindOrCreateUser("tok-reg", "reg-1");
+    ASSERT_TRUE(world.Store().ClearSlot(0, false));
+    ASSERT_TRUE(world.Store().SetSlotUser(registered, 0, true));
+    Kiplink::UserImpl* libraryUser = KiplinkWorld::LibraryUser(registered);
+    ASSERT_NE(libraryUser, nullptr);
+    LibrarySeconds() += 2;  // its first sync brings the profile
+    ASSERT_TRUE(world.FramesUntil([&] { return libraryUser->IsRegisteredUser(); }));
+    world.FramesUntil([&] { return !registered->IsGuest(); });
+    EXPECT_FALSE(registered->IsGuest());
+
+    struct Heard {
+        std::vector<std::string> lines;
+        void On(const Event& event) {
+            lines.push_back(std::string("to=") + event.GetArgText("to").c_str() + " from=" +
+                            event.GetArgText("from").c_str());
+        }
+    } heard;
+    EventDispatcher::Get().Subscribe("logged_out", EventListener(&heard, &Heard::On));
+    struct Result {
+        std::vector<std::pair<int, int>> got;
+        void On(RevokeAuthenticationResult r, AuthenticationState s, const char*) {
+            got.emplace_back(static_cast<int>(r), static_cast<int>(s));
+        }
+    } result;
+    world.Provider()->GetAuthenticationService()->Logout(
+        registered, IAuthenticationServiceAggregate::LogoutDelegate(&result, &Result::On));
+    ASSERT_TRUE(world.FramesUntil([&] { return !result.got.empty(); }));
+    EventDispatcher::Get().Unsubscribe("logged_out", EventListener(&heard, &Heard::On));
+    EXPECT_EQ(result.got, (std::vector<std::pair<int, int>>{{0, 0}}));
+    EXPECT_EQ(heard.lines, std::vector<std::string>{"to=guest from=registered"});
+    ASSERT_NE(world.Current(), nullptr);
+    EXPECT_NE(world.Current(), registered);
+    EXPECT_TRUE(world.Current()->IsGuest());
+    EXPECT_FALSE(registered->HasSlot());
+    EXPECT_EQ(world.accounts.TokenOf("reg-1"), "logged-out-reg-1");
+}
+
+}  // namespace
+}  // namespace TestSupport
+}  // namespace Varnok
