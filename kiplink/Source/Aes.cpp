@@ -62,7 +62,7 @@ struct AesTables {
 };
 
 const AesTables& Tables() {
-    static const AesTables s_tables;
+    static const AesTables& s_tables = *new AesTables();  // kept to the end: used at exit
     return s_tables;
 }
 
@@ -207,12 +207,12 @@ void AesCbcCipher::Decrypt(uint8_t* data, size_t length) const {
 }
 
 const AesCbcCipher& GetStorageCipher() {
-    static const AesCbcCipher s_cipher("Tq4Rw8ZpLm2Vx6Ns", "Gh7Kc3Yb9Fd5Wj1Q");
+    static const AesCbcCipher& s_cipher = *new AesCbcCipher("Tq4Rw8ZpLm2Vx6Ns", "Gh7Kc3Yb9Fd5Wj1Q");
     return s_cipher;
 }
 
 const AesCbcCipher& GetTransportCipher() {
-    static const AesCbcCipher s_cipher("5E0C9F21B7D4A386", "C2F76B0E9A41D583");
+    static const AesCbcCipher& s_cipher = *new AesCbcCipher("5E0C9F21B7D4A386", "C2F76B0E9A41D583");
     return s_cipher;
 }
 

@@ -224,7 +224,7 @@ struct Crc32Table {
 uint32_t Crc32Begin() { return 0xFFFFFFFFu; }
 
 uint32_t Crc32Update(uint32_t state, const void* bytes, size_t length) {
-    static const Crc32Table s_table;
+    static const Crc32Table& s_table = *new Crc32Table();  // kept to the end: used at exit
     const uint8_t* in = static_cast<const uint8_t*>(bytes);
     for (size_t i = 0; i < length; ++i) {
         state = s_table.entries[(state ^ in[i]) & 0xFF] ^ (state >> 8);

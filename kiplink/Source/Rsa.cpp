@@ -60,8 +60,8 @@ size_t RsaPublicKey::PublicOperation(const uint8_t* input, size_t inputCount, ui
 }
 
 const RsaPublicKey& GetRsaPublicKey() {
-    static const RsaPublicKey s_key(kProjectModulus, sizeof(kProjectModulus), kProjectExponent,
-                                    sizeof(kProjectExponent));
+    static const RsaPublicKey& s_key =  // kept to the end: used at exit
+        *new RsaPublicKey(kProjectModulus, sizeof(kProjectModulus), kProjectExponent, sizeof(kProjectExponent));
     return s_key;
 }
 

@@ -108,7 +108,7 @@ ValueImpl::~ValueImpl() {
 }
 
 ValueImpl& ValueImpl::SharedNull() {
-    static ValueImpl s_null{SharedTag{}};
+    static ValueImpl& s_null = *new ValueImpl(SharedTag{});  // kept to the end: used at exit
     return s_null;
 }
 

@@ -410,7 +410,7 @@ private:
 class ValueWriter {
 public:
     TextBuffer* Write(const ValueImpl& value) {
-        static std::string s_scratch;
+        static std::string& s_scratch = *new std::string;  // kept to the end: used at exit
         s_scratch.clear();
         m_out = &s_scratch;
         WriteValue(value);

@@ -1,28 +1,89 @@
-// The online service's provider and its builder. It starts with no services:
-// they join as the online client's engine side grows.
+// The online service's provider: owns the client library's root and the
+// platform it runs on, makes the services that put the engine's interfaces
+// over the library, gives every engine user an online component and drives
+// the library once per frame.
 #pragma once
 
+#include "engine/core/AsciiString.h"
 #include "engine/services/ServiceModel.h"
+#include "kiplink/Public/RefCounted.h"
+
+#include <memory>
+#include <string>
+
+namespace Kiplink {
+class IKiplinkProvider;
+}
 
 namespace Varnok {
 
+class Event;
+class KiplinkAchievementService;
+class KiplinkAuthenticationService;
+class KiplinkLeaderboardService;
+class KiplinkLeaguesService;
+class KiplinkNewsService;
+class KiplinkTimeService;
+class KiplinkPlatform;
 class ServiceManagerBackend;
+class ServiceManagerConfig;
+class User;
 
 class Provider_Kiplink final : public IProvider {
 public:
     static const AsciiString& GetProviderName();
 
-    explicit Provider_Kiplink(ServiceManagerBackend* backend) : m_backend(backend) {}
+    explicit Provider_Kiplink(ServiceManagerBackend* backend);
+    ~Provider_Kiplink() override;
 
-    // Nothing to start yet: succeeds.
-    bool Initialise() override { return true; }
+    // Reads Provider_Kiplink.xml (false without it or without a
+    // "gameFamily"), makes the library root, the services and subscribes to
+    // "syncpoint".
+    bool Initialise() override;
     const char* GetName() const override { return GetProviderName().c_str(); }
-    void Update() override {}
+    void OnUserCreated(User* user) override;
+    void OnUserDestroyed(User* /*user*/) override {}
+    // Server from the remote configuration, finished web requests, and the
+    // library's poll while online.
+    void Update() override;
+
+    // The store user whose "kpid" is serviceUserId (made when none), its
+    // "kpauth" set to token and its storage ready; null without a store.
+    User* FindOrCreateUser(const char* token, const char* serviceUserId);
+    // Fires "logged_out" with "to" and "from".
+    static void SendLoggedOutEvent(const char* to, const char* from);
 
     ServiceManagerBackend* GetBackend() const { return m_backend; }
+    // The user of slot 0, or null.
+    User* GetCurrentUser() const;
+    Kiplink::IKiplinkProvider* GetRoot() const { return m_root.Get(); }
+    KiplinkPlatform* GetPlatform() const;
+    const std::string& GetSupportEmail() const { return m_supportEmail; }
+
+    KiplinkLeaguesService* GetLeaguesService() const { return m_leagues.get(); }
+    KiplinkAchievementService* GetAchievementService() const { return m_achievements.get(); }
+    KiplinkNewsService* GetNewsService() const { return m_news.get(); }
+    KiplinkTimeService* GetTimeService() const { return m_time.get(); }
+    KiplinkLeaderboardService* GetLeaderboardService() const { return m_leaderboards.get(); }
+    KiplinkAuthenticationService* GetAuthenticationService() const { return m_authentication.get(); }
 
 private:
+    ServiceManagerConfig* Config() const;
+    // SetServer from "kiplink"."universe" and "buildId" when both are text.
+    void ApplyRemoteServer();
+    void OnSyncPoint(const Event& event);
+
     ServiceManagerBackend* m_backend;
+    Kiplink::RefPtr<KiplinkPlatform> m_platform;
+    Kiplink::RefPtr<Kiplink::IKiplinkProvider> m_root;
+    std::unique_ptr<KiplinkLeaguesService> m_leagues;
+    std::unique_ptr<KiplinkAchievementService> m_achievements;
+    std::unique_ptr<KiplinkNewsService> m_news;
+    std::unique_ptr<KiplinkTimeService> m_time;
+    std::unique_ptr<KiplinkLeaderboardService> m_leaderboards;
+    std::unique_ptr<KiplinkAuthenticationService> m_authentication;
+    std::string m_supportEmail;
+    bool m_subscribed = false;
 };
 
 class Provider_KiplinkBuilder final : public IProviderBuilder {
