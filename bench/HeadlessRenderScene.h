@@ -11,9 +11,14 @@
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace VarnokBench {
 
@@ -68,5 +73,44 @@ private:
     int m_width = 0;
     int m_height = 0;
 };
+
+// Which pixels of a frame count as drawn: text benches look for red above
+// half, picture benches for anything brighter than near black.
+enum class LitRule { RedAboveHalf, AnyColour };
+
+// Pixels of the current frame that count as drawn: both sides of a
+// comparison must draw about the same picture.
+inline int LitPixels(int width, int height, LitRule rule) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    int lit = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        const bool drawn =
+            rule == LitRule::RedAboveHalf ? pixels[i] > 128 : pixels[i] + pixels[i + 1] + pixels[i + 2] > 30;
+        lit += drawn ? 1 : 0;
+    }
+    return lit;
+}
+
+// Clears, draws and finishes each frame; the median of the timed frames in
+// milliseconds. Prints the last frame's drawn pixels.
+template <typename DrawFrame>
+double MedianFrameMs(int width, int height, int warmUpFrames, int timedFrames, LitRule rule, DrawFrame drawFrame) {
+    std::vector<double> times;
+    times.reserve(static_cast<size_t>(timedFrames));
+    for (int frame = 0; frame < warmUpFrames + timedFrames; ++frame) {
+        const auto start = std::chrono::steady_clock::now();
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawFrame(frame);
+        glFinish();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (frame >= warmUpFrames) {
+            times.push_back(ms);
+        }
+    }
+    std::printf("  %d lit pixels in the last frame\n", LitPixels(width, height, rule));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
 
 }  // namespace VarnokBench

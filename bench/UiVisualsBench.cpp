@@ -68,34 +68,10 @@ bool OpenScene(VarnokBench::HeadlessRenderScene& scene) {
     return true;
 }
 
-// Pixels of the last frame brighter than black: both sides must draw.
-int LitPixels() {
-    std::vector<uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight * 4);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    int lit = 0;
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        lit += pixels[i] + pixels[i + 1] + pixels[i + 2] > 30 ? 1 : 0;
-    }
-    return lit;
-}
-
 template <typename DrawFrame>
 double MedianFrameMs(DrawFrame drawFrame) {
-    std::vector<double> times;
-    times.reserve(kTimedFrames);
-    for (int frame = 0; frame < kWarmUpFrames + kTimedFrames; ++frame) {
-        const auto start = std::chrono::steady_clock::now();
-        glClear(GL_COLOR_BUFFER_BIT);
-        drawFrame(frame);
-        glFinish();
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        if (frame >= kWarmUpFrames) {
-            times.push_back(ms);
-        }
-    }
-    std::printf("  %d lit pixels in the last frame\n", LitPixels());
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return VarnokBench::MedianFrameMs(kWidth, kHeight, kWarmUpFrames, kTimedFrames,
+                                      VarnokBench::LitRule::AnyColour, drawFrame);
 }
 
 double Ours() {
