@@ -44,7 +44,7 @@ constexpr Colour kClearColour{0, 0, 0, 255};
 const char kUsage[] =
     "usage: ui_gallery SCREEN [options]\n"
     "  --frames N            stop after N frames (default 60)\n"
-    "  --input SCRIPT        replay timed touches from SCRIPT\n"
+    "  --input SCRIPT        replay timed touches and typing from SCRIPT\n"
     "  --capture DIR         write presented frames to DIR as PNG files\n"
     "  --capture-every N     capture every Nth frame (default 1)\n"
     "  --size WxH            framebuffer size in pixels (default 480x320)\n"
