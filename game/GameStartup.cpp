@@ -19,6 +19,7 @@
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderProgramCache.h"
 #include "engine/render/TextureManager.h"
+#include "engine/services/ApplicationUIHost.h"
 #include "engine/services/DnsSocket.h"
 #include "engine/services/IAnalyticsService.h"
 #include "engine/services/ILeaderboardService.h"
@@ -160,6 +161,11 @@ public:
 };
 
 GameSessionHost s_sessionHost;
+
+// The UI's way to the device language, the keyboard and the registered
+// variables; made at start-up and gone at shutdown, while the UI manager
+// still stands.
+std::unique_ptr<ApplicationUIHost> s_uiHost;
 
 bool IsFastDevice() {
     const VarnokGame* game = VarnokGame::Get();
@@ -383,6 +389,12 @@ void GameInit(StartupTrace* trace) {
     Step(trace, "unlock pop-up texts");
     SetSessionHost(&s_sessionHost);
     Step(trace, "session host");
+    // Before the flow loads the UI project, whose set-up reaches the keyboard.
+    if (s_uiHost == nullptr) {
+        s_uiHost = std::make_unique<ApplicationUIHost>();
+    }
+    s_uiHost->Install();
+    Step(trace, "UI host");
 }
 
 void CreateCoreObjects(StartupTrace* trace) {
@@ -474,6 +486,7 @@ void LoadSoundNames() {
 void GameShutdown() {
     GameRecord& game = GetGameRecord();
     SetSessionHost(nullptr);
+    s_uiHost.reset();  // leaves the UI manager
     DestroyCurrentMode();  // a round still running at exit
     PopupOverlay::Get().ReleaseResources();
     delete game.screenList;  // left by the flow's exit already; null then

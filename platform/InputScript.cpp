@@ -62,7 +62,17 @@ void InputScript::Parse(const std::string& text, const char* sourceName) {
             continue;
         }
         bool ok = static_cast<bool>(words >> action) && event.frame >= 0;
-        if (ok && action == "accel") {
+        if (ok && action == "text") {
+            event.kind = InputScriptEvent::Text;
+            std::string rest;
+            std::getline(words, rest);
+            const size_t first = rest.find_first_not_of(" \t\r");
+            const size_t last = rest.find_last_not_of(" \t\r");
+            ok = first != std::string::npos;
+            if (ok) {
+                event.text = rest.substr(first, last - first + 1);
+            }
+        } else if (ok && action == "accel") {
             event.kind = InputScriptEvent::Accel;
             ok = static_cast<bool>(words >> event.accel[0] >> event.accel[1] >> event.accel[2]);
         } else if (ok) {

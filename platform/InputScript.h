@@ -4,6 +4,9 @@
 // One event a line, '#' starts a comment:
 //   <frame> down|move|up|cancel <touch id> <x> <y>   positions normalised 0..1, origin top-left
 //   <frame> accel <x> <y> <z>                       in g
+//   <frame> text <characters>                       typed, as the platform's text input
+//                                                   delivers it: the rest of the line,
+//                                                   UTF-8, blanks around it not typed
 // Frames count ticks from 0. Lines need not be in order; events of one frame
 // keep the order of the file.
 #pragma once
@@ -16,11 +19,12 @@
 namespace Varnok {
 
 struct InputScriptEvent {
-    enum Kind { Touch, Accel };
+    enum Kind { Touch, Accel, Text };
     int frame = 0;
     Kind kind = Touch;
     PlatformTouch touch;
     float accel[3] = {0.0f, 0.0f, 0.0f};
+    std::string text;  // Text only; never empty
 };
 
 class InputScript {

@@ -277,6 +277,8 @@ void VarnokTouchAppDelegate::FeedScript(int refresh) {
     for (const InputScriptEvent& event : m_script->EventsAt(refresh)) {
         if (event.kind == InputScriptEvent::Touch) {
             OnTouch(event.touch);
+        } else if (event.kind == InputScriptEvent::Text) {
+            OnTextInput(event.text.c_str());  // as the display's text input arrives
         } else {
             AccelerometerDevice::Get().Feed(event.accel[0], event.accel[1], event.accel[2]);
         }

@@ -24,6 +24,7 @@
 #include "engine/ui/ComponentWindow.h"
 #include "engine/ui/ComponentText.h"
 #include "engine/ui/ComponentTextInput.h"
+#include "engine/ui/ComponentTimer.h"
 #include "engine/ui/ComponentTrigger.h"
 #include "engine/ui/ComponentVisual.h"
 #include "engine/ui/UICommand.h"
@@ -33,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace Varnok {
 
@@ -61,6 +63,12 @@ std::unique_ptr<UISkuDefinition> MakeDefaultSku() {
     sku->fallbackName = AsciiString("!NULL!");
     return sku;
 }
+
+// The library's timer, which an application may replace under the same
+// name (the game registers its countdown as "ComponentTimer"). It holds no
+// entry of its own, so whichever factory is registered under the name, before
+// Init or after it, wins; the library's answers only while none is.
+const ComponentFactory* s_libraryTimer = nullptr;
 
 }  // namespace
 
@@ -100,6 +108,11 @@ void UIManager::RegisterBuiltInFactories() {
              &s_texture, &s_window, &s_sprite, &s_model, &s_toggle, &s_radio, &s_expanding}) {
         RegisterFactory(AsciiString(factory->GetClassName().c_str()), factory);
     }
+    // Constructing the factory registered it when the name was free: the
+    // name is handed back at once, for a later registration to take.
+    static ComponentFactoryOf<ComponentTimer> s_timer("ComponentTimer");
+    UnregisterFactory(AsciiString(s_timer.GetClassName().c_str()), &s_timer);
+    s_libraryTimer = &s_timer;
 }
 
 void UIManager::Init(const UIProjectSettings& settings, const AsciiString& activeSkuName) {
@@ -243,6 +256,9 @@ ComponentFactory* UIManager::FindFactory(const AsciiString& className) {
         auto it = m_factories.find(name);
         if (it != m_factories.end() && it->second != nullptr) {
             return it->second;
+        }
+        if (s_libraryTimer != nullptr && std::strcmp(name.c_str(), s_libraryTimer->GetClassName().c_str()) == 0) {
+            return const_cast<ComponentFactory*>(s_libraryTimer);
         }
         const ComponentDefinition* definition = FindDefinition(name);
         if (definition == nullptr || definition->GetBaseDefinition() == nullptr) {

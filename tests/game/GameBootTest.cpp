@@ -59,7 +59,7 @@ const Steps kStartupOrder = {
     "texture and model budgets", "input devices", "particle definitions", "sound player and voice-over",
     "statistics", "save file", "sound switches", "blade colours", "achievements", "bonus awards", "font manager", "camera",
     "camera projection", "back icon", "fruit catalogue", "splatter texture", "blade textures", "bomb models",
-    "sound names", "fonts", "paint stroke", "unlock pop-up texts", "session host",
+    "sound names", "fonts", "paint stroke", "unlock pop-up texts", "session host", "UI host",
 };
 
 const Steps kFlowSetUpOrder = {

@@ -31,6 +31,23 @@ TEST(InputScript, ReadsTouchesAndAccelerometerInFrameOrder) {
     EXPECT_FLOAT_EQ(both[1].accel[2], -1.0f);
 }
 
+TEST(InputScript, TextIsTheRestOfTheLineWithoutSurroundingBlanks) {
+    InputScript script;
+    script.Parse("5 text Hello, world\r\n"
+                 "5 down 2 0.5 0.5\n"
+                 "7 text \t  na\xC3\xAFve caf\xC3\xA9  # typed\n",
+                 "test");
+    ASSERT_EQ(script.EventCount(), 3u);
+    const auto five = script.EventsAt(5);
+    ASSERT_EQ(five.size(), 2u);
+    EXPECT_EQ(five[0].kind, InputScriptEvent::Text);
+    EXPECT_EQ(five[0].text, "Hello, world");
+    EXPECT_EQ(five[1].kind, InputScriptEvent::Touch);
+    const auto seven = script.EventsAt(7);
+    ASSERT_EQ(seven.size(), 1u);
+    EXPECT_EQ(seven[0].text, "na\xC3\xAFve caf\xC3\xA9");
+}
+
 TEST(InputScript, SkipsMalformedLinesOnly) {
     const char* bad[] = {
         "x down 1 0.5 0.5",    // no frame
@@ -39,6 +56,7 @@ TEST(InputScript, SkipsMalformedLinesOnly) {
         "3 down 1 1.5 0.5",    // outside the view
         "-1 down 1 0.5 0.5",   // negative frame
         "3 accel 1 2",         // missing z
+        "3 text  \t\r",        // nothing to type
     };
     for (const char* line : bad) {
         SCOPED_TRACE(line);

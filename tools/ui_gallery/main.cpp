@@ -15,6 +15,7 @@
 #include "engine/render/RenderTransforms.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderProgramCache.h"
+#include "engine/services/ApplicationUIHost.h"
 #include "engine/text/FontManager.h"
 #include "engine/ui/UIManager.h"
 #include "platform/DesktopServices.h"
@@ -43,7 +44,7 @@ constexpr Colour kClearColour{0, 0, 0, 255};
 const char kUsage[] =
     "usage: ui_gallery SCREEN [options]\n"
     "  --frames N            stop after N frames (default 60)\n"
-    "  --input SCRIPT        replay timed touches from SCRIPT\n"
+    "  --input SCRIPT        replay timed touches and typing from SCRIPT\n"
     "  --capture DIR         write presented frames to DIR as PNG files\n"
     "  --capture-every N     capture every Nth frame (default 1)\n"
     "  --size WxH            framebuffer size in pixels (default 480x320)\n"
@@ -95,6 +96,8 @@ public:
             }
         }
         m_initialised = true;
+        // Before the project loads: its set-up creates the keyboard's field.
+        m_host.Install();
         UIManager& ui = UIManager::Get();
         if (ui.LoadProject(kUiProjectPath, AsciiString(kUiSku)) != 0) {
             Log("ui_gallery: the UI project \"%s\" did not load", kUiProjectPath);
@@ -138,6 +141,7 @@ public:
         if (ui.IsInitialised()) {
             ui.Shutdown();  // labels and textures go while GL is there
         }
+        m_host.Uninstall();
         if (m_startedFonts) {
             FontManager::Get().Shutdown();
             m_startedFonts = false;
@@ -151,6 +155,9 @@ public:
     bool IsShowing() const { return m_shown; }
 
 private:
+    // Text fields raise the shell's keyboard, toggles read registered
+    // variables, as in the game.
+    ApplicationUIHost m_host;
     bool m_initialised = false;
     bool m_startedFonts = false;
     bool m_shown = false;

@@ -6,6 +6,7 @@
 #include "engine/text/FontManager.h"
 #include "engine/text/TextBank.h"
 #include "engine/ui/ComponentFactory.h"
+#include "engine/ui/ComponentTimer.h"
 #include "engine/ui/descriptions/ComponentDefinition.h"
 #include "tests/engine/core/FileTestUtil.h"
 #include "tests/engine/ui/UITestSupport.h"
@@ -197,6 +198,26 @@ TEST_F(Manager, InitSetsTheFontScaleFromTheViewport) {
 
 class EarlyTimer final : public Component {};
 class LateTimer final : public Component {};
+class LocalTimer final : public Component {};
+
+// Runs before the next test, whose early factory holds the name for the rest
+// of the process.
+TEST_F(Manager, TheLibraryTimerAnswersItsNameOnlyWhileNoClassHoldsIt) {
+    const AsciiString name("ComponentTimer");
+    ui().Init(QuietSettings(), AsciiString("~base"));
+    // Asked through FindFactory, which leaves no entry under the name.
+    const ComponentFactory* library = ui().FindFactory(name);
+    ASSERT_NE(library, nullptr);
+    std::unique_ptr<Component> made(library->Create());
+    EXPECT_TRUE(made->IsKindOf(ComponentTimer::GetStaticClassInfo()));
+    {
+        ComponentFactoryOf<LocalTimer> local("ComponentTimer");  // after Init: still takes the name
+        EXPECT_EQ(ui().FindFactory(name), &local);
+        std::unique_ptr<Component> replaced(ui().FindFactory(name)->Create());
+        EXPECT_NE(dynamic_cast<LocalTimer*>(replaced.get()), nullptr);
+    }
+    EXPECT_EQ(ui().FindFactory(name), library);
+}
 
 TEST_F(Manager, TheFirstFactoryOfANameStays) {
     static ComponentFactoryOf<EarlyTimer> s_early("ComponentTimer");
