@@ -4,6 +4,7 @@
 #include "engine/core/Clock.h"
 #include "engine/core/FileUtil.h"
 #include "engine/core/Log.h"
+#include "engine/iOS/PngFrameWriter.h"
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 #include "game/AutoPlay.h"
@@ -14,7 +15,6 @@
 #include "game/rules/GameRecord.h"
 #include "game/rules/RunOptions.h"
 #include "platform/DesktopServices.h"
-#include "platform/FrameCapture.h"
 #include "platform/InputScript.h"
 #include "platform/PlatformDisplay.h"
 
@@ -195,30 +195,6 @@ std::string HomePath(const char* relative) {
     return path + "/" + relative;
 }
 
-// Writes every presented frame that is one to keep.
-class FrameCapturer final : public FrameObserver {
-public:
-    explicit FrameCapturer(const Options& options) : m_dir(options.captureDir), m_every(options.captureEvery) {}
-
-    bool OnFramePresented(int frame) override {
-        return frame >= 0 && frame != m_lastCaptured && frame % m_every == 0;
-    }
-
-    void OnFramePixels(int frame, const std::vector<uint8_t>& rgba, int width, int height) override {
-        m_lastCaptured = frame;
-        char name[32];
-        snprintf(name, sizeof(name), "/frame_%05d.png", frame);
-        if (!WritePng((m_dir + name).c_str(), width, height, rgba)) {
-            Log("varnok_game: frame %d not written", frame);
-        }
-    }
-
-private:
-    std::string m_dir;
-    int m_every;
-    int m_lastCaptured = -1;
-};
-
 // Wall-clock time of each display refresh of a headless run but the first
 // (which initialises the game), for the line printed at the end.
 class FrameTimer {
@@ -313,7 +289,7 @@ int main(int argc, char** argv) {
     {
         VarnokTouchAppDelegate app(shell);
         app.SetInputScript(haveScript ? &script : nullptr);
-        FrameCapturer capturer(options);
+        PngFrameWriter capturer(options.captureDir, options.captureEvery, "varnok_game");
         if (!options.captureDir.empty()) {
             app.viewController().SetFrameObserver(&capturer);
         }

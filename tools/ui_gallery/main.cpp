@@ -9,6 +9,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/Log.h"
 #include "engine/iOS/FrameRateController.h"
+#include "engine/iOS/PngFrameWriter.h"
 #include "engine/iOS/VarnokGame.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
 #include "engine/render/ImmediatePrimitiveRenderer.h"
@@ -19,7 +20,6 @@
 #include "engine/text/FontManager.h"
 #include "engine/ui/UIManager.h"
 #include "platform/DesktopServices.h"
-#include "platform/FrameCapture.h"
 #include "platform/InputScript.h"
 #include "platform/PlatformDisplay.h"
 
@@ -166,29 +166,6 @@ private:
 
 std::string GalleryGame::s_screen;
 
-class FrameWriter final : public FrameObserver {
-public:
-    FrameWriter(const std::string& dir, int every) : m_dir(dir), m_every(every) {}
-
-    bool OnFramePresented(int frame) override {
-        return frame >= 0 && frame != m_lastWritten && frame % m_every == 0;
-    }
-
-    void OnFramePixels(int frame, const std::vector<uint8_t>& rgba, int width, int height) override {
-        m_lastWritten = frame;
-        char name[32];
-        snprintf(name, sizeof(name), "/frame_%05d.png", frame);
-        if (!WritePng((m_dir + name).c_str(), width, height, rgba)) {
-            Log("ui_gallery: frame %d not written", frame);
-        }
-    }
-
-private:
-    std::string m_dir;
-    int m_every;
-    int m_lastWritten = -1;
-};
-
 bool ReadCount(const char* text, int& out) {
     char* end = nullptr;
     const long value = strtol(text, &end, 10);
@@ -310,7 +287,7 @@ int main(int argc, char** argv) {
     {
         VarnokTouchAppDelegate app(shell);
         app.SetInputScript(haveScript ? &script : nullptr);
-        FrameWriter writer(options.captureDir, options.captureEvery);
+        PngFrameWriter writer(options.captureDir, options.captureEvery, "ui_gallery");
         if (!options.captureDir.empty()) {
             app.viewController().SetFrameObserver(&writer);
         }
