@@ -6,8 +6,10 @@
 #include "engine/core/HashName.h"
 #include "game/rules/Achievements.h"
 #include "game/rules/Powers.h"
+#include "game/rules/SaveFile.h"
 #include "game/rules/UnlockQueue.h"
 
+#include "tests/game/rules/SaveFolder.h"
 #include "tests/game/world/PlayFieldFixture.h"
 
 #include <gtest/gtest.h>
@@ -43,11 +45,13 @@ private:
     float m_factor;
 };
 
-void DefinePower(const char* name, float seconds, float factor) {
+// seconds the effect runs; totalTime 0 makes an untimed power, which a
+// saved game brings back.
+void DefinePower(const char* name, float seconds, float factor, float totalTime = -1.0f) {
     auto record = std::make_unique<PowerRecord>();
     record->SetName(name);
     record->keyed = 1;
-    record->totalTime = seconds;
+    record->totalTime = totalTime < 0.0f ? seconds : totalTime;
     record->subEffects.push_back(std::make_unique<SpeedEffect>(seconds, factor));
     PowerManager::Instance().AddDefinition(std::move(record));
 }
@@ -209,6 +213,41 @@ TEST_F(SlicePowersTest, ANewWaveChecksScoreTotalAndEveryStatistic) {
     (void)waves.StartNextWave();
     EXPECT_TRUE(Queued("32_total"));
     stats.SetWatcher(nullptr);
+}
+
+TEST_F(SlicePowersTest, AGameInProgressKeepsItsPowerThroughTheSaveFile) {
+    TestSupport::SaveFolder folder{"powers"};
+    DefinePower("shield", 9.0f, 2.0f, 0.0f);
+    LoadWaves("<WaveInfo><Spawn type='apple' min='3' max='3' delay='0.5'/></WaveInfo>");
+    WaveManager& waves = WaveManager::Instance();
+    waves.Reset(1);
+    (void)PowerManager::Instance().Activate(Hash("shield"), Vector3{}, nullptr);
+    for (int i = 0; i < 60; ++i) {
+        waves.Update(1.0f / 60.0f);
+        Run(1);
+    }
+    ASSERT_EQ(PowerManager::Instance().Active().size(), 1u);
+    const float left = PowerManager::Instance().Active()[0]->time;
+    EXPECT_NEAR(left, 8.0f, 0.05f);
+    stats.roundInPlay = 1;
+    ASSERT_TRUE(waves.SaveState(stats));
+    ASSERT_TRUE(SaveFile::Write(stats));
+
+    // The next run: a new game ends the power, the saved game brings it back.
+    WorldObjectManager::Instance().Clear();
+    waves.Reset(1);
+    EXPECT_TRUE(PowerManager::Instance().Active().empty());
+    stats = GameStats();
+    folder.Mount();
+    SaveFile::Load(stats);
+    waves.RestoreSavedGame();
+    ASSERT_EQ(PowerManager::Instance().Active().size(), 1u);
+    PowerRecord* shield = PowerManager::Instance().Find(Hash("shield"));
+    ASSERT_NE(shield, nullptr);
+    EXPECT_NEAR(shield->time, left, 1e-3f);
+    waves.Update(0.5f);
+    EXPECT_NEAR(shield->time, left - 0.5f, 1e-3f);
+    EXPECT_FLOAT_EQ(waves.powerFactor, 2.0f);
 }
 
 }  // namespace
