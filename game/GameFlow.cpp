@@ -15,6 +15,7 @@
 #include "engine/services/ServiceManager.h"
 #include "engine/ui/Component.h"
 #include "engine/ui/UIManager.h"
+#include "game/rules/Achievements.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/ClassicMode.h"
@@ -27,6 +28,7 @@
 #include "game/rules/Items.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/rules/VoiceOverManager.h"
+#include "game/screens/AchievementPopup.h"
 #include "game/screens/CountdownTimer.h"
 #include "game/screens/GameHud.h"
 #include "game/screens/GameUi.h"
@@ -95,6 +97,29 @@ const char* const GameFlow::kScreens[15] = {
 GameFlow& GameFlow::Get() {
     static GameFlow flow;
     return flow;
+}
+
+GameFlow::GameFlow() {
+    AchievementManager::Instance().SetNamedUnlockCallback(
+        AchievementManager::NamedUnlockCallback(this, &GameFlow::ShowNamedUnlockPopup));
+}
+
+void GameFlow::ShowNamedUnlockPopup(const char* name, int kind) {
+    if (kind != AchievementPopup::kItem || name == nullptr || name[0] == '\0') {
+        return;
+    }
+    auto* popup = new AchievementPopup(name, 0, SmartPtr<Texture>(), kind, "");
+    popup->Open();
+    // Two unlocks within one frame: the earlier pop-up goes to the list now
+    // rather than being dropped.
+    if (m_pendingPopup != nullptr) {
+        if (ScreenList* screens = GetGameRecord().screenList) {
+            screens->Add(m_pendingPopup);
+        } else {
+            delete m_pendingPopup;
+        }
+    }
+    m_pendingPopup = popup;
 }
 
 void GameFlow::Enter(int /*argument*/) {
@@ -421,6 +446,7 @@ void GameFlow::Render(float stepSeconds, bool /*active*/) {
         pass(GameCamera::kPassWorld);
         particles.Render(particleStep, game.paused, 1);
         pass(GameCamera::kPassScreen);
+        WaveManager::RenderPowers(false);
         if (screens != nullptr) {
             screens->RenderLayer(0x8);
         }
@@ -507,6 +533,7 @@ void GameFlow::Exit() {
     game.mainMenu = nullptr;
     game.countdownTimer = nullptr;
     game.swipeHint = nullptr;
+    delete m_pendingPopup;  // never reached the screen list
     m_pendingPopup = nullptr;
     GameHud::Destroy();
     WorldObjectManager& world = WorldObjectManager::Instance();

@@ -51,6 +51,10 @@ public:
     bool IsMenuInputReady() const;
     // Exactly one finger is down and the pointer was pressed.
     bool IsSingleTouchHeld() const;
+    // The achievement manager's named unlock: an item unlock (kind 2) with a
+    // name gets a pop-up of that name, added to the screen list at the next
+    // update. Other kinds are shown by the unlock queue itself.
+    void ShowNamedUnlockPopup(const char* name, int kind);
 
     // The names of the set-up steps of the last first enter, in order.
     const std::vector<std::string>& GetSetUpSteps() const { return m_setUpSteps; }
@@ -71,6 +75,7 @@ public:
     bool m_drawWorldObjects = true;  // off only to measure the frame without them
 
 private:
+    GameFlow();
     void SetUp();
     void Step(const char* name) { m_setUpSteps.emplace_back(name); }
     TouchFollower* SlashForSlot(int slot);

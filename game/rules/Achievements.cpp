@@ -4,6 +4,7 @@
 #include "engine/core/HashName.h"
 #include "engine/core/Log.h"
 #include "engine/core/XmlDocument.h"
+#include "engine/iOS/PopupOverlay.h"
 #include "engine/render/TextureManager.h"
 #include "engine/services/IAchievementService.h"
 #include "engine/services/ILeaderboardService.h"
@@ -197,6 +198,7 @@ void AchievementManager::Clear() {
 void AchievementManager::Load() {
     LoadLocalizedTexture(m_panel, kPanelTexture);
     m_badge = TextureManager::Get().GetTexture(kBadgeTexture);
+    PopupOverlay::Get().SetListener(PopupOverlay::Listener(this, &AchievementManager::OnOverlayUnlock));
     TiXmlDocument document;
     (void)LoadXmlDocument(document, kFileName);  // LoadFromDocument reports a refusal
     LoadFromDocument(document, kFileName, true);
@@ -530,6 +532,13 @@ bool AchievementManager::ShowUnlockPopup(uint32_t idHash, ScreenList* screens) {
     }
     screens->Add(popup);
     return true;
+}
+
+void AchievementManager::OnOverlayUnlock(int32_t idHash) {
+    const AchievementRecord* record = Find(static_cast<uint32_t>(idHash));
+    if (record != nullptr) {
+        m_namedUnlock(record->id, record->PopupKind());
+    }
 }
 
 void AchievementManager::PreparePopups() {

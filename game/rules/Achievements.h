@@ -6,6 +6,7 @@
 // a digit unlock the item of that name instead. Main thread only.
 #pragma once
 
+#include "engine/core/Delegate.h"
 #include "engine/core/SmartPtr.h"
 #include "engine/render/Texture.h"
 #include "game/rules/GameStats.h"
@@ -138,6 +139,14 @@ public:
     // Appends the record's pop-up to the list; false without a record.
     bool ShowUnlockPopup(uint32_t idHash, ScreenList* screens);
 
+    // The game's named-unlock pop-up: (name, kind), kind as PopupKind.
+    using NamedUnlockCallback = Delegate2<void, const char*, int>;
+    void SetNamedUnlockCallback(const NamedUnlockCallback& callback) { m_namedUnlock = callback; }
+    // The popup overlay's listener carries one number: the id hash of an
+    // unlock. It is turned into the record's id and kind for the callback;
+    // a hash without a record reaches nothing.
+    void OnOverlayUnlock(int32_t idHash);
+
     const SmartPtr<Texture>& PanelTexture() const { return m_panel; }
     const SmartPtr<Texture>& BadgeTexture() const { return m_badge; }
 
@@ -154,6 +163,7 @@ private:
     SmartPtr<Texture> m_panel;
     SmartPtr<Texture> m_badge;
     ServiceManager* m_services = nullptr;
+    NamedUnlockCallback m_namedUnlock;
 };
 
 // What a fired unlock reaches in the game: the achievement services, the

@@ -7,6 +7,7 @@
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
 #include "game/rules/Achievements.h"
+#include "game/rules/Powers.h"
 #include "game/rules/ClassicMode.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
@@ -55,6 +56,8 @@ float Fruit::s_previousDepth = Fruit::kFirstDepth;
 int Fruit::s_throwSounds = 0;
 int Fruit::s_countedDrops = 0;
 Fruit::UltraRareBonusHandler Fruit::s_ultraRareBonus = nullptr;
+int Fruit::s_lastSlicedKind = 1;
+int Fruit::s_sameKindRun = 0;
 Random* Fruit::s_gameRandom = nullptr;
 Random* Fruit::s_waveRandom = nullptr;
 
@@ -482,11 +485,45 @@ int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vect
     }
     const bool scores = hitter != nullptr && !noPenalty && !record.notInPlay;
     if (scores) {
+        ActivatePower(*info);
+        if (s_lastSlicedKind == kind && !info->scoresNothing) {
+            ++s_sameKindRun;
+        } else {
+            s_sameKindRun = 1;
+            s_lastSlicedKind = kind;
+        }
         // Points go straight to the record until the dispatcher's AddPoints
         // with its modifier lands.
         record.score += PointsForHit(*info, critical, settings);
+        AchievementManager& achievements = AchievementManager::Instance();
+        if (!record.fruitMissed) {
+            (void)achievements.CheckScoreUnsullied(record.score);
+        }
+        (void)achievements.CheckConsecutive(s_sameKindRun, info->nameHash);
     }
     return 0;
+}
+
+void Fruit::ActivatePower(const FruitInfo& info) {
+    if (info.powers.empty()) {
+        return;
+    }
+    const int32_t total = info.powers.back().cumulativeChance;
+    if (total <= 0) {
+        return;
+    }
+    const uint32_t draw = GameRandom().NextBelow(static_cast<uint32_t>(total));
+    for (const FruitPower& power : info.powers) {
+        if (static_cast<uint32_t>(power.cumulativeChance) > draw) {
+            (void)PowerManager::Instance().Activate(power.nameHash, position, nullptr);
+            return;
+        }
+    }
+}
+
+void Fruit::ResetSliceRecords() {
+    s_lastSlicedKind = 1;
+    s_sameKindRun = 0;
 }
 
 void Fruit::EmitSplatters(int count, float strength) {

@@ -92,6 +92,9 @@ public:
     // screens); null shows nothing.
     using UltraRareBonusHandler = void (*)(const Vector3& position);
     static void SetUltraRareBonusHandler(UltraRareBonusHandler handler) { s_ultraRareBonus = handler; }
+    // The same-kind run of slices starts again (at the start of a game).
+    static void ResetSliceRecords();
+    static int GetSameKindRun() { return s_sameKindRun; }
     static constexpr int kUltraRareScore = 50;
 
     uint8_t kind = 0;
@@ -135,6 +138,8 @@ private:
     void UpdateSliced(float scaled, float frames);
     void Tumble(float frames);
     void EmitSplatters(int count, float strength);
+    // One of the kind's powers, drawn by weight, starts at the fruit.
+    void ActivatePower(const FruitInfo& info);
 
     void DrawPiece(const MeshModel& model, const Quaternion& orientation, const Vector3& at) const;
 
@@ -146,6 +151,8 @@ private:
     static int s_throwSounds;
     static int s_countedDrops;
     static UltraRareBonusHandler s_ultraRareBonus;
+    static int s_lastSlicedKind;
+    static int s_sameKindRun;
     static Random* s_gameRandom;
     static Random* s_waveRandom;
 };

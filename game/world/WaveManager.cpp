@@ -5,10 +5,12 @@
 #include "engine/core/Log.h"
 #include "engine/core/MathUtil.h"
 #include "engine/core/XmlDocument.h"
+#include "game/rules/Achievements.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/GameStats.h"
 #include "game/rules/InGameMode.h"
+#include "game/rules/Powers.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
 #include "game/world/FruitCatalogue.h"
@@ -177,6 +179,10 @@ void WaveManager::ResetRepetitions(WaveList& list) {
 void WaveManager::Reset(int beginPlay) {
     GameRecord& record = GetGameRecord();
     m_waveRandom.Reseed(GlobalRandom().Next());
+    PowerManager& powers = PowerManager::Instance();
+    powers.ClearActive();
+    powers.Preload();
+    powers.OnWavesReset(0);
     numberOfWavesSinceReset = 1;
     stepRemainder = 0.0f;
     record.notInPlay = false;
@@ -187,6 +193,7 @@ void WaveManager::Reset(int beginPlay) {
     if (record.modeIndex != 1) {
         SetScore(0);
     }
+    Fruit::ResetSliceRecords();
     record.fruitMissed = false;
     waveCount = -1;
     numberOfWavesSpawned = 0;
@@ -227,6 +234,14 @@ void WaveManager::Reset(int beginPlay) {
 }
 
 int WaveManager::StartNextWave() {
+    {
+        AchievementManager& achievements = AchievementManager::Instance();
+        (void)achievements.CheckScore(GetScore());
+        (void)achievements.CheckTotal(GetGameRecord().allPointsTotal);
+        if (GameStats* stats = Stats()) {
+            stats->RecheckAchievements();
+        }
+    }
     WaveList& list = CurrentList();
     const int old = waveCount;
     ++waveCount;
@@ -416,6 +431,14 @@ void WaveManager::Update(float stepSeconds) {
     }
     powerFactor = bombScale = bombFactor = fruitFactor = criticalFactor = 1.0f;
     const float s = stepSeconds * timeScale;
+    PowerManager& powers = PowerManager::Instance();
+    if (record.menuPhase < 1.0f && ModeIndex() == 0) {
+        powers.UpdateAll(s);
+        powerFactor = powers.speedFactor;
+    } else {
+        powers.ResetModifiers();
+        powerFactor = 1.0f;
+    }
     if (record.notInPlay && waveCount >= 1) {
         EaseSpeed(s);
         return;
@@ -468,7 +491,7 @@ void WaveManager::Step(float stepSeconds) {
             return;
         }
     }
-    if (record.notInPlay) {
+    if (record.notInPlay && PowerManager::Instance().Find(HashOf("freeze")) == nullptr) {
         return;  // only a freeze power carries a wave past the end of play
     }
     if (m_currentWave != nullptr) {
@@ -628,6 +651,13 @@ void WaveManager::SetTimeScale(float value) {
 void WaveManager::ResetTimeScale() {
     globalWaveDt = 1.0f;
     stepRemainder = 0.0f;
+    PowerManager::Instance().OnWavesReset(1);
+}
+
+void WaveManager::RenderPowers(bool skip) {
+    if (!skip) {
+        PowerManager::Instance().RenderAll();
+    }
 }
 
 void WaveManager::RemoveActiveFruitsAndBombs() {

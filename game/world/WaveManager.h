@@ -69,6 +69,8 @@ public:
     void AddSpeedLossTime(float amount);
     void SetTimeScale(float value);
     void ResetTimeScale();
+    // Draws the active powers' bars unless skip.
+    static void RenderPowers(bool skip);
 
     // Drops the fruit still waiting to be thrown and removes the waiting bombs.
     static void RemoveActiveFruitsAndBombs();
