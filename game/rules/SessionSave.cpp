@@ -8,6 +8,7 @@
 #include "game/rules/GameStats.h"
 #include "game/rules/Items.h"
 #include "game/rules/SaveFile.h"
+#include "game/world/Fruit.h"
 #include "game/world/GameCamera.h"
 #include "game/world/WaveManager.h"
 
@@ -26,6 +27,8 @@ void TakeRecordSnapshot(const GameRecord& game, GameStats& copy) {
     copy.score = GetScore();
     copy.misses = GetModeSaveState();
     copy.mode = game.modeIndex;
+    copy.consecutiveType = Fruit::GetLastSlicedKind();
+    copy.consecutiveCount = Fruit::GetSameKindRun();
     copy.critical_chance = game.criticalCountdown;
     copy.go_bombHitTime =
         game.bombExplosionTime > 0.0f && !GetSessionState().menuBombSliced ? game.bombExplosionTime : 0.0f;

@@ -526,6 +526,11 @@ void Fruit::ResetSliceRecords() {
     s_sameKindRun = 0;
 }
 
+void Fruit::SetSliceRecords(int lastSlicedKind, int sameKindRun) {
+    s_lastSlicedKind = lastSlicedKind;
+    s_sameKindRun = sameKindRun > 0 ? sameKindRun : 0;
+}
+
 void Fruit::EmitSplatters(int count, float strength) {
     SplatterLayer& layer = SplatterLayer::Get();
     const FruitInfo* info = GetInfo();

@@ -95,6 +95,9 @@ public:
     // The same-kind run of slices starts again (at the start of a game).
     static void ResetSliceRecords();
     static int GetSameKindRun() { return s_sameKindRun; }
+    static int GetLastSlicedKind() { return s_lastSlicedKind; }
+    // A restored game's run goes on from where it was saved.
+    static void SetSliceRecords(int lastSlicedKind, int sameKindRun);
     static constexpr int kUltraRareScore = 50;
 
     uint8_t kind = 0;

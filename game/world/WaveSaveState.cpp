@@ -118,6 +118,7 @@ void WaveManager::RestoreSavedGame() {
         return;
     }
     SetScore(stats->score);
+    Fruit::SetSliceRecords(stats->consecutiveType, stats->consecutiveCount);
     record.fruitMissed = stats->hasDropped != 0;
     lastChoiceWaveNo = 0;
     typesToPickFromCount = 1;
