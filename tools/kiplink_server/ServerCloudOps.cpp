@@ -1,480 +1,332 @@
 #include "tools/kiplink_server/ServerCloudOps.h"
 
-#include <zlib.h>
+#include <lua.hpp>
 
-#include <climits>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <string>
-#include <vector>
+#include <cstdlib>
+#include <cstring>
 
 namespace Varnok {
 namespace Tools {
 
+// ServerCloudOps.lua, embedded by the build.
+extern const char* const kServerCloudOpsScript;
+
 namespace {
 
-constexpr size_t kMaxDepth = 512;
-constexpr Json::ArrayIndex kMaxGrowth = 4096;
+// One run's data (its copies, lists and boxes) never needs near this much;
+// past it Lua fails the call instead of the process growing without end.
+constexpr size_t kMemoryLimit = 256u * 1024u * 1024u;
 
-uint32_t Crc(uint32_t start, const std::string& bytes) {
-    return static_cast<uint32_t>(
-        crc32(start, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-}
-
-// jsoncpp throws on a conversion out of range; numbers from clients may be
-// anything, so every read of one clamps instead.
-int64_t Int64Of(const Json::Value& value) {
-    if (value.isInt64()) {
-        return value.asInt64();
-    }
-    if (value.isUInt64()) {
-        return INT64_MAX;
-    }
-    if (value.isDouble()) {
-        const double d = value.asDouble();
-        return d != d ? 0 : d <= -9.2e18 ? INT64_MIN : d >= 9.2e18 ? INT64_MAX : static_cast<int64_t>(d);
-    }
-    return value.isBool() && value.asBool() ? 1 : 0;
-}
-
-int IntOf(const Json::Value& value) {
-    const int64_t wide = Int64Of(value);
-    return wide < INT32_MIN ? INT32_MIN : wide > INT32_MAX ? INT32_MAX : static_cast<int>(wide);
-}
-
-std::string ScalarText(const Json::Value& value) {
-    char text[64];
-    switch (value.type()) {
-        case Json::booleanValue:
-            return value.asBool() ? "true" : "false";
-        case Json::intValue:
-        case Json::uintValue:
-            if (value.isInt()) {
-                std::snprintf(text, sizeof text, "%d", value.asInt());
-            } else if (value.isUInt()) {
-                std::snprintf(text, sizeof text, "%u", value.asUInt());
-            } else {
-                std::snprintf(text, sizeof text, "%lld", static_cast<long long>(Int64Of(value)));
-            }
-            return text;
-        case Json::realValue:
-            std::snprintf(text, sizeof text, "%f", static_cast<double>(static_cast<float>(value.asDouble())));
-            return text;
-        case Json::stringValue:
-            return value.asString();
-        default:
-            return "";
-    }
-}
-
-bool IsKey(const Json::Value& key) { return key.isString() || key.isNumeric(); }
-
-uint32_t U32(const Json::Value& value) {
-    if (value.isBool()) {
-        return value.asBool() ? 1u : 0u;
-    }
-    if (value.isDouble() && !value.isIntegral()) {
-        const double d = value.asDouble();
-        return d <= 0 ? 0u : d >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(d);
-    }
-    if (value.isNumeric()) {
-        return value.isUInt64() && !value.isInt64() ? static_cast<uint32_t>(value.asUInt64())
-                                                    : static_cast<uint32_t>(Int64Of(value));
-    }
-    return 0;
-}
-
-bool IsReal(const Json::Value& value) { return value.isDouble() && !value.isIntegral(); }
-
-// The member under key, created as null; null when the key names nothing safely.
-Json::Value* Member(Json::Value& cursor, const Json::Value& key) {
-    if (key.isString()) {
-        if (!cursor.isNull() && !cursor.isObject()) {
-            return nullptr;
-        }
-        return &cursor[key.asString()];
-    }
-    const int64_t index = Int64Of(key);
-    if (cursor.isObject()) {
-        return &cursor[std::to_string(index)];
-    }
-    if (!cursor.isNull() && !cursor.isArray()) {
-        return nullptr;
-    }
-    const Json::ArrayIndex size = cursor.isArray() ? cursor.size() : 0;
-    if (index < 0 || index > static_cast<int64_t>(size) + kMaxGrowth) {
-        return nullptr;
-    }
-    return &cursor[static_cast<Json::ArrayIndex>(index)];
-}
-
-const Json::Value* Find(const Json::Value& cursor, const Json::Value& key) {
-    if (key.isString()) {
-        return cursor.isObject() && cursor.isMember(key.asString()) ? &cursor[key.asString()] : nullptr;
-    }
-    if (cursor.isObject()) {
-        const std::string name = std::to_string(Int64Of(key));
-        return cursor.isMember(name) ? &cursor[name] : nullptr;
-    }
-    const int64_t index = Int64Of(key);
-    return cursor.isArray() && index >= 0 && index < static_cast<int64_t>(cursor.size())
-               ? &cursor[static_cast<Json::ArrayIndex>(index)]
-               : nullptr;
-}
-
-void Arith(Json::Value& target, const Json::Value& operand, char op) {
-    if (IsReal(target) || IsReal(operand)) {
-        const float a = target.isNumeric() ? static_cast<float>(target.asDouble()) : 0.0f;
-        const float b = operand.isNumeric() ? static_cast<float>(operand.asDouble()) : 0.0f;
-        target = static_cast<double>(op == '+' ? a + b : op == '*' ? a * b : std::fmod(a, b));
-        return;
-    }
-    const uint32_t a = U32(target);
-    const uint32_t b = U32(operand);
-    const bool isUnsigned = (target.isUInt() && !target.isInt()) || (operand.isUInt() && !operand.isInt());
-    if (isUnsigned) {
-        target = static_cast<Json::UInt>(op == '+' ? a + b : op == '*' ? a * b : (b == 0 ? a : a % b));
-    } else {
-        const int32_t sa = static_cast<int32_t>(a), sb = static_cast<int32_t>(b);
-        int32_t result = op == '+' ? static_cast<int32_t>(a + b)
-                         : op == '*' ? static_cast<int32_t>(a * b)
-                         : (sb == 0 ? sa : sb == -1 ? 0 : sa % sb);
-        target = result;
-    }
-}
-
-bool Less(const Json::Value& a, const Json::Value& b) {
-    if (IsReal(a) || IsReal(b)) {
-        return a.asDouble() < b.asDouble();
-    }
-    return Int64Of(a) < Int64Of(b);
-}
-
-class Runner {
+// One interpreter a thread, holding the script's table of functions.
+class ScriptState {
 public:
-    Runner(const Json::Value& list, Json::Value& data, Json::Value& meta, uint32_t now)
-        : m_list(list), m_data(&data), m_meta(&meta), m_now(now) {}
-
-    bool Run() {
-        Json::ArrayIndex at = 0;
-        while (at < m_list.size()) {
-            if (!m_list[at].isNumeric()) {
-                return false;
-            }
-            bool merge = false;
-            if (IntOf(m_list[at]) < 0) {
-                merge = IntOf(m_list[at]) == -1;
-                ++at;
-                if (at >= m_list.size() || !m_list[at].isNumeric()) {
-                    return false;
-                }
-            }
-            const int code = IntOf(m_list[at]);
-            const int length = Length(code);
-            if (length == 0 || at + static_cast<Json::ArrayIndex>(length) > m_list.size() ||
-                !Step(at, code, merge)) {
-                return false;
-            }
-            at += static_cast<Json::ArrayIndex>(length);
+    ScriptState() {
+        m_state = lua_newstate(&ScriptState::Allocate, this);
+        if (m_state == nullptr) {
+            return;
         }
-        return true;
+        luaL_requiref(m_state, "_G", luaopen_base, 1);
+        luaL_requiref(m_state, LUA_MATHLIBNAME, luaopen_math, 1);
+        luaL_requiref(m_state, LUA_STRLIBNAME, luaopen_string, 1);
+        luaL_requiref(m_state, LUA_TABLIBNAME, luaopen_table, 1);
+        luaL_requiref(m_state, LUA_BITLIBNAME, luaopen_bit32, 1);
+        lua_settop(m_state, 0);
+        if (luaL_loadbuffer(m_state, kServerCloudOpsScript, std::strlen(kServerCloudOpsScript),
+                            "=ServerCloudOps.lua") != LUA_OK ||
+            lua_pcall(m_state, 0, 1, 0) != LUA_OK || !lua_istable(m_state, -1)) {
+            std::fprintf(stderr, "ServerCloudOps: the runner script does not load: %s\n",
+                         lua_isstring(m_state, -1) ? lua_tostring(m_state, -1) : "no table");
+            lua_close(m_state);
+            m_state = nullptr;
+            return;
+        }
+        m_module = luaL_ref(m_state, LUA_REGISTRYINDEX);
+    }
+    ~ScriptState() {
+        if (m_state != nullptr) {
+            lua_close(m_state);
+        }
+    }
+    ScriptState(const ScriptState&) = delete;
+    ScriptState& operator=(const ScriptState&) = delete;
+
+    // Null when the script did not load (already logged).
+    lua_State* State() const { return m_state; }
+    // Pushes the script's function called name.
+    void PushFunction(const char* name) const {
+        lua_rawgeti(m_state, LUA_REGISTRYINDEX, m_module);
+        lua_getfield(m_state, -1, name);
+        lua_remove(m_state, -2);
     }
 
 private:
-    static int Length(int code) {
-        switch (code) {
-            case 1: return 1;
-            case 0: case 2: case 25: case 42: case 43: case 50: return 2;
-            case 11: case 12: case 20: case 21: case 22: case 23: case 24: case 26: case 27:
-            case 30: case 40: case 41: case 44: case 45: case 51: case 52: case 53: case 60: return 3;
-            case 10: case 13: case 46: return 4;
-            default: return 0;
+    static void* Allocate(void* self, void* block, size_t oldSize, size_t newSize) {
+        auto* state = static_cast<ScriptState*>(self);
+        const size_t held = block != nullptr ? oldSize : 0;
+        if (newSize == 0) {
+            std::free(block);
+            state->m_bytes -= held;
+            return nullptr;
         }
+        if (newSize > held && state->m_bytes + (newSize - held) > kMemoryLimit) {
+            return nullptr;
+        }
+        void* grown = std::realloc(block, newSize);
+        if (grown != nullptr) {
+            state->m_bytes = state->m_bytes - held + newSize;
+        }
+        return grown;
     }
 
-    bool Up(uint32_t levels) {
-        if (levels > m_stack.size()) {
-            return false;
-        }
-        for (uint32_t i = 0; i < levels; ++i) {
-            m_data = m_stack.back().first;
-            m_meta = m_stack.back().second;
-            m_stack.pop_back();
-        }
-        return true;
-    }
+    lua_State* m_state = nullptr;
+    int m_module = LUA_NOREF;
+    size_t m_bytes = 0;
+};
 
-    bool Stamp(const Json::Value& key) {
-        Json::Value* stamp = Member(*m_meta, key);
-        if (stamp == nullptr) {
-            return false;
-        }
-        *stamp = static_cast<Json::UInt>(m_now);
-        return true;
-    }
+ScriptState& Script() {
+    thread_local ScriptState script;
+    return script;
+}
 
-    uint32_t StampOf(const Json::Value& key) const {
-        const Json::Value* stamp = Find(*m_meta, key);
-        return stamp != nullptr ? U32(*stamp) : 0;
-    }
+void SetField(lua_State* lua, const char* field, const char* text) {
+    lua_pushstring(lua, text);
+    lua_setfield(lua, -2, field);
+}
 
-    void Put(Json::Value& target, const Json::Value& value, bool merge) {
-        if (!merge) {
-            target = value;
+void SetField(lua_State* lua, const char* field, double number) {
+    lua_pushnumber(lua, number);
+    lua_setfield(lua, -2, field);
+}
+
+// Pushes value as a box (see the script). Lua errors unwind through here, so
+// nothing on these frames may need a destructor.
+void PushBox(lua_State* lua, const Json::Value& value) {
+    luaL_checkstack(lua, 8, "value nested too deeply");
+    switch (value.type()) {
+        case Json::booleanValue:
+            lua_createtable(lua, 0, 2);
+            SetField(lua, "t", "bool");
+            lua_pushboolean(lua, value.asBool() ? 1 : 0);
+            lua_setfield(lua, -2, "v");
+            return;
+        case Json::intValue:
+        case Json::uintValue: {
+            const bool isSigned = value.type() == Json::intValue;
+            const uint64_t bits = isSigned ? static_cast<uint64_t>(value.asInt64()) : value.asUInt64();
+            // The hash reads a value wider than 64 signed bits as the
+            // largest signed one.
+            char text[32];
+            std::snprintf(text, sizeof text, "%lld",
+                          static_cast<long long>(value.isInt64() ? value.asInt64() : INT64_MAX));
+            lua_createtable(lua, 0, 5);
+            SetField(lua, "t", isSigned ? "int" : "uint");
+            SetField(lua, "hi", static_cast<double>(static_cast<uint32_t>(bits >> 32)));
+            SetField(lua, "lo", static_cast<double>(static_cast<uint32_t>(bits)));
+            SetField(lua, "d", value.asDouble());
+            SetField(lua, "text", text);
             return;
         }
-        if (value.isObject()) {
-            for (const std::string& name : value.getMemberNames()) {
-                if (Json::Value* into = Member(*m_data, Json::Value(name))) {
-                    *into = value[name];
-                }
-            }
-        } else if (value.isArray()) {
-            for (Json::ArrayIndex i = 0; i < value.size(); ++i) {
-                if (Json::Value* into = Member(*m_data, Json::Value(i))) {
-                    *into = value[i];
-                }
-            }
+        case Json::realValue:
+            lua_createtable(lua, 0, 2);
+            SetField(lua, "t", "real");
+            SetField(lua, "d", value.asDouble());
+            return;
+        case Json::stringValue: {
+            const char* begin = nullptr;
+            const char* end = nullptr;
+            value.getString(&begin, &end);
+            lua_createtable(lua, 0, 2);
+            SetField(lua, "t", "string");
+            lua_pushlstring(lua, begin, static_cast<size_t>(end - begin));
+            lua_setfield(lua, -2, "v");
+            return;
         }
+        case Json::arrayValue: {
+            const Json::ArrayIndex size = value.size();
+            lua_createtable(lua, static_cast<int>(size < 1024 ? size : 1024), 2);
+            SetField(lua, "t", "array");
+            SetField(lua, "n", static_cast<double>(size));
+            for (Json::ArrayIndex i = 0; i < size; ++i) {
+                PushBox(lua, value[i]);
+                lua_rawseti(lua, -2, static_cast<int>(i) + 1);
+            }
+            return;
+        }
+        case Json::objectValue: {
+            lua_createtable(lua, 0, 2);
+            SetField(lua, "t", "object");
+            lua_createtable(lua, 0, static_cast<int>(value.size() < 1024 ? value.size() : 1024));
+            for (auto it = value.begin(); it != value.end(); ++it) {
+                const char* end = nullptr;
+                const char* name = it.memberName(&end);
+                lua_pushlstring(lua, name, static_cast<size_t>(end - name));
+                PushBox(lua, *it);
+                lua_rawset(lua, -3);
+            }
+            lua_setfield(lua, -2, "m");
+            return;
+        }
+        default:
+            lua_createtable(lua, 0, 1);
+            SetField(lua, "t", "null");
+            return;
     }
+}
 
-    bool Step(Json::ArrayIndex at, int code, bool merge) {
-        if (code == 1) {
-            return Up(1);
+double NumberField(lua_State* lua, int box, const char* field) {
+    lua_getfield(lua, box, field);
+    const double number = lua_tonumber(lua, -1);
+    lua_pop(lua, 1);
+    return number;
+}
+
+// Writes the box at index box into out. Runs inside the protected call: a
+// Lua error unwinds through these frames, which hold nothing to destroy.
+void ReadBox(lua_State* lua, int box, Json::Value& out) {
+    luaL_checkstack(lua, 8, "value nested too deeply");
+    box = lua_absindex(lua, box);
+    lua_getfield(lua, box, "t");
+    size_t kindSize = 0;
+    const char* kind = lua_tolstring(lua, -1, &kindSize);
+    const char first = kind != nullptr && kindSize > 0 ? kind[0] : 'n';
+    lua_pop(lua, 1);  // the kind stays interned in the script's constants
+    if (first == 'b') {
+        lua_getfield(lua, box, "v");
+        out = lua_toboolean(lua, -1) != 0;
+        lua_pop(lua, 1);
+    } else if (first == 'i' || first == 'u') {
+        const uint64_t bits = (static_cast<uint64_t>(static_cast<uint32_t>(NumberField(lua, box, "hi"))) << 32) |
+                              static_cast<uint32_t>(NumberField(lua, box, "lo"));
+        if (first == 'i') {
+            out = static_cast<Json::Int64>(bits);
+        } else {
+            out = static_cast<Json::UInt64>(bits);
         }
-        if (code == 2) {
-            return m_list[at + 1].isNumeric() && Up(U32(m_list[at + 1]));
+    } else if (first == 'r') {
+        out = NumberField(lua, box, "d");
+    } else if (first == 's') {
+        lua_getfield(lua, box, "v");
+        size_t size = 0;
+        const char* text = lua_tolstring(lua, -1, &size);
+        out = text != nullptr ? Json::Value(text, text + size) : Json::Value("");
+        lua_pop(lua, 1);
+    } else if (first == 'a') {
+        out = Json::Value(Json::arrayValue);
+        const double size = NumberField(lua, box, "n");
+        if (size > 0) {
+            out.resize(static_cast<Json::ArrayIndex>(size));
         }
-        const Json::Value& key = m_list[at + 1];
-        if (!IsKey(key)) {
-            return false;
+        for (Json::ArrayIndex i = 0; i < out.size(); ++i) {
+            lua_rawgeti(lua, box, static_cast<int>(i) + 1);
+            if (lua_istable(lua, -1)) {
+                ReadBox(lua, -1, out[i]);
+            }
+            lua_pop(lua, 1);
         }
-        if (code == 0) {
-            if (m_stack.size() >= kMaxDepth) {
-                return false;
+    } else if (first == 'o') {
+        out = Json::Value(Json::objectValue);
+        lua_getfield(lua, box, "m");
+        const int members = lua_gettop(lua);
+        lua_pushnil(lua);
+        while (lua_istable(lua, members) && lua_next(lua, members) != 0) {
+            size_t size = 0;
+            // Names are strings: lua_tolstring cannot turn one into a number
+            // and upset the traversal.
+            const char* name = lua_type(lua, -2) == LUA_TSTRING ? lua_tolstring(lua, -2, &size) : nullptr;
+            if (name != nullptr && lua_istable(lua, -1)) {
+                Json::Value& member = out[Json::String(name, size)];
+                ReadBox(lua, -1, member);
             }
-            Json::Value* data = Member(*m_data, key);
-            Json::Value* meta = data != nullptr ? Member(*m_meta, key) : nullptr;
-            if (meta == nullptr) {
-                return false;
-            }
-            m_stack.emplace_back(m_data, m_meta);
-            m_data = data;
-            m_meta = meta;
-            return true;
+            lua_pop(lua, 1);
         }
-        if (code == 60) {
-            const Json::Value& to = m_list[at + 2];
-            if (!IsKey(to)) {
-                return false;
-            }
-            if (key == to) {
-                return true;
-            }
-            Json::Value* from = Member(*m_data, key);
-            if (from == nullptr) {
-                return false;
-            }
-            const Json::Value moved = *from;
-            Json::Value* into = Member(*m_data, to);
-            if (into == nullptr) {
-                return false;
-            }
-            *into = moved;
-            if (m_data->isObject()) {
-                m_data->removeMember(key.isString() ? key.asString() : std::to_string(Int64Of(key)));
-            }
-            return true;
-        }
-        Json::Value* target = Member(*m_data, key);
-        if (target == nullptr) {
-            return false;
-        }
-        const Json::Value operand = Length(code) >= 3 ? m_list[at + 2] : Json::Value();
-        switch (code) {
-            case 10: {
-                const Json::Value& crc = m_list[at + 3];
-                if (!crc.isNumeric() || (!target->isNull() && ServerCloudHash(*target) != U32(crc))) {
-                    return true;
-                }
-                Put(*target, operand, merge);
-                return Stamp(key);
-            }
-            case 11:
-            case 12: {
-                const Json::Value* compared = merge ? Find(operand, key) : &operand;
-                if (target->isNumeric()) {
-                    const bool better = compared != nullptr && compared->isNumeric() &&
-                                        (code == 11 ? Less(*compared, *target) : Less(*target, *compared));
-                    if (!better) {
-                        return true;
-                    }
-                }
-                Put(*target, operand, merge);
-                return Stamp(key);
-            }
-            case 13: {
-                const Json::Value& time = m_list[at + 3];
-                const uint32_t when = time.isNumeric() ? U32(time) : m_now;
-                if (!target->isNull() && when < StampOf(key)) {
-                    return true;
-                }
-                Put(*target, operand, merge);
-                return Stamp(key);
-            }
-            case 20: Arith(*target, operand, '+'); return Stamp(key);
-            case 21: Arith(*target, operand, '*'); return Stamp(key);
-            case 22: *target = static_cast<Json::UInt>(U32(*target) & U32(operand)); return Stamp(key);
-            case 23: *target = static_cast<Json::UInt>(U32(*target) | U32(operand)); return Stamp(key);
-            case 24: *target = static_cast<Json::UInt>(U32(*target) ^ U32(operand)); return Stamp(key);
-            case 25: *target = static_cast<Json::UInt>(~U32(*target)); return Stamp(key);
-            case 26:
-                if (!operand.isNumeric() || operand.asDouble() == 0.0) {
-                    return false;  // a zero divisor fails the run
-                }
-                Arith(*target, operand, '%');
-                return Stamp(key);
-            case 27: {
-                const int64_t elapsed = static_cast<int64_t>(m_now) - static_cast<int64_t>(StampOf(key));
-                if (elapsed <= 0) {
-                    return true;
-                }
-                Json::Value gain = operand;
-                Arith(gain, Json::Value(static_cast<Json::UInt>(elapsed)), '*');
-                Arith(*target, gain, '+');
-                return Stamp(key);
-            }
-            case 30: {
-                const std::string joined = (target->isString() ? target->asString() : "") + ScalarText(operand);
-                *target = joined;
-                return Stamp(key);
-            }
-            case 40:
-            case 41: {
-                Json::Value list(Json::arrayValue);
-                if (code == 40) {
-                    list.append(operand);
-                }
-                for (Json::ArrayIndex i = 0; target->isArray() && i < target->size(); ++i) {
-                    list.append((*target)[i]);
-                }
-                if (code == 41) {
-                    list.append(operand);
-                }
-                *target = list;
-                return Stamp(key);
-            }
-            case 42:
-            case 43: {
-                if (target->isArray() && target->size() > 0) {
-                    Json::Value removed;
-                    target->removeIndex(code == 42 ? 0 : target->size() - 1, &removed);
-                }
-                return Stamp(key);
-            }
-            case 44:
-            case 45: {
-                if (!operand.isNumeric() || !target->isArray()) {
-                    return true;
-                }
-                Json::Value kept(Json::arrayValue);
-                bool removed = false;
-                for (Json::ArrayIndex i = 0; i < target->size(); ++i) {
-                    if (ServerCloudHash((*target)[i]) == U32(operand) && !(code == 45 && removed)) {
-                        removed = true;
-                    } else {
-                        kept.append((*target)[i]);
-                    }
-                }
-                *target = kept;
-                return code == 44 || removed ? Stamp(key) : true;
-            }
-            case 46: {
-                const Json::Value& maximum = m_list[at + 3];
-                if (!maximum.isNumeric()) {
-                    return true;
-                }
-                Json::Value list(Json::arrayValue);
-                for (Json::ArrayIndex i = 0; target->isArray() && i < target->size(); ++i) {
-                    list.append((*target)[i]);
-                }
-                list.append(operand);
-                const uint32_t keep = U32(maximum);
-                Json::Value capped(Json::arrayValue);
-                for (Json::ArrayIndex i = list.size() > keep ? list.size() - keep : 0; i < list.size(); ++i) {
-                    capped.append(list[i]);
-                }
-                *target = capped;
-                return Stamp(key);
-            }
-            case 50:
-                *target = !(target->isBool() ? target->asBool() : U32(*target) != 0);
-                return Stamp(key);
-            case 51:
-            case 52:
-            case 53: {
-                const bool flag = operand.isBool() ? operand.asBool() : U32(operand) != 0;
-                if (target->isBool()) {
-                    const bool now = target->asBool();
-                    if (code == 51) {
-                        *target = now && flag;
-                    } else if (code == 52) {
-                        *target = now || flag;
-                    } else {
-                        *target = now != flag ? 1 : 0;
-                    }
-                    return true;
-                }
-                if (code == 51) {
-                    *target = false;
-                } else if (code == 52) {
-                    *target = operand;
-                } else {
-                    *target = flag ? 1 : 0;
-                }
-                return Stamp(key);
-            }
-            default:
-                return false;
-        }
+        lua_pop(lua, 1);
+    } else {
+        out = Json::Value();
     }
+}
 
-    const Json::Value& m_list;
-    Json::Value* m_data;
-    Json::Value* m_meta;
-    uint32_t m_now;
-    std::vector<std::pair<Json::Value*, Json::Value*>> m_stack;
+// What one protected call works on.
+struct Call {
+    const Json::Value* list = nullptr;
+    Json::Value* data = nullptr;
+    Json::Value* meta = nullptr;
+    const Json::Value* hashed = nullptr;
+    Json::Value dataAfter;  // filled inside the call, kept only when it ends
+    Json::Value metaAfter;
+    uint32_t now = 0;
+    bool ok = false;
+    uint32_t hash = 0;
 };
+
+int RunProtected(lua_State* lua) {
+    Call& call = *static_cast<Call*>(lua_touserdata(lua, 1));
+    lua_settop(lua, 0);
+    Script().PushFunction("run");
+    PushBox(lua, *call.list);
+    PushBox(lua, *call.data);
+    PushBox(lua, *call.meta);
+    lua_pushnumber(lua, call.now);
+    lua_pushvalue(lua, 3);
+    lua_pushvalue(lua, 4);
+    lua_insert(lua, 1);
+    lua_insert(lua, 1);  // data and meta kept below the call
+    lua_call(lua, 4, 1);
+    call.ok = lua_toboolean(lua, -1) != 0;
+    // The edits made before a fault stay, as the caller expects.
+    ReadBox(lua, 1, call.dataAfter);
+    ReadBox(lua, 2, call.metaAfter);
+    return 0;
+}
+
+int HashProtected(lua_State* lua) {
+    Call& call = *static_cast<Call*>(lua_touserdata(lua, 1));
+    lua_settop(lua, 0);
+    Script().PushFunction("hash");
+    PushBox(lua, *call.hashed);
+    lua_call(lua, 1, 1);
+    call.hash = static_cast<uint32_t>(lua_tonumber(lua, -1));
+    return 0;
+}
+
+// Runs body under lua_pcall; false (logged) when Lua raised an error.
+bool Protected(lua_CFunction body, Call& call) {
+    lua_State* lua = Script().State();
+    if (lua == nullptr) {
+        return false;
+    }
+    lua_settop(lua, 0);
+    lua_pushcfunction(lua, body);
+    lua_pushlightuserdata(lua, &call);
+    const bool ok = lua_pcall(lua, 1, 0, 0) == LUA_OK;
+    if (!ok) {
+        std::fprintf(stderr, "ServerCloudOps: %s\n", lua_isstring(lua, -1) ? lua_tostring(lua, -1) : "error");
+    }
+    lua_settop(lua, 0);
+    return ok;
+}
 
 }  // namespace
 
 uint32_t ServerCloudHash(const Json::Value& value) {
-    uint32_t hash = 0;
-    if (value.isArray()) {
-        for (Json::ArrayIndex i = 0; i < value.size(); ++i) {
-            hash ^= Crc(ServerCloudHash(value[i]), std::to_string(i));
-        }
-        return hash;
-    }
-    if (value.isObject()) {
-        for (const std::string& name : value.getMemberNames()) {
-            hash ^= Crc(ServerCloudHash(value[name]), name);
-        }
-        return hash;
-    }
-    return Crc(0, ScalarText(value));
+    Call call;
+    call.hashed = &value;
+    return Protected(&HashProtected, call) ? call.hash : 0;
 }
 
 bool RunServerCloudOps(const Json::Value& list, Json::Value& data, Json::Value& meta, uint32_t now) {
-    if (list.isNull()) {
-        return true;
-    }
-    if (!list.isArray()) {
+    Call call;
+    call.list = &list;
+    call.data = &data;
+    call.meta = &meta;
+    call.now = now;
+    if (!Protected(&RunProtected, call)) {
         return false;
     }
-    Runner runner(list, data, meta, now);
-    return runner.Run();
+    data.swap(call.dataAfter);
+    meta.swap(call.metaAfter);
+    return call.ok;
 }
 
 void UpdateServerCloudCopy(Json::Value& copy, const std::string& ownerId, const std::string& objectId,

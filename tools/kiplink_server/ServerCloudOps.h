@@ -1,7 +1,8 @@
-// The server's own runner of cloud-object operation lists over jsoncpp
-// values and its own value hash (zlib's CRC-32), written apart from the
-// client's so that a fault of one cannot hide behind the same fault of the
-// other.
+// The server's own runner of cloud-object operation lists and its own value
+// hash (zlib's CRC-32), written apart from the client's so that a fault of
+// one cannot hide behind the same fault of the other. Both are Lua
+// (ServerCloudOps.lua, built in) run by the system's Lua 5.2; these calls
+// convert jsoncpp values to the script's tables and back.
 #pragma once
 
 #include <json/json.h>
