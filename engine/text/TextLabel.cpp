@@ -256,7 +256,7 @@ void TextLabel::ApplyFill(StyledText& line) const {
 void TextLabel::Wrap() {
     m_currentSize = m_size;
     auto tooMany = [this] {
-        return m_maximumLines > 0 && static_cast<int>(m_wrappedLines.size()) > m_maximumLines;
+        return !m_textbox && m_maximumLines > 0 && static_cast<int>(m_wrappedLines.size()) > m_maximumLines;
     };
     bool cut = WrapAt(m_currentSize, &m_wrappedLines, &m_lineStarts);
     if (m_sizes != nullptr && !m_sizes->empty()) {
@@ -265,12 +265,12 @@ void TextLabel::Wrap() {
         while (next >= 0 && (*m_sizes)[next] >= m_currentSize) {
             --next;
         }
-        while ((cut || tooMany()) && m_currentSize > 5.0f && !m_noWrap && next >= 0) {
+        while ((cut || tooMany()) && m_currentSize > 5.0f && !m_noWrap && !m_textbox && next >= 0) {
             m_currentSize = (*m_sizes)[next--];
             cut = WrapAt(m_currentSize, &m_wrappedLines, &m_lineStarts);
         }
     } else {
-        while ((cut || tooMany()) && m_currentSize > 5.0f && !m_noWrap) {
+        while ((cut || tooMany()) && m_currentSize > 5.0f && !m_noWrap && !m_textbox) {
             m_currentSize -= 1.0f;
             cut = WrapAt(m_currentSize, &m_wrappedLines, &m_lineStarts);
         }
@@ -352,7 +352,17 @@ void TextLabel::Rebuild() {
     Layout();
 }
 
+void TextLabel::SetTextboxMode() {
+    if (!m_textbox) {
+        m_textbox = true;
+        m_needsWrap = true;
+    }
+}
+
 bool TextLabel::ShrinkToFit() {
+    if (m_textbox) {
+        return false;
+    }
     float size = m_size;
     std::vector<std::string> lines;
     for (;;) {

@@ -80,6 +80,9 @@ public:
     float GetCurrentSize() const { return m_currentSize; }
     int GetLineStep() const;
     void Invalidate() { m_needsWrap = true; }
+    // A text box: wrapping ignores the line limit and never shrinks the font
+    // (an editable field keeps its size while the text grows).
+    void SetTextboxMode();
     // Wraps and places now.
     void Rebuild();
     // Lowers the size by 1 until the wrapped lines fit the box height (6 at
@@ -117,6 +120,7 @@ private:
     int m_boxHeight;
     int m_maximumLines;
     bool m_noWrap = false;
+    bool m_textbox = false;
     int m_alignFlags;
     std::string m_sourceText;  // as given, for the same-text check
     std::string m_text;        // without markup tags

@@ -253,6 +253,9 @@ void ComponentText::CreateTextLabel() {
     const int mode = MarkupMode();
     m_label->EnableMarkup(mode != 0);
     m_label->SetCharSpacing(m_horizontalSpacing->Get());
+    if ((m_alignFlags & kTextbox) != 0) {
+        m_label->SetTextboxMode();
+    }
     RefreshText();
     ApplyColours();
     ApplyOutlineAndGlow();

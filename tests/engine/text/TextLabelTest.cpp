@@ -44,6 +44,18 @@ TEST_F(TextLabelTest, ThreeLinesInAMaximumOfTwoShrinkUntilTheyFit) {
     EXPECT_EQ(hopeless.GetLineStep(), static_cast<int>(5.0f - 0.5f * (20.0f - 5.0f)));
 }
 
+TEST_F(TextLabelTest, ATextBoxKeepsItsSizeAndTakesEveryLine) {
+    const int box = static_cast<int>(Width("word word", 20.0f)) + 2;
+    TextLabel label(&Latin(), 20.0f, box, 2, 0, 2, 0);
+    label.SetTextboxMode();
+    label.SetText("word word word word word");
+    label.Rebuild();
+    EXPECT_EQ(label.GetCurrentSize(), 20.0f);
+    EXPECT_EQ(label.GetLineCount(), 3);
+    EXPECT_FALSE(label.ShrinkToFit());
+    EXPECT_EQ(label.GetSize(), 20.0f);
+}
+
 TEST_F(TextLabelTest, ShrinkToFitStopsAtSix) {
     TextLabel label(&Latin(), 20.0f, 100, 2, 0, 0, 0);
     label.SetText("no room at all");
