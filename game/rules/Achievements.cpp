@@ -383,22 +383,16 @@ bool AchievementManager::CheckTotal(int32_t count) {
 }
 
 bool AchievementManager::CheckScore(int32_t score) {
-    bool unlocked = false;
-    PendingMap& pending = m_pending[kAchievementScore];
-    for (auto it = pending.begin(); it != pending.end();) {
-        AchievementRecord& record = *it->second;
-        if (score >= record.total && ModeAllowed(record) && Unlock(record, &it)) {
-            unlocked = true;
-        } else {
-            ++it;
-        }
-    }
-    return unlocked;
+    return CheckScoreOfType(kAchievementScore, score);
 }
 
 bool AchievementManager::CheckScoreUnsullied(int32_t score) {
+    return CheckScoreOfType(kAchievementScoreUnsullied, score);
+}
+
+bool AchievementManager::CheckScoreOfType(AchievementType type, int32_t score) {
     bool unlocked = false;
-    PendingMap& pending = m_pending[kAchievementScoreUnsullied];
+    PendingMap& pending = m_pending[type];
     for (auto it = pending.begin(); it != pending.end();) {
         AchievementRecord& record = *it->second;
         if (score >= record.total && ModeAllowed(record) && Unlock(record, &it)) {

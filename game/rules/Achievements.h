@@ -152,6 +152,9 @@ public:
 
 private:
     bool ModeAllowed(const AchievementRecord& record) const;
+    // Unlocks the pending entries of a score type that the score reaches in
+    // a mode they allow.
+    bool CheckScoreOfType(AchievementType type, int32_t score);
     // The second text of a pop-up: the id, or an item's title.
     std::string PopupText(const AchievementRecord& record) const;
     void ReadEntry(const TiXmlElement& entry, GameStats* stats, bool loadTextures, int32_t& running);
