@@ -48,6 +48,7 @@
 #include "game/rules/UnlockQueue.h"
 #include "game/rules/VoiceOverManager.h"
 #include "game/screens/MainMenuScreen.h"
+#include "game/screens/NewsScreen.h"
 #include "game/screens/PauseScreen.h"
 #include "game/screens/ResultsScreen.h"
 #include "game/screens/ScreenList.h"
@@ -178,9 +179,13 @@ void Step(StartupTrace* trace, const char* name) {
     }
 }
 
-// The news services' answer: a fresh news list refreshes the news screen
-// once the screens have it.
-void OnNews(const char* /*errorText*/, User* /*user*/) {}
+// The news services' answer: a current news list picks the item the main
+// menu's badge and the news screen show.
+void OnNews(const char* errorText, User* /*user*/) {
+    if (errorText == nullptr) {
+        NewsScreen::RefreshNews();
+    }
+}
 
 // What the platform gives the providers here: sockets, the shared key
 // stores and the stand-ins of the outside clients.
