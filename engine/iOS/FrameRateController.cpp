@@ -17,6 +17,7 @@ FrameRateController& FrameRateController::Get() {
 
 void FrameRateController::Init() {
     m_running = true;
+    m_quitRequest = kQuitNone;
     m_totalTime = 0.0f;
     m_lastStep = 0.0f;
     if (DevicePropertyMap::Instance() == nullptr) {

@@ -10,6 +10,9 @@ class FrameRateController {
 public:
     static constexpr int kRingSize = 30;
     static constexpr int kDeviceIdentifierSize = 128;  // 127 characters and the terminator
+    // Quit-request codes: none until the title menu's quit asks for it.
+    static constexpr int kQuitRequested = 2;
+    static constexpr int kQuitNone = 3;
 
     FrameRateController() = default;
     virtual ~FrameRateController() = default;
@@ -29,8 +32,13 @@ public:
     // updates the statistics and answers the run flag. A step of 0 counts as
     // a rate of 0.
     virtual bool Tick(float stepSeconds);
-    // Clears the run flag: from then on ticks render without updating.
+    // Clears the run flag: from then on ticks render without updating. With
+    // a quit requested, the shell then ends the program as a window close
+    // does.
     virtual void Reset();
+
+    int GetQuitRequest() const { return m_quitRequest; }
+    void SetQuitRequest(int code) { m_quitRequest = code; }
 
     bool IsRunning() const { return m_running; }
     int16_t GetCurrentRate() const { return m_currentRate; }
@@ -43,6 +51,7 @@ public:
 
 private:
     bool m_running = true;
+    int m_quitRequest = kQuitNone;
     int16_t m_currentRate = 60;
     int16_t m_averageRate = 60;
     int16_t m_minimumRate = 60;

@@ -6,6 +6,7 @@
 #include "engine/core/PlatformEventHub.h"
 #include "engine/core/UIDeviceHardware.h"
 #include "engine/iOS/DialogManager_iPhone.h"
+#include "engine/iOS/FrameRateController.h"
 #include "engine/iOS/KeyboardManager.h"
 #include "engine/iOS/LaunchUrl.h"
 #include "engine/iOS/internal/SystemVersion.h"
@@ -265,6 +266,12 @@ void VarnokTouchAppDelegate::RunDisplayRefresh() {
     }
     if (!m_terminated) {
         m_viewController->OnDisplayRefresh(now);
+    }
+    // The game stopped its own loop to quit (the title menu's quit): end as
+    // a closed window does, the game saving on its way out.
+    const FrameRateController& frameRate = FrameRateController::Get();
+    if (!m_terminated && !frameRate.IsRunning() && frameRate.GetQuitRequest() == FrameRateController::kQuitRequested) {
+        OnQuit();
     }
     m_window->WaitForTick();
     ++m_refreshCount;

@@ -568,5 +568,25 @@ TEST(FrameLoopWithoutGame, TicksAndLifeCycleRunWithoutAGame) {
     app.applicationWillTerminate();
 }
 
+TEST(FrameLoopWithoutGame, AStoppedLoopEndsTheProgramOnlyWhenAQuitWasRequested) {
+    VarnokGame::SetFactory(nullptr);
+    ShellDef def;
+    def.display = &ShellTest::Display();
+    VarnokTouchAppDelegate app(def);
+    app.Launch(LaunchOptions{});
+    app.RunDisplayRefresh();
+    FrameRateController& frameRate = FrameRateController::Get();
+    ASSERT_EQ(frameRate.GetQuitRequest(), FrameRateController::kQuitNone);
+    frameRate.Reset();
+    app.RunDisplayRefresh();
+    EXPECT_FALSE(app.IsTerminated());  // a stopped loop alone keeps the program
+
+    frameRate.SetQuitRequest(FrameRateController::kQuitRequested);
+    app.RunDisplayRefresh();
+    EXPECT_TRUE(app.IsTerminated());
+    frameRate.Init();
+    EXPECT_EQ(frameRate.GetQuitRequest(), FrameRateController::kQuitNone);
+}
+
 }  // namespace
 }  // namespace Varnok
