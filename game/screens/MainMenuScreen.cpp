@@ -2,9 +2,11 @@
 #include "game/screens/MainMenuScreen.h"
 
 #include "engine/ui/Component.h"
+#include "engine/ui/UIManager.h"
 #include "game/rules/GameFunctions.h"
 #include "game/rules/GameRecord.h"
 #include "game/screens/GameUi.h"
+#include "game/screens/NewsScreen.h"
 
 namespace Varnok {
 
@@ -40,6 +42,26 @@ void MainMenuScreen::PlayIdle() {
     }
 }
 
+void MainMenuScreen::ShowNewsBadge() {
+    if (m_layout != nullptr) {
+        if (Component* badge = m_layout->FindChild(AsciiString("news.new"))) {
+            const bool unread = NewsScreen::HasUnreadNews();
+            if (badge->IsEnabled() != unread) {
+                badge->GetEnabledProperty()->Set(unread);
+            }
+        }
+    }
+    if (NewsScreen::GetState().chosenItem == nullptr) {
+        return;
+    }
+    // The news button comes in once, the first time an item is there to show.
+    Component* news = UIManager::Get().FindComponent(AsciiString("mainscreen.news"));
+    if (news != nullptr && !news->IsEnabled()) {
+        news->GetEnabledProperty()->Set(true);
+        news->PlayAnimation(AsciiString("animate_in"), true);
+    }
+}
+
 void MainMenuScreen::Update(float stepSeconds) {
     UpdateExitAnimations();
     switch (m_state) {
@@ -49,6 +71,9 @@ void MainMenuScreen::Update(float stepSeconds) {
                 m_introTimer = 0.0f;
                 m_state = Idle;
             }
+            break;
+        case Idle:
+            ShowNewsBadge();
             break;
         case Rebuild:
             m_offset = Vector3{0.0f, (LogicalScreenHeight() - 138.0f) / 2.0f, 0.0f};

@@ -35,6 +35,9 @@ public:
     // Hidden state, moved off screen, the layout disabled and reset.
     void Hide();
     void PlayIdle();
+    // Idle: the "news.new" badge shows exactly while the chosen news item is
+    // unread, and the news button comes in once an item is chosen.
+    void ShowNewsBadge();
     // The intro waits its delay, then the menu goes live; a rebuild request
     // builds the layout again.
     void Update(float stepSeconds) override;

@@ -1,6 +1,9 @@
 // The news screen's choice of item and its link markup reader.
 #include "game/screens/NewsScreen.h"
 
+#include "engine/ui/Component.h"
+#include "game/screens/MainMenuScreen.h"
+
 #include "engine/services/INewsService.h"
 #include "game/rules/GameRecord.h"
 #include "tests/engine/services/ServiceStubs.h"
@@ -135,6 +138,29 @@ TEST_F(NewsScreenTest, APromotionLinkInAnotherCaseSelectsItsPromotion) {
     NewsScreen::RefreshNews(manager);
     EXPECT_EQ(NewsScreen::GetState().link, "http://elsewhere");
     EXPECT_EQ(GetGameRecord().promoSelector, 2);
+}
+
+TEST_F(NewsScreenTest, TheMenuBadgeShowsWhileTheChosenItemIsUnread) {
+    Add("fresh", 1, false);
+    NewsScreen::RefreshNews(manager);
+    MainMenuScreen menu;
+    auto root = std::make_unique<Component>();
+    auto* news = new Component();
+    news->SetId(AsciiString("news"));
+    root->AddChild(news, -1);
+    auto* badge = new Component();
+    badge->SetId(AsciiString("new"));
+    news->AddChild(badge, -1);
+    badge->GetEnabledProperty()->Set(false);
+    menu.m_layout = root.get();
+    menu.m_state = MainMenuScreen::Idle;
+
+    menu.Update(1.0f / 60.0f);
+    EXPECT_TRUE(badge->IsEnabled());
+    NewsScreen::MarkChosenItemRead(manager);
+    menu.Update(1.0f / 60.0f);
+    EXPECT_FALSE(badge->IsEnabled());
+    menu.m_layout = nullptr;
 }
 
 TEST(NewsScreenNoService, NoNewsServiceChoosesNothing) {
