@@ -2,6 +2,7 @@
 // they share, taken from their sizes on this platform at compile time.
 #pragma once
 
+#include "game/world/Balloon.h"
 #include "game/world/Blast.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
@@ -28,7 +29,7 @@ struct WorldObjectClassList {
 
 // Every class the factory builds joins this list as it lands (Balloon, Fruit,
 // Bomb, Slash, Blast, Jiblet, FruitRay), so the arena grows with the largest.
-using WorldObjectClasses = WorldObjectClassList<WorldObject, Fruit, Bomb, Slash, Blast>;
+using WorldObjectClasses = WorldObjectClassList<WorldObject, Balloon, Fruit, Bomb, Slash, Blast>;
 
 // What each arena block costs beyond its data: at least the arena's header
 // (48 bytes on x86_64) and the rounding of the size to 8.

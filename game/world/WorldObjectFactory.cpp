@@ -2,6 +2,7 @@
 #include "game/world/WorldObjectFactory.h"
 
 #include "engine/core/HashName.h"
+#include "game/world/Balloon.h"
 #include "game/world/Blast.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
@@ -26,6 +27,7 @@ WorldObject* CreateWorldObject(uint32_t typeId) {
         case WorldObjectType::Blast:
             return NewWorldObject<Blast>();
         case WorldObjectType::Balloon:
+            return NewWorldObject<Balloon>();
         case WorldObjectType::Jiblet:
         case WorldObjectType::FruitRay:
         case WorldObjectType::Coin:

@@ -6,6 +6,7 @@
 #include "engine/render/TextureImage.h"
 #include "tools/make_textures/TexFileWriter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Varnok {
@@ -138,6 +139,61 @@ ModelSource MakeBomb(int variant) {
     return model;
 }
 
+ModelSource MakeBalloon() {
+    constexpr float kHalfWidth = 50.0f;
+    constexpr float kHalfHeight = 60.0f;
+    constexpr float kKnotBottom = -72.0f;
+    constexpr float kStringBottom = -240.0f;
+    constexpr float kStringHalfWidth = 1.5f;
+    ModelSource model;
+    model.name = "fruit/balloon_blue";
+    ModelMesh mesh;
+    mesh.name = "balloon";
+    ModelPart skin = SphereBand("skin", 0.0f, kPi, kRings);
+    skin.texture = kBalloonTexture;
+    for (ModelVertex& v : skin.vertices) {
+        v.position[0] *= kHalfWidth;
+        v.position[1] *= kHalfHeight;
+        v.position[2] *= kHalfWidth;
+        // A balloon narrows towards its knot.
+        if (v.position[1] < 0.0f) {
+            const float taper = 1.0f + 0.35f * v.position[1] / kHalfHeight;
+            v.position[0] *= taper;
+            v.position[2] *= taper;
+        }
+        v.uv[1] = std::min(v.uv[1], 0.9f);  // keep off the string's row
+    }
+    mesh.parts.push_back(std::move(skin));
+
+    // The knot and the string: two flat strips facing the viewer.
+    ModelPart string;
+    string.name = "string";
+    string.texture = kBalloonTexture;
+    const float strips[2][3] = {{-kHalfHeight + 2.0f, kKnotBottom, 6.0f},
+                                {kKnotBottom, kStringBottom, kStringHalfWidth}};
+    for (const auto& strip : strips) {
+        const uint16_t first = static_cast<uint16_t>(string.vertices.size());
+        const float corners[4][2] = {{-1, strip[0]}, {1, strip[0]}, {1, strip[1]}, {-1, strip[1]}};
+        for (const auto& corner : corners) {
+            ModelVertex v;
+            v.position[0] = corner[0] * strip[2];
+            v.position[1] = corner[1];
+            v.position[2] = 0.0f;
+            v.normal[0] = v.normal[1] = 0.0f;
+            v.normal[2] = 1.0f;
+            v.uv[0] = 0.5f;
+            v.uv[1] = 1.0f - 0.5f / kPictureSize;  // the grey bottom row
+            string.vertices.push_back(v);
+        }
+        string.indices.insert(string.indices.end(),
+                              {first, static_cast<uint16_t>(first + 1), static_cast<uint16_t>(first + 2), first,
+                               static_cast<uint16_t>(first + 2), static_cast<uint16_t>(first + 3)});
+    }
+    mesh.parts.push_back(std::move(string));
+    model.meshes.push_back(std::move(mesh));
+    return model;
+}
+
 ModelSource MakeCube() {
     ModelSource model;
     model.name = "cube";
@@ -190,6 +246,25 @@ RgbaPicture MakeBombPicture(int variant) {
                 colour = warning;
             } else if (y == kPictureSize / 2 - 1 || y == kPictureSize / 2 + 1) {
                 colour = band;
+            }
+            Fill(picture, x, y, colour);
+        }
+    }
+    return picture;
+}
+
+RgbaPicture MakeBalloonPicture() {
+    RgbaPicture picture = EmptyPicture();
+    const uint8_t rubber[4] = {40, 90, 220, 255};
+    const uint8_t shine[4] = {170, 200, 255, 255};
+    const uint8_t string[4] = {200, 200, 200, 255};
+    for (int y = 0; y < kPictureSize; ++y) {
+        for (int x = 0; x < kPictureSize; ++x) {
+            const uint8_t* colour = rubber;
+            if (y == kPictureSize - 1) {
+                colour = string;
+            } else if (y >= 2 && y <= 4 && x >= 3 && x <= 5) {
+                colour = shine;
             }
             Fill(picture, x, y, colour);
         }

@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
         {kCubeTexture, MakeCubePicture()},
         {kBombTexture, MakeBombPicture(0)},
         {kPurpleBombTexture, MakeBombPicture(1)},
+        {kBalloonTexture, MakeBalloonPicture()},
     };
     for (const auto& texture : textures) {
         std::vector<uint8_t> bytes;
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
         }
         ok = WriteFile(bundle + "/" + texture.path, bytes) && ok;
     }
-    for (const ModelSource& model : {MakeSphere(), MakeSphereHalves(), MakeCube(), MakeBomb(0), MakeBomb(1)}) {
+    for (const ModelSource& model : {MakeSphere(), MakeSphereHalves(), MakeCube(), MakeBomb(0), MakeBomb(1), MakeBalloon()}) {
         const std::string stem = bundle + "/models/" + model.name;
         ok = WriteFile(stem + ".binmodel", WriteBinModel(model)) && ok;
         ok = WriteFile(stem + ".mmd", WriteNodeModel(model)) && ok;

@@ -344,7 +344,7 @@ void AddNamedGameSounds(std::vector<SynthSound>& sounds) {
         {"achievement", 0, 0}, {"act-change", 0, 0}, {"bean-collect", 0, 0}, {"bean-lp", 0, 0},
         {"blade-bean-", 1, 5}, {"blade-fire-", 1, 7}, {"blade-fire-impact-", 1, 5},
         {"blade-guitar-hit-", 1, 4}, {"blade-paw-", 1, 3}, {"blade-paw-cut-", 1, 3},
-        {"bomb-bounce", 0, 0}, {"Bomb-explode", 0, 0}, {"Bomb-Fuse", 0, 0}, {"Bonus-drum-roll", 0, 0},
+        {"balloon-pop-", 1, 1}, {"bomb-bounce", 0, 0}, {"Bomb-explode", 0, 0}, {"Bomb-Fuse", 0, 0}, {"Bonus-drum-roll", 0, 0},
         {"Bonus-Explosion-1", 0, 0}, {"Bonus-Explosion-3", 0, 0}, {"Bonus-Explosion-5", 0, 0},
         {"bonus", 0, 0}, {"bounce-", 1, 3}, {"button-press", 0, 0}, {"challenge-cross", 0, 0},
         {"challenge-pass", 0, 0}, {"challenge-tick", 0, 0}, {"Clean-Slice-", 1, 3},
@@ -419,6 +419,14 @@ std::vector<SynthSound> MakeGameSounds() {
     AddNamedGameSounds(sounds);
     sounds.push_back(Music("Music-menu", 110.0, 112));
     sounds.push_back(Music("background", 98.0, 128));
+    // The challenge run: a track an act, and the boss act's intro, loop and
+    // ending.
+    sounds.push_back(Music("Music-act1", 123.47, 120));
+    sounds.push_back(Music("Music-act2", 130.81, 126));
+    sounds.push_back(Music("Music-act3", 146.83, 132));
+    sounds.push_back(Music("Music-bonus", 164.81, 140));
+    sounds.push_back(Music("Music-bonus-lp", 164.81, 140));
+    sounds.push_back(Music("Music-bonus-end", 110.0, 100));
     return sounds;
 }
 

@@ -203,6 +203,59 @@ RgbaPicture DrawBladeRibbon(int width, int height, float softness) {
     return picture;
 }
 
+RgbaPicture DrawRopeStrand(int width, int height) {
+    RgbaPicture picture = Blank(width, height);
+    constexpr float kTwists = 2.0f;  // strands crossing the strip per tile
+    for (int y = 0; y < height; ++y) {
+        const float v = (y + 0.5f) / static_cast<float>(height);
+        const float edge = std::clamp((0.5f - std::fabs(v - 0.5f)) * 10.0f, 0.0f, 1.0f);
+        for (int x = 0; x < width; ++x) {
+            const float u = (x + 0.5f) / static_cast<float>(width);
+            // Strands run diagonally; the phase wraps at u = 1 so tiles join.
+            const float phase = u * kTwists + v;
+            const float strand = 0.5f + 0.5f * std::cos(phase * 2.0f * 3.14159265f);
+            const float shade = 0.45f + 0.55f * strand * (1.0f - 0.4f * std::fabs(v - 0.5f));
+            SetPixel(picture, x, y, static_cast<uint8_t>(190 * shade), static_cast<uint8_t>(140 * shade),
+                     static_cast<uint8_t>(80 * shade), edge);
+        }
+    }
+    return picture;
+}
+
+RgbaPicture DrawModIcon(int size, uint8_t r, uint8_t g, uint8_t b, int mark) {
+    RgbaPicture picture = Blank(size, size);
+    const float centre = size * 0.5f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float px = (x + 0.5f - centre) / centre;  // -1..1
+            const float py = (y + 0.5f - centre) / centre;
+            const float d = std::sqrt(px * px + py * py);
+            const float disc = std::clamp((1.0f - d) * centre * 0.5f, 0.0f, 1.0f);
+            bool marked = false;
+            switch (mark & 3) {
+                case 0:  // a dot
+                    marked = d < 0.35f;
+                    break;
+                case 1:  // a bar across
+                    marked = std::fabs(py) < 0.15f && std::fabs(px) < 0.6f;
+                    break;
+                case 2:  // a ring
+                    marked = d > 0.4f && d < 0.6f;
+                    break;
+                default:  // an upward arrow
+                    marked = (std::fabs(px) < 0.12f && py > -0.2f && py < 0.6f) ||
+                             (py <= -0.2f && py > -0.6f && std::fabs(px) < (py + 0.6f));
+                    break;
+            }
+            const uint8_t lift = marked ? 110 : 0;
+            SetPixel(picture, x, y, static_cast<uint8_t>(std::min(255, r + lift)),
+                     static_cast<uint8_t>(std::min(255, g + lift)), static_cast<uint8_t>(std::min(255, b + lift)),
+                     disc);
+        }
+    }
+    return picture;
+}
+
 RgbaPicture DrawFlatWhite(int width, int height) {
     RgbaPicture picture = Blank(width, height);
     std::fill(picture.pixels.begin(), picture.pixels.end(), 255);

@@ -27,6 +27,13 @@ RgbaPicture DrawTestPattern(int width, int height);
 // clear at both edges, fading in over the old end (u 0); softness above 1
 // narrows the bright core (the glow uses less).
 RgbaPicture DrawBladeRibbon(int width, int height, float softness);
+// A braided rope running along u: brown strands twisting at a slant, dark
+// between them and clear in a thin margin at both edges (v 0 and 1). The
+// strip is repeated once a link, so the twist tiles along u.
+RgbaPicture DrawRopeStrand(int width, int height);
+// A round icon for a challenge mod: a coloured disc with a lighter mark
+// whose shape (0 to 3) tells mods apart at a glance.
+RgbaPicture DrawModIcon(int size, uint8_t r, uint8_t g, uint8_t b, int mark);
 // Opaque white.
 RgbaPicture DrawFlatWhite(int width, int height);
 // A round black shadow, darkest (alpha = strength) in the middle.

@@ -146,6 +146,22 @@ constexpr KindBadge kKindBadges[] = {
     {"pineapple", 250, 220, 50},  {"bean", 80, 200, 90},
 };
 
+// The challenge HUD's mod icons, one a mod name (file names in lower case).
+struct ModIcon {
+    const char* file;
+    uint8_t r, g, b;
+};
+constexpr ModIcon kModIcons[] = {
+    {"slicelimit", 200, 60, 60},    {"balloons", 60, 110, 220},      {"ropes", 170, 120, 60},
+    {"collision", 120, 120, 130},   {"windows", 80, 160, 160},       {"circlevelocity", 150, 80, 200},
+    {"fan", 90, 180, 220},          {"keepyuppy", 230, 160, 40},     {"bouncywalls", 220, 100, 160},
+    {"fruitstack", 120, 190, 70},   {"fruitsuperstack", 80, 150, 40}, {"megafruit", 230, 80, 40},
+    {"snakefruit", 60, 170, 90},    {"floatingfruit", 140, 200, 240}, {"fruitnowalls", 190, 190, 80},
+    {"bombpushoff", 70, 70, 70},    {"fruitorder", 200, 140, 220},   {"nofeedback", 110, 110, 110},
+    {"trampoline", 240, 120, 90},
+};
+constexpr int kModIconCount = static_cast<int>(sizeof(kModIcons) / sizeof(kModIcons[0]));
+
 // --- The unlockables: blades, backgrounds, achievement icons and the unlock
 // banner's panel and points badge, below the textures folder.
 bool WriteUnlockPictures(const std::string& dir) {
@@ -199,6 +215,11 @@ bool WriteGameEffects(const std::string& dir) {
     items.push_back({"effects/white_splash.tex", DrawSplashAtlas(256)});
     items.push_back({"effects/ultra_rare_plus_50.tex", DrawPlusFiftyBadge(64, 64)});
     items.push_back({"effects/bomb_explode.tex", DrawExplosionRay(32, 128)});
+    items.push_back({"effects/pinataRope.tex", DrawRopeStrand(32, 16)});
+    for (int i = 0; i < kModIconCount; ++i) {
+        const ModIcon& icon = kModIcons[i];
+        items.push_back({std::string("challenge/mods/") + icon.file + ".tex", DrawModIcon(32, icon.r, icon.g, icon.b, i)});
+    }
     for (const KindBadge& kind : kKindBadges) {
         items.push_back({std::string("hud/hud_") + kind.name + ".tex", DrawFruitBadge(32, kind.r, kind.g, kind.b)});
         items.push_back(
