@@ -4,6 +4,7 @@
 // several currencies, bundles).
 #include "tests/providers/Provider_Kiplink/KiplinkWorld.h"
 
+#include "engine/core/Event.h"
 #include "engine/services/IBankService.h"
 #include "engine/services/IInventoryService.h"
 #include "engine/services/IPurchaseService.h"
@@ -459,6 +460,47 @@ TEST_F(KiplinkBuyingTest, ABundleGrantsItsUnitsOfTheBundledItemAndNothingOfItsel
     EXPECT_EQ(inventory->GetItemCount(user, "lamp"), 3);
     EXPECT_EQ(inventory->GetItemCount(user, "lamp_crate"), 0);
     EXPECT_EQ(LastBatch(), (std::vector<std::string>{"bank", "iap", "inventory"}));
+}
+
+TEST_F(KiplinkBuyingTest, AnOutsideStoresPurchaseReportsItsProgressAndGrantsWithoutNotice) {
+    struct Progress {
+        std::vector<std::string> lines;
+        void On(const Event& event) {
+            std::string line;
+            for (const char* arg : {"name", "item", "event", "reason"}) {
+                if (event.HasArg(arg)) {
+                    line += std::string(arg) + "=" + event.GetArgText(arg).c_str() + " ";
+                }
+            }
+            lines.push_back(line);
+        }
+    } progress;
+    EventDispatcher::Get().Subscribe("iap_progress", EventListener(&progress, &Progress::On));
+    IStoreItem* lamp = store->GetItem("lamp");
+    std::unique_ptr<IStorePurchase> failed(lamp->CreateExternalPurchase("obj", "tx-1", "receipt"));
+    EXPECT_EQ(failed->GetUser(), user);  // the user of slot 0
+    failed->SetState(STOREPURCHASE::Initiated);  // not real money yet: no event
+    failed->SetPaymentMethod(STOREPAYMENTMETHOD::RealMoney);
+    failed->SetErrorMessage("declined");
+    failed->SetState(STOREPURCHASE::Failed);
+    failed->SetState(STOREPURCHASE::Succeeded);  // complete: ignored
+
+    Kiplink::RefPtr<HandMadeItem> crate(new HandMadeItem("lamp_crate"));
+    crate->bundled = Kiplink::RefPtr<Kiplink::IStoreItem>::Adopt(
+        Kiplink::RefPtr<Kiplink::IStoreProvider>::Adopt(m_world.Provider()->GetRoot()->GetStoreProvider())
+            ->GetItem("lamp"));
+    crate->bundleCount = 2;
+    std::unique_ptr<IStorePurchase> granted(Adapt(crate)->CreateExternalPurchase("obj", "tx-2", "receipt"));
+    granted->SetPaymentMethod(STOREPAYMENTMETHOD::RealMoney);
+    const size_t batches = Batches();
+    granted->GrantWithoutNotice();
+    EventDispatcher::Get().Unsubscribe("iap_progress", EventListener(&progress, &Progress::On));
+
+    EXPECT_EQ(progress.lines, (std::vector<std::string>{"name=none item=lamp event=failed reason=declined "}));
+    EXPECT_EQ(granted->GetState(), STOREPURCHASE::Succeeded);
+    EXPECT_EQ(inventory->GetItemCount(user, "lamp"), 2);
+    EXPECT_EQ(Batches(), batches + 1);
+    EXPECT_EQ(LastBatch(), (std::vector<std::string>{"iap", "inventory"}));
 }
 
 TEST_F(KiplinkBuyingTest, ThePurchaseServiceTakesTheCurrenciesItsBankKnowsButNotRealMoneyAlone) {
