@@ -5,6 +5,11 @@
 #include "engine/core/Log.h"
 #include "engine/services/IAchievementService.h"
 #include "engine/services/IAuthenticationService.h"
+#include "engine/services/IBankService.h"
+#include "engine/services/IInventoryService.h"
+#include "engine/services/IPurchaseService.h"
+#include "engine/services/ISettingService.h"
+#include "engine/services/IStoreService.h"
 #include "engine/services/ILeaderboardService.h"
 #include "engine/services/ILeaguesService.h"
 #include "engine/services/INewsService.h"
@@ -17,6 +22,11 @@
 #include "kiplink/Public/IUser.h"
 #include "providers/Provider_Kiplink/KiplinkAchievementService.h"
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
+#include "providers/Provider_Kiplink/KiplinkBankService.h"
+#include "providers/Provider_Kiplink/KiplinkInventoryService.h"
+#include "providers/Provider_Kiplink/KiplinkPurchaseService.h"
+#include "providers/Provider_Kiplink/KiplinkSettingService.h"
+#include "providers/Provider_Kiplink/KiplinkStoreService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaderboardService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaguesService.h"
 #include "providers/Provider_Kiplink/KiplinkNewsService.h"
@@ -80,6 +90,12 @@ Provider_Kiplink::~Provider_Kiplink() {
     }
     // The manager takes the registrations out when it removes the provider;
     // the services go before the root they hold without a reference.
+    // Purchases the store keeps point into its items: the store goes first.
+    m_store.reset();
+    m_purchases.reset();
+    m_settings.reset();
+    m_inventory.reset();
+    m_bank.reset();
     m_leaderboards.reset();
     m_achievements.reset();
     m_leagues.reset();
@@ -155,12 +171,23 @@ bool Provider_Kiplink::Initialise() {
         return false;
     }
 
+    m_store = std::make_unique<KiplinkStoreService>(m_root.Get(), this);
+    if (!Make(m_bank, m_root.Get()) || !Make(m_inventory, m_root.Get()) || !m_store->Initialise() ||
+        !Make(m_settings, m_root.Get()) || !Make(m_purchases, m_root.Get())) {
+        return false;
+    }
+
     Register<INewsService>(m_backend, m_news.get());
     Register<ITimeService>(m_backend, m_time.get());
     Register<ILeaderboardService>(m_backend, m_leaderboards.get());
     Register<IAuthenticationService>(m_backend, m_authentication.get());
     Register<IAchievementService>(m_backend, m_achievements.get());
     Register<ILeaguesService>(m_backend, m_leagues.get());
+    Register<IBankService>(m_backend, m_bank.get());
+    Register<IInventoryService>(m_backend, m_inventory.get());
+    Register<IStoreService>(m_backend, m_store.get());
+    Register<ISettingService>(m_backend, m_settings.get());
+    Register<IPurchaseService>(m_backend, m_purchases.get());
 
     EventDispatcher::Get().Subscribe("syncpoint", EventListener(this, &Provider_Kiplink::OnSyncPoint));
     m_subscribed = true;

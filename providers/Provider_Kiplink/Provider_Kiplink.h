@@ -20,6 +20,11 @@ namespace Varnok {
 class Event;
 class KiplinkAchievementService;
 class KiplinkAuthenticationService;
+class KiplinkBankService;
+class KiplinkInventoryService;
+class KiplinkPurchaseService;
+class KiplinkSettingService;
+class KiplinkStoreService;
 class KiplinkLeaderboardService;
 class KiplinkLeaguesService;
 class KiplinkNewsService;
@@ -66,6 +71,11 @@ public:
     KiplinkTimeService* GetTimeService() const { return m_time.get(); }
     KiplinkLeaderboardService* GetLeaderboardService() const { return m_leaderboards.get(); }
     KiplinkAuthenticationService* GetAuthenticationService() const { return m_authentication.get(); }
+    KiplinkBankService* GetBankService() const { return m_bank.get(); }
+    KiplinkInventoryService* GetInventoryService() const { return m_inventory.get(); }
+    KiplinkStoreService* GetStoreService() const { return m_store.get(); }
+    KiplinkSettingService* GetSettingService() const { return m_settings.get(); }
+    KiplinkPurchaseService* GetPurchaseService() const { return m_purchases.get(); }
 
 private:
     ServiceManagerConfig* Config() const;
@@ -82,6 +92,13 @@ private:
     std::unique_ptr<KiplinkTimeService> m_time;
     std::unique_ptr<KiplinkLeaderboardService> m_leaderboards;
     std::unique_ptr<KiplinkAuthenticationService> m_authentication;
+    // Buying: the store's items hand purchases to the purchase service,
+    // which pays from the bank and grants through the inventory.
+    std::unique_ptr<KiplinkBankService> m_bank;
+    std::unique_ptr<KiplinkInventoryService> m_inventory;
+    std::unique_ptr<KiplinkStoreService> m_store;
+    std::unique_ptr<KiplinkSettingService> m_settings;
+    std::unique_ptr<KiplinkPurchaseService> m_purchases;
     std::string m_supportEmail;
     bool m_subscribed = false;
 };
