@@ -5,6 +5,9 @@
 #include "engine/core/Log.h"
 #include "engine/services/IAchievementService.h"
 #include "engine/services/IAuthenticationService.h"
+#include "engine/services/IFriendsService.h"
+#include "engine/services/IPlayerPoolService.h"
+#include "engine/services/IVersionService.h"
 #include "engine/services/ILeaderboardService.h"
 #include "engine/services/ILeaguesService.h"
 #include "engine/services/INewsService.h"
@@ -17,6 +20,9 @@
 #include "kiplink/Public/IUser.h"
 #include "providers/Provider_Kiplink/KiplinkAchievementService.h"
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
+#include "providers/Provider_Kiplink/KiplinkFriendsService.h"
+#include "providers/Provider_Kiplink/KiplinkPlayerPoolService.h"
+#include "providers/Provider_Kiplink/KiplinkVersionService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaderboardService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaguesService.h"
 #include "providers/Provider_Kiplink/KiplinkNewsService.h"
@@ -80,6 +86,9 @@ Provider_Kiplink::~Provider_Kiplink() {
     }
     // The manager takes the registrations out when it removes the provider;
     // the services go before the root they hold without a reference.
+    m_friends.reset();  // before the pools its lists use
+    m_playerPools.reset();
+    m_version.reset();
     m_leaderboards.reset();
     m_achievements.reset();
     m_leagues.reset();
@@ -154,6 +163,19 @@ bool Provider_Kiplink::Initialise() {
     if (!m_leaderboards->Initialise() || !Make(m_authentication, m_root.Get())) {
         return false;
     }
+
+    // Versions, player pools, then friends, whose lists take their players
+    // from the pools.
+    if (!Make(m_version, m_root.Get()) || !Make(m_playerPools, m_root.Get())) {
+        return false;
+    }
+    Register<IVersionService>(m_backend, m_version.get());
+    Register<IPlayerPoolService>(m_backend, m_playerPools.get());
+    m_friends = std::make_unique<KiplinkFriendsService>(m_root.Get(), m_backend);
+    if (!m_friends->Initialise()) {
+        return false;
+    }
+    Register<IFriendsService>(m_backend, m_friends.get());
 
     Register<INewsService>(m_backend, m_news.get());
     Register<ITimeService>(m_backend, m_time.get());

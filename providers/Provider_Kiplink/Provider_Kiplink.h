@@ -19,6 +19,9 @@ namespace Varnok {
 
 class Event;
 class KiplinkAchievementService;
+class KiplinkFriendsService;
+class KiplinkPlayerPoolService;
+class KiplinkVersionService;
 class KiplinkAuthenticationService;
 class KiplinkLeaderboardService;
 class KiplinkLeaguesService;
@@ -66,6 +69,9 @@ public:
     KiplinkTimeService* GetTimeService() const { return m_time.get(); }
     KiplinkLeaderboardService* GetLeaderboardService() const { return m_leaderboards.get(); }
     KiplinkAuthenticationService* GetAuthenticationService() const { return m_authentication.get(); }
+    KiplinkVersionService* GetVersionService() const { return m_version.get(); }
+    KiplinkPlayerPoolService* GetPlayerPoolService() const { return m_playerPools.get(); }
+    KiplinkFriendsService* GetFriendsService() const { return m_friends.get(); }
 
 private:
     ServiceManagerConfig* Config() const;
@@ -82,6 +88,9 @@ private:
     std::unique_ptr<KiplinkTimeService> m_time;
     std::unique_ptr<KiplinkLeaderboardService> m_leaderboards;
     std::unique_ptr<KiplinkAuthenticationService> m_authentication;
+    std::unique_ptr<KiplinkVersionService> m_version;
+    std::unique_ptr<KiplinkPlayerPoolService> m_playerPools;
+    std::unique_ptr<KiplinkFriendsService> m_friends;
     std::string m_supportEmail;
     bool m_subscribed = false;
 };
