@@ -5,6 +5,7 @@
 #include "engine/core/Log.h"
 #include "engine/services/IAchievementService.h"
 #include "engine/services/IAuthenticationService.h"
+#include "engine/services/ICloudService.h"
 #include "engine/services/IFriendsService.h"
 #include "engine/services/IPlayerPoolService.h"
 #include "engine/services/IVersionService.h"
@@ -20,6 +21,7 @@
 #include "kiplink/Public/IUser.h"
 #include "providers/Provider_Kiplink/KiplinkAchievementService.h"
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
+#include "providers/Provider_Kiplink/KiplinkCloudService.h"
 #include "providers/Provider_Kiplink/KiplinkFriendsService.h"
 #include "providers/Provider_Kiplink/KiplinkPlayerPoolService.h"
 #include "providers/Provider_Kiplink/KiplinkVersionService.h"
@@ -86,6 +88,7 @@ Provider_Kiplink::~Provider_Kiplink() {
     }
     // The manager takes the registrations out when it removes the provider;
     // the services go before the root they hold without a reference.
+    m_cloud.reset();
     m_friends.reset();  // before the pools its lists use
     m_playerPools.reset();
     m_version.reset();
@@ -176,6 +179,11 @@ bool Provider_Kiplink::Initialise() {
         return false;
     }
     Register<IFriendsService>(m_backend, m_friends.get());
+
+    if (!Make(m_cloud, m_root.Get())) {
+        return false;
+    }
+    Register<ICloudService>(m_backend, m_cloud.get());
 
     Register<INewsService>(m_backend, m_news.get());
     Register<ITimeService>(m_backend, m_time.get());

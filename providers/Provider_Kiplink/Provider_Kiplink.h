@@ -19,6 +19,7 @@ namespace Varnok {
 
 class Event;
 class KiplinkAchievementService;
+class KiplinkCloudService;
 class KiplinkFriendsService;
 class KiplinkPlayerPoolService;
 class KiplinkVersionService;
@@ -72,6 +73,7 @@ public:
     KiplinkVersionService* GetVersionService() const { return m_version.get(); }
     KiplinkPlayerPoolService* GetPlayerPoolService() const { return m_playerPools.get(); }
     KiplinkFriendsService* GetFriendsService() const { return m_friends.get(); }
+    KiplinkCloudService* GetCloudService() const { return m_cloud.get(); }
 
 private:
     ServiceManagerConfig* Config() const;
@@ -91,6 +93,7 @@ private:
     std::unique_ptr<KiplinkVersionService> m_version;
     std::unique_ptr<KiplinkPlayerPoolService> m_playerPools;
     std::unique_ptr<KiplinkFriendsService> m_friends;
+    std::unique_ptr<KiplinkCloudService> m_cloud;
     std::string m_supportEmail;
     bool m_subscribed = false;
 };
