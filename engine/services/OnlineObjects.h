@@ -100,13 +100,13 @@ public:
     virtual IPlayerProfile* GetInvitedUser(int index) = 0;
     virtual bool IsCompleted() const = 0;
     virtual bool IsOwner() const = 0;
-    // Null when the match carries no data.
-    virtual ICloudObject* GetMatchData() = 0;
+    // The match's data as the service last sent it (a null value when none).
+    virtual ServiceValueHandle GetMatchData() = 0;
     virtual void Join(AsyncMatchDelegate onDone) = 0;
     virtual void Leave(AsyncMatchDelegate onDone) = 0;
     virtual void Start(AsyncMatchDelegate onDone) = 0;
-    // Sends the edits made to the match data since the last update.
-    virtual void UpdateGameData(AsyncMatchDelegate onDone) = 0;
+    // Sends a list of edits of the match data; an empty handle sends none.
+    virtual void UpdateGameData(const ServiceValueHandle& changes, AsyncMatchDelegate onDone) = 0;
     virtual void End(AsyncMatchDelegate onDone) = 0;
     virtual void Get(AsyncMatchDelegate onDone) = 0;
     // A null player sends nothing and answers nothing.

@@ -5,6 +5,7 @@
 #include "engine/core/Log.h"
 #include "engine/services/IAchievementService.h"
 #include "engine/services/IAuthenticationService.h"
+#include "engine/services/IAsyncService.h"
 #include "engine/services/ICloudService.h"
 #include "engine/services/IFriendsService.h"
 #include "engine/services/IPlayerPoolService.h"
@@ -21,6 +22,7 @@
 #include "kiplink/Public/IUser.h"
 #include "providers/Provider_Kiplink/KiplinkAchievementService.h"
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
+#include "providers/Provider_Kiplink/KiplinkAsyncService.h"
 #include "providers/Provider_Kiplink/KiplinkCloudService.h"
 #include "providers/Provider_Kiplink/KiplinkFriendsService.h"
 #include "providers/Provider_Kiplink/KiplinkPlayerPoolService.h"
@@ -88,6 +90,7 @@ Provider_Kiplink::~Provider_Kiplink() {
     }
     // The manager takes the registrations out when it removes the provider;
     // the services go before the root they hold without a reference.
+    m_async.reset();
     m_cloud.reset();
     m_friends.reset();  // before the pools its lists use
     m_playerPools.reset();
@@ -184,6 +187,11 @@ bool Provider_Kiplink::Initialise() {
         return false;
     }
     Register<ICloudService>(m_backend, m_cloud.get());
+
+    if (!Make(m_async, m_root.Get())) {
+        return false;
+    }
+    Register<IAsyncService>(m_backend, m_async.get());
 
     Register<INewsService>(m_backend, m_news.get());
     Register<ITimeService>(m_backend, m_time.get());

@@ -19,6 +19,7 @@ namespace Varnok {
 
 class Event;
 class KiplinkAchievementService;
+class KiplinkAsyncService;
 class KiplinkCloudService;
 class KiplinkFriendsService;
 class KiplinkPlayerPoolService;
@@ -74,6 +75,7 @@ public:
     KiplinkPlayerPoolService* GetPlayerPoolService() const { return m_playerPools.get(); }
     KiplinkFriendsService* GetFriendsService() const { return m_friends.get(); }
     KiplinkCloudService* GetCloudService() const { return m_cloud.get(); }
+    KiplinkAsyncService* GetAsyncService() const { return m_async.get(); }
 
 private:
     ServiceManagerConfig* Config() const;
@@ -94,6 +96,7 @@ private:
     std::unique_ptr<KiplinkPlayerPoolService> m_playerPools;
     std::unique_ptr<KiplinkFriendsService> m_friends;
     std::unique_ptr<KiplinkCloudService> m_cloud;
+    std::unique_ptr<KiplinkAsyncService> m_async;
     std::string m_supportEmail;
     bool m_subscribed = false;
 };
