@@ -7,6 +7,7 @@
 #include "kiplink/Source/FriendsImpl.h"
 #include "kiplink/Source/Leaderboards.h"
 #include "kiplink/Source/LeagueProviderImpl.h"
+#include "kiplink/Source/LobbyService.h"
 #include "kiplink/Source/Log.h"
 #include "kiplink/Source/NewsImpl.h"
 #include "kiplink/Source/Lua/LuaVM.h"
@@ -272,6 +273,7 @@ KiplinkProviderImpl::KiplinkProviderImpl(const KiplinkSettings& settings, IPlatf
     m_leaderboards = new LeaderboardProviderImpl(this);
     m_news = new NewsProviderImpl(this);
     m_cloud = new CloudProviderImpl(this);
+    m_asyncGames = new AsyncGamesRoot(this);
     CreateStoreProviders();
     m_downloads = std::make_unique<DownloadManager>(this);
 }
@@ -375,6 +377,7 @@ ILeaderboardProvider* KiplinkProviderImpl::GetLeaderboardProvider() {
 }
 INewsProvider* KiplinkProviderImpl::GetNewsProvider() { return Handed<INewsProvider>(m_news); }
 ICloudProvider* KiplinkProviderImpl::GetCloudProvider() { return Handed<ICloudProvider>(m_cloud); }
+IAsyncGames* KiplinkProviderImpl::GetAsyncGames() { return Handed<IAsyncGames>(m_asyncGames); }
 
 CloudObjectSync* KiplinkProviderImpl::FindCloudSync(IUser* user) const {
     return m_cloud ? m_cloud->FindSyncObject(user) : nullptr;

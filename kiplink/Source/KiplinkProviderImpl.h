@@ -32,6 +32,7 @@ class StoreProviderImpl;
 class BankProviderImpl;
 class InventoryProviderImpl;
 class PurchaseProviderImpl;
+class AsyncGamesRoot;
 class CloudProviderImpl;
 class CloudObjectSync;
 class KiplinkProviderImpl;
@@ -117,7 +118,7 @@ public:
     ILeagueProvider* GetLeagueProvider() override;
     IAuthService* GetAuthService() override;
     ILeaderboardProvider* GetLeaderboardProvider() override;
-    IAsyncGames* GetAsyncGames() override { return nullptr; }
+    IAsyncGames* GetAsyncGames() override;
     ICloudProvider* GetCloudProvider() override;
     ITimeService* GetTimeService() override;
     IUserDirectory* GetUserDirectory() override;
@@ -198,6 +199,7 @@ private:
     RefPtr<LeaderboardProviderImpl> m_leaderboards;
     RefPtr<NewsProviderImpl> m_news;
     RefPtr<CloudProviderImpl> m_cloud;
+    RefPtr<AsyncGamesRoot> m_asyncGames;
 };
 
 }  // namespace Kiplink

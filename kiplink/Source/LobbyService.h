@@ -77,13 +77,19 @@ private:
     ListenerSet<IAsyncProviderCallbacks> m_listeners;
 };
 
-class AsyncGamesRoot final : public RefCounted {
+// What the root hands out as its asynchronous games.
+class IAsyncGames : public RefCounted {
+public:
+    // The viewer's service with a reference, made on first use; null for an
+    // empty kiplink id.
+    virtual AsyncUserService* GetService(const AsyncViewer& viewer) = 0;
+};
+
+class AsyncGamesRoot final : public IAsyncGames {
 public:
     explicit AsyncGamesRoot(KiplinkProviderImpl* root) : m_root(root) {}
 
-    // The viewer's service with a reference, made on first use; null for an
-    // empty kiplink id.
-    AsyncUserService* GetService(const AsyncViewer& viewer);
+    AsyncUserService* GetService(const AsyncViewer& viewer) override;
     void RemoveService(const std::string& kiplinkId);
 
 private:

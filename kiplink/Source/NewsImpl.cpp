@@ -7,6 +7,7 @@
 #include "kiplink/Source/ValuePath.h"
 
 #include <algorithm>
+#include <string>
 
 namespace Kiplink {
 
@@ -237,7 +238,15 @@ void NewsBoardImpl::OnSyncReply(RequestContext& context, const IValue& error, co
     RefPtr<NewsBoardImpl> self(this);
     if (!error.IsNull()) {
         m_listeners.Notify(&INewsBoardCallbacks::OnSync, "response failed", static_cast<INewsBoard*>(this), 0);
-        static_cast<UserImpl*>(m_user.Get())->CheckReplyError(error);  // users come only from the root
+        // Only a refusal of the token the user still holds drops it: a sync
+        // sent before the first login (with no token) says nothing about the
+        // login under way or finished meanwhile.
+        const IValue* sent = context.GetParams();
+        const char* sentToken = sent != nullptr ? sent->GetMemberByInt(0)->AsString("") : "";
+        const char* token = m_user->GetAuthToken();
+        if (sentToken[0] != '\0' && std::string(sentToken) == (token != nullptr ? token : "")) {
+            static_cast<UserImpl*>(m_user.Get())->CheckReplyError(error);  // users come only from the root
+        }
         return;
     }
     if (result.IsObject()) {

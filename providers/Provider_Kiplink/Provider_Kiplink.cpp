@@ -10,6 +10,11 @@
 #include "engine/services/IPurchaseService.h"
 #include "engine/services/ISettingService.h"
 #include "engine/services/IStoreService.h"
+#include "engine/services/IAsyncService.h"
+#include "engine/services/ICloudService.h"
+#include "engine/services/IFriendsService.h"
+#include "engine/services/IPlayerPoolService.h"
+#include "engine/services/IVersionService.h"
 #include "engine/services/ILeaderboardService.h"
 #include "engine/services/ILeaguesService.h"
 #include "engine/services/INewsService.h"
@@ -27,6 +32,11 @@
 #include "providers/Provider_Kiplink/KiplinkPurchaseService.h"
 #include "providers/Provider_Kiplink/KiplinkSettingService.h"
 #include "providers/Provider_Kiplink/KiplinkStoreService.h"
+#include "providers/Provider_Kiplink/KiplinkAsyncService.h"
+#include "providers/Provider_Kiplink/KiplinkCloudService.h"
+#include "providers/Provider_Kiplink/KiplinkFriendsService.h"
+#include "providers/Provider_Kiplink/KiplinkPlayerPoolService.h"
+#include "providers/Provider_Kiplink/KiplinkVersionService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaderboardService.h"
 #include "providers/Provider_Kiplink/KiplinkLeaguesService.h"
 #include "providers/Provider_Kiplink/KiplinkNewsService.h"
@@ -96,6 +106,11 @@ Provider_Kiplink::~Provider_Kiplink() {
     m_settings.reset();
     m_inventory.reset();
     m_bank.reset();
+    m_async.reset();
+    m_cloud.reset();
+    m_friends.reset();  // before the pools its lists use
+    m_playerPools.reset();
+    m_version.reset();
     m_leaderboards.reset();
     m_achievements.reset();
     m_leagues.reset();
@@ -176,6 +191,29 @@ bool Provider_Kiplink::Initialise() {
         !Make(m_settings, m_root.Get()) || !Make(m_purchases, m_root.Get())) {
         return false;
     }
+
+    // Versions, player pools, then friends, whose lists take their players
+    // from the pools.
+    if (!Make(m_version, m_root.Get()) || !Make(m_playerPools, m_root.Get())) {
+        return false;
+    }
+    Register<IVersionService>(m_backend, m_version.get());
+    Register<IPlayerPoolService>(m_backend, m_playerPools.get());
+    m_friends = std::make_unique<KiplinkFriendsService>(m_root.Get(), m_backend);
+    if (!m_friends->Initialise()) {
+        return false;
+    }
+    Register<IFriendsService>(m_backend, m_friends.get());
+
+    if (!Make(m_cloud, m_root.Get())) {
+        return false;
+    }
+    Register<ICloudService>(m_backend, m_cloud.get());
+
+    if (!Make(m_async, m_root.Get())) {
+        return false;
+    }
+    Register<IAsyncService>(m_backend, m_async.get());
 
     Register<INewsService>(m_backend, m_news.get());
     Register<ITimeService>(m_backend, m_time.get());

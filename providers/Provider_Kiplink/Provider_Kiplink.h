@@ -19,6 +19,11 @@ namespace Varnok {
 
 class Event;
 class KiplinkAchievementService;
+class KiplinkAsyncService;
+class KiplinkCloudService;
+class KiplinkFriendsService;
+class KiplinkPlayerPoolService;
+class KiplinkVersionService;
 class KiplinkAuthenticationService;
 class KiplinkBankService;
 class KiplinkInventoryService;
@@ -71,6 +76,11 @@ public:
     KiplinkTimeService* GetTimeService() const { return m_time.get(); }
     KiplinkLeaderboardService* GetLeaderboardService() const { return m_leaderboards.get(); }
     KiplinkAuthenticationService* GetAuthenticationService() const { return m_authentication.get(); }
+    KiplinkVersionService* GetVersionService() const { return m_version.get(); }
+    KiplinkPlayerPoolService* GetPlayerPoolService() const { return m_playerPools.get(); }
+    KiplinkFriendsService* GetFriendsService() const { return m_friends.get(); }
+    KiplinkCloudService* GetCloudService() const { return m_cloud.get(); }
+    KiplinkAsyncService* GetAsyncService() const { return m_async.get(); }
     KiplinkBankService* GetBankService() const { return m_bank.get(); }
     KiplinkInventoryService* GetInventoryService() const { return m_inventory.get(); }
     KiplinkStoreService* GetStoreService() const { return m_store.get(); }
@@ -92,6 +102,11 @@ private:
     std::unique_ptr<KiplinkTimeService> m_time;
     std::unique_ptr<KiplinkLeaderboardService> m_leaderboards;
     std::unique_ptr<KiplinkAuthenticationService> m_authentication;
+    std::unique_ptr<KiplinkVersionService> m_version;
+    std::unique_ptr<KiplinkPlayerPoolService> m_playerPools;
+    std::unique_ptr<KiplinkFriendsService> m_friends;
+    std::unique_ptr<KiplinkCloudService> m_cloud;
+    std::unique_ptr<KiplinkAsyncService> m_async;
     // Buying: the store's items hand purchases to the purchase service,
     // which pays from the bank and grants through the inventory.
     std::unique_ptr<KiplinkBankService> m_bank;
