@@ -4,20 +4,20 @@
 #pragma once
 
 #include "engine/ui/ComponentText.h"
+#include "game/screens/BoundedFormat.h"
 
 namespace Varnok {
 
 class ComponentTextValue : public ComponentText {
 public:
-    static constexpr int kTextBytes = 32;  // 31 characters shown at most
+    static constexpr size_t kTextBytes = kBoundedTextBytes;  // 31 characters shown at most
 
     ComponentTextValue();
     static const ComponentClassInfo& GetStaticClassInfo();
 
-    // The format with the value. Only the first integer conversion (%d, %i,
-    // %u with flags, width and precision) takes the value; "%%" is a percent
-    // sign; any other conversion is shown as written, so a text from a data
-    // file can never read arguments that are not there.
+    // The format with the value through the bounded formatter: the first
+    // integer conversion takes the value, everything else shows as written,
+    // cut to 31 bytes on a character boundary.
     AsciiString GetDisplayText() const override;
     static AsciiString Format(const char* format, int value);
 

@@ -21,6 +21,10 @@ public:
     void Reset() override;
     // Resets and refuses.
     int RequestClose() override;
+    // Only while the mode's timed phase runs: counts (not while paused or
+    // out of play), writes the time to the statistics, sets the seconds text
+    // under a minute and follows the menus' height. Under 3 s the colour
+    // flips every eighth of a second, each flip under 11 s ticking or tocking.
     void Update(float stepSeconds) override;
     void Render(const float /*tint*/[3]) override {}
     int GetTypeId() const override { return 4; }
@@ -30,6 +34,12 @@ public:
     char m_digits[kTextBytes] = {};  // whole seconds under a minute, else empty
     char m_bonusText[kTextBytes] = {};
     float m_frame = 0.0f;
+    int m_ticks = 0;  // "Time-tick" and "Time-tock" asked for, by turns
+
+private:
+    void Count(float stepSeconds);
+
+    uint8_t m_lastGreen = 255;
 };
 
 }  // namespace Varnok

@@ -1,6 +1,7 @@
 // The pop-up pool.
 #include "game/screens/GameHud.h"
 
+#include "game/rules/GameFunctions.h"
 #include "game/screens/HudPopup.h"
 #include "game/screens/ScreenList.h"
 
@@ -10,10 +11,20 @@
 namespace Varnok {
 namespace {
 
+constexpr float kFactorBase = 0.5f;
+
+// Only the pop-up pictures and the critical-hit picture are ever drawn.
+const char* const kPictureNames[GameHud::kPictureCount] = {
+    "hud/hudfruitdropped.tex", "effects/hud_bean.tex", "effects/hud_bean_bonus.tex", "effects/critical.tex",
+    "effects/ultra_rare_plus_50.tex"};
+
 struct HudPool {
     std::vector<std::unique_ptr<HudPopup>> popups;
     int cursor = 0;
     int risingThisFrame = 0;
+    float frameFactor = 1.0f;
+    const ScreenList* list = nullptr;
+    SmartPtr<Texture> pictures[GameHud::kPictureCount];
 };
 
 HudPool& Pool() {
@@ -26,6 +37,10 @@ HudPool& Pool() {
 void GameHud::Create(int count, ScreenList& screens) {
     Destroy();
     HudPool& pool = Pool();
+    for (int i = 0; i < kPictureCount; ++i) {
+        LoadLocalizedTexture(pool.pictures[i], kPictureNames[i]);
+    }
+    pool.list = &screens;
     for (int i = 0; i < count; ++i) {
         auto popup = std::make_unique<HudPopup>();
         popup->m_persistent = true;
@@ -36,8 +51,15 @@ void GameHud::Create(int count, ScreenList& screens) {
 }
 
 void GameHud::Destroy() {
-    Pool().popups.clear();
-    Pool().cursor = 0;
+    HudPool& pool = Pool();
+    pool.popups.clear();
+    pool.cursor = 0;
+    pool.risingThisFrame = 0;
+    pool.frameFactor = 1.0f;
+    pool.list = nullptr;
+    for (SmartPtr<Texture>& picture : pool.pictures) {
+        picture = SmartPtr<Texture>();
+    }
 }
 
 HudPopup* GameHud::NextFreePopup() {
@@ -61,7 +83,25 @@ void GameHud::ExpireActivePopups() {
 }
 
 void GameHud::BeginFrame() {
-    Pool().risingThisFrame = 0;
+    HudPool& pool = Pool();
+    pool.frameFactor = static_cast<float>(pool.risingThisFrame) + kFactorBase;
+    pool.risingThisFrame = 0;
+}
+
+void GameHud::NoteRising() {
+    ++Pool().risingThisFrame;
+}
+
+float GameHud::FrameFactor() {
+    return Pool().frameFactor;
+}
+
+const ScreenList* GameHud::GetList() {
+    return Pool().list;
+}
+
+const SmartPtr<Texture>& GameHud::GetPicture(Picture picture) {
+    return Pool().pictures[picture];
 }
 
 int GameHud::GetCount() {

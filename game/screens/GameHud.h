@@ -3,6 +3,9 @@
 // Main thread only.
 #pragma once
 
+#include "engine/core/SmartPtr.h"
+#include "engine/render/Texture.h"
+
 namespace Varnok {
 
 class HudPopup;
@@ -24,8 +27,21 @@ public:
     static HudPopup* NextFreePopup();
     // Caps the time left of every visible pop-up.
     static void ExpireActivePopups();
-    // A new list update: the count of rising pop-ups this frame starts again.
+    // A new list update: the rising pop-ups counted in the frame before give
+    // this frame's factor (their count plus 0.5), and the count starts again.
     static void BeginFrame();
+    // A rising pop-up counts itself in its update.
+    static void NoteRising();
+    // Multiplies the rising pop-ups' time step: 1.0 until a frame has been
+    // counted, then the rising pop-ups of the frame before plus 0.5, so a
+    // crowded HUD clears faster.
+    static float FrameFactor();
+    // The list the pool was made on; null without a pool.
+    static const ScreenList* GetList();
+
+    // The shared pictures, loaded once when the pool is made.
+    enum Picture { kDroppedFruit, kBean, kBeanBonus, kCritical, kUltraRare, kPictureCount };
+    static const SmartPtr<Texture>& GetPicture(Picture picture);
 
     static int GetCount();
     static HudPopup* GetPopup(int index);

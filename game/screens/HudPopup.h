@@ -18,10 +18,13 @@ public:
     void Open() override;
     // Colour white; a pop-up still counting down is hidden.
     void Reset() override;
-    // Counts down (not while paused); at 0 the removal callback runs and the
-    // pop-up hides.
+    // A rising pop-up counts itself for the frame factor, is pushed away from
+    // the other visible pop-ups and counts down at the frame factor; not
+    // while paused. It announces itself (sound, voice) as it becomes visible;
+    // at 0 the removal callback runs and the pop-up hides.
     void Update(float stepSeconds) override;
-    // Only a rising pop-up draws.
+    // Only a rising pop-up draws, and only after its first 0.15 s: pulsing,
+    // shaken while shake frames are left, faded with the list's pop-up alpha.
     void Render(const float tint[3]) override;
     int GetTypeId() const override { return 2; }
 
@@ -47,9 +50,17 @@ public:
     bool m_isCombo = false;
     int m_comboSize = 0;
     bool m_showDigits = false;
+    int m_announcements = 0;  // how often it became visible with its sound
+
+    // The size factor of the pulse at that time left (0..1.66 s).
+    static float PulseScale(float timeLeft);
+    // "New-best-score", or "combo-N" for a combo pop-up (N its size - 2, 1..8).
+    const char* AnnouncementSound(char* buffer, int size) const;
 
 private:
-    void ShowPicture(const Vector3& position, const char* texture);
+    void ShowPicture(const Vector3& position, const SmartPtr<Texture>& picture);
+    void Repel(float stepSeconds);
+    void Announce();
 };
 
 }  // namespace Varnok

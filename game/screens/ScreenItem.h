@@ -52,6 +52,9 @@ public:
     // x: anchor x times the logical width plus the offset; y: anchor y times
     // 320 plus the offset; z: the offset's.
     virtual Vector3 GetLogicalPosition() const;
+    // Drops a touch in progress; the list asks the items of type 8 (the
+    // shop's scrolling lists) when the application is suspended.
+    virtual void CancelTouches() {}
 
     bool m_closeLocked = false;
     Vector3 m_offset;  // logical units

@@ -90,6 +90,15 @@ void ScreenList::NotifyBeforeSave() {
     }
 }
 
+void ScreenList::NotifySuspend() {
+    constexpr int kScrollingListType = 8;
+    for (ScreenItem* item : m_items) {
+        if (item->GetTypeId() == kScrollingListType) {
+            item->CancelTouches();
+        }
+    }
+}
+
 void ScreenList::CloseClosable() {
     size_t kept = 0;
     for (size_t read = 0; read < m_items.size(); ++read) {

@@ -32,6 +32,9 @@ public:
     void ResetAll();
     void NotifyGameplayStopped();
     void NotifyBeforeSave();
+    // On application suspend: the scrolling lists (type 8) let go of their
+    // touches.
+    void NotifySuspend();
     // Items that accept the close request leave the list (not deleted).
     void CloseClosable();
     // Removes every item; deletes those that are not persistent.
