@@ -2,6 +2,7 @@
 #include "providers/Provider_Kiplink/KiplinkSettingService.h"
 
 #include "kiplink/Public/IKiplinkProvider.h"
+#include "providers/Provider_Kiplink/KiplinkValue.h"
 #include "providers/Provider_Kiplink/Provider_Kiplink.h"
 
 namespace Varnok {
@@ -40,6 +41,12 @@ void KiplinkSettingService::RemoveSettingsLoadedListener(Delegate0<void> listene
     if (!listener.IsEmpty() && m_listener) {
         m_listener->delegates.RemoveAll(listener);
     }
+}
+
+ServiceValueHandle KiplinkSettingService::GetSettings() {
+    Kiplink::IValue* settings = GetLibrarySettings();
+    // The reference GetLibrarySettings added is the wrapper's to keep.
+    return settings != nullptr ? ServiceValueHandle(KiplinkValue::Adopt(settings)) : ServiceValueHandle();
 }
 
 Kiplink::IValue* KiplinkSettingService::GetLibrarySettings() {

@@ -22,9 +22,8 @@ public:
     const AsciiString& GetProviderName() const override;
     void AddSettingsLoadedListener(Delegate0<void> listener) override;
     void RemoveSettingsLoadedListener(Delegate0<void> listener) override;
-    // Engine-side value wrappers belong to the provider's value handles;
-    // until one wraps the library value this answers an empty handle.
-    ServiceValueHandle GetSettings() override { return ServiceValueHandle(); }
+    // The loaded settings as a service value; an empty handle before any load.
+    ServiceValueHandle GetSettings() override;
     // The library's settings with a reference added, null before any load.
     Kiplink::IValue* GetLibrarySettings();
 

@@ -276,6 +276,10 @@ TEST_F(KiplinkBuyingTest, AListenerAddedTwiceRunsTwiceAndOneRemovalDropsBoth) {
         EXPECT_EQ(other.count, 2);
         kind.remove(Delegate0<void>(&other, &Calls::On));
     }
+    // The loaded settings come out as a service value.
+    ServiceValueHandle loaded = m_world.Manager().GetService<ISettingService>()->GetSettings();
+    ASSERT_FALSE(loaded.IsEmpty());
+    EXPECT_EQ(loaded.Get()->GetMemberHandleByString("speed").Get()->AsInt(0), 3);
 }
 
 TEST_F(KiplinkBuyingTest, InventoryCountsBelongToSignedInUsers) {
