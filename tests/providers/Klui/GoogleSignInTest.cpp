@@ -1,17 +1,22 @@
 // The Google step without the online service: what the sign-in client
-// reports, the application coming back early, and the URLs it passes on.
+// reports, the application coming back early, and the URLs it passes on;
+// the sample returning URLs and the test server's social token table.
 #include "providers/Klui/GoogleLogin.h"
 
 #include "engine/core/PlatformEventHub.h"
 #include "engine/iOS/LaunchUrl.h"
 #include "platform/SignInClientStandIn.h"
 #include "providers/Klui/LoginProcess.h"
+#include "providers/Klui/Facebook.h"
 #include "providers/Klui/PendingAsyncOperation.h"
+#include "tools/kiplink_server/SocialTokens.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -90,6 +95,44 @@ TEST_F(GoogleStep, ASecondInitialiseChangesNothing) {
     EXPECT_EQ(Step().GetUriScheme(), scheme);
     Step().SignIn();
     EXPECT_EQ(m_client->GetPageUrl().find("another-client"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The sample returning URLs of both flows, as the browser hands them back.
+TEST(ReturningUrls, SamplesOfBothFlows) {
+    std::ifstream in(std::string(VARNOK_TEST_DATA_DIR) + "/returning-urls.txt");
+    std::vector<std::string> urls;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] != '#') {
+            urls.push_back(line);
+        }
+    }
+    ASSERT_EQ(urls.size(), 4u);
+    Varnok::SignInReturn google;
+    ASSERT_TRUE(Varnok::ParseSignInReturnUrl(urls[0].c_str(), &google));
+    EXPECT_EQ(google.accessToken, "ya29.A0ARrdaM-k2");
+    EXPECT_EQ(google.refreshToken, "1//0gLx");
+    EXPECT_EQ(google.expiresIn, "3599");
+    EXPECT_EQ(google.error, "");
+    ASSERT_TRUE(Varnok::ParseSignInReturnUrl(urls[1].c_str(), &google));
+    EXPECT_EQ(google.error, "access_denied");
+    EXPECT_FALSE(Varnok::ParseSignInReturnUrl(urls[2].c_str(), &google));  // Facebook's are not the client's
+
+    EXPECT_EQ(Klui::ParseUrlFragment(urls[2].c_str()).at("access_token"), "EAAGm0PX4ZCpsBA");
+    EXPECT_EQ(Klui::ParseUrlFragment(urls[3].c_str()).count("access_token"), 0u);
+}
+
+TEST(SocialTokenTable, ReadsItsFileAndSkipsBadLines) {
+    Varnok::Tools::SocialTokens tokens;
+    EXPECT_FALSE(tokens.LoadFile(std::string(VARNOK_TEST_DATA_DIR) + "/social-tokens.txt"));
+    EXPECT_EQ(tokens.AccountOf("facebook", "FB-ONE"), "fb-100");
+    EXPECT_EQ(tokens.AccountOf("google", "G-NEW"), "g-1");
+    EXPECT_EQ(tokens.AccountOf("facebook", "FB-TWO"), "");
+    EXPECT_EQ(tokens.AccountOf("google", "FB-ONE"), "");  // a token names an account of one service
+    EXPECT_FALSE(tokens.LoadFile("/nonexistent/social-tokens.txt"));
 }
 
 }  // namespace
