@@ -195,17 +195,22 @@ bool LoginProcess::OnLoggedIn(FlowKind flow) {
     }
     StateOf(flow) = kMerging;
     m_mergeState = kMergeRunning;
-    m_mergeHandler = std::make_unique<Varnok::MergeResultHandler>(
-        previous, logged, Varnok::MergeResultDelegate(this, &LoginProcess::OnMergeDone));
+    m_mergeHandlers.push_back(std::make_unique<Varnok::MergeResultHandler>(
+        previous, logged, Varnok::MergeResultDelegate(this, &LoginProcess::OnMergeDone)));
+    Varnok::MergeResultHandler* handler = m_mergeHandlers.back().get();
     if (!m_decideMerge.IsEmpty()) {
-        m_decideMerge(m_mergeHandler.get());
+        m_decideMerge(handler);
     } else {
-        m_mergeHandler->Merge();
+        handler->Merge();
     }
     return false;
 }
 
-void LoginProcess::OnMergeDone(Varnok::User* /*user*/, Varnok::MergeResult result) {
+void LoginProcess::OnMergeDone(Varnok::User* user, Varnok::MergeResult result) {
+    // Only the merge of the latest login moves the flow on.
+    if (m_mergeHandlers.empty() || m_mergeHandlers.back()->GetTargetUser() != user) {
+        return;
+    }
     m_mergeState = result == Varnok::MergeResult::Succeeded ? kMergeSucceeded
                    : result == Varnok::MergeResult::Failed  ? kMergeFailed
                                                             : kMergeNone;

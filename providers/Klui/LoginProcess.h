@@ -14,6 +14,7 @@
 #include "kiplink/Public/IUser.h"
 
 #include <memory>
+#include <vector>
 
 namespace Varnok {
 class MergeResultHandler;
@@ -116,7 +117,9 @@ private:
     MergeDecisionDelegate m_decideMerge;
     Kiplink::RefPtr<Kiplink::ServiceRequest> m_request;
     Kiplink::RefPtr<Kiplink::IUser> m_linkedUser;
-    std::unique_ptr<Varnok::MergeResultHandler> m_mergeHandler;
+    // The current merge is the last; earlier ones stay while a merge they
+    // started may still answer through them.
+    std::vector<std::unique_ptr<Varnok::MergeResultHandler>> m_mergeHandlers;
     Varnok::ServiceManager* m_manager = nullptr;
     int m_facebookState = kIdle;
     int m_googleState = kIdle;
