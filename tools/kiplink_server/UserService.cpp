@@ -1,5 +1,7 @@
 #include "tools/kiplink_server/UserService.h"
 
+#include "tools/kiplink_server/SocialTokens.h"
+
 #include "tools/kiplink_server/ServerCloudOps.h"
 
 #include <algorithm>
@@ -166,6 +168,11 @@ void UserService::AddUser(ServerUserDef def) {
 void UserService::SetDoMerge(bool doMerge) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_doMerge = doMerge;
+}
+
+void UserService::SetSocialTokens(const SocialTokens* tokens) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_socialTokens = tokens;
 }
 
 void UserService::SetExpiredTokens(Json::Value services) {
@@ -373,10 +380,14 @@ ServiceReply UserService::Guest(const ServiceCall&) {
 
 ServiceReply UserService::Login(const ServiceCall& call) {
     const Json::Value& body = call.params.isArray() && call.params.size() > 0 ? call.params[0] : Json::Value();
-    if (!body.isObject() || body["method"].asString() != "email") {
+    const std::string method = body.isObject() ? body["method"].asString() : std::string();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if ((method == "facebook" || method == "oauth") && m_socialTokens != nullptr) {
+        return SocialLogin(body);
+    }
+    if (method != "email") {
         return ServiceReply::Error("unsupported login method");
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
     for (auto& entry : m_users) {
         const ServerUserDef& def = entry.second.def;
         if (!def.email.empty() && def.email == body["email"].asString() &&
@@ -385,6 +396,64 @@ ServiceReply UserService::Login(const ServiceCall& call) {
         }
     }
     return ServiceReply::Error("invalid credentials");
+}
+
+UserService::User* UserService::ByLinkedAccount(const std::string& service, const std::string& accountId) {
+    for (auto& entry : m_users) {
+        const Json::Value& ids = entry.second.def.profile["linkedAccountIds"];
+        if (ids.isObject() && ids[service].isString() && ids[service].asString() == accountId) {
+            return &entry.second;
+        }
+    }
+    return nullptr;
+}
+
+ServiceReply UserService::SocialLogin(const Json::Value& body) {
+    const bool facebook = body["method"].asString() == "facebook";
+    const std::string service = facebook ? "facebook" : body["service"].asString();
+    const std::string accessToken = body[facebook ? "fbauth" : "access_token"].asString();
+    const std::string account = accessToken.empty() ? std::string() : m_socialTokens->AccountOf(service, accessToken);
+    if (account.empty()) {
+        return ServiceReply::Error("invalid token");
+    }
+    User* user = ByLinkedAccount(service, account);
+    if (user == nullptr) {
+        // The client links the account to its current user instead.
+        return ServiceReply::Error("account not linked");
+    }
+    // A guest that made progress on the device before hands it over.
+    const User* previous = nullptr;
+    const std::string lastToken = body["lastToken"].asString();
+    for (const auto& entry : m_users) {
+        if (!lastToken.empty() && entry.second.def.token == lastToken) {
+            previous = &entry.second;
+        }
+    }
+    const bool guestBefore =
+        previous != nullptr && previous != user && !previous->def.profile["isMember"].asBool() &&
+        !previous->def.gameData.empty();
+    ServiceReply reply = LoginReply(*user);
+    reply.extra["doMerge"] = m_doMerge || guestBefore;
+    return reply;
+}
+
+ServiceReply UserService::SocialLink(User& user, const std::string& service, const std::string& accessToken) {
+    const std::string account = accessToken.empty() ? std::string() : m_socialTokens->AccountOf(service, accessToken);
+    if (account.empty()) {
+        return ServiceReply::Error("invalid token");
+    }
+    const User* holder = ByLinkedAccount(service, account);
+    if (holder != nullptr && holder != &user) {
+        return ServiceReply::Error("account linked to another user");
+    }
+    Json::Value& profile = user.def.profile;
+    profile["isMember"] = true;
+    profile["linkedAccounts"][service] = 1;
+    profile["linkedAccountIds"][service] = account;
+    Json::Value result(Json::objectValue);
+    result["displayName"] = profile["displayName"];
+    result["service"] = service;
+    return ServiceReply::Result(result);
 }
 
 ServiceReply UserService::Logout(const ServiceCall& call) {
@@ -446,6 +515,9 @@ ServiceReply UserService::Account(const ServiceCall& call) {
     }
     if (method == "linkFacebook" || method == "linkOAuth") {
         const std::string service = method == "linkFacebook" ? "facebook" : Text(p, 2);
+        if (m_socialTokens != nullptr) {
+            return SocialLink(*user, service, Text(p, method == "linkFacebook" ? 2 : 3));
+        }
         profile["isMember"] = true;
         profile["linkedAccounts"][service] = 1;
         Json::Value result(Json::objectValue);
@@ -481,7 +553,16 @@ ServiceReply UserService::ShouldMerge(const ServiceCall& call) {
 ServiceReply UserService::Merge(const ServiceCall& call) {
     std::lock_guard<std::mutex> lock(m_mutex);
     User* user = ByToken(call.params);
+    // The other account is named by its id, or by its token as a client's
+    // merge of a previous login sends it.
     auto other = m_users.find(Text(call.params, 3));
+    if (other == m_users.end() && !Text(call.params, 3).empty()) {
+        for (other = m_users.begin(); other != m_users.end(); ++other) {
+            if (other->second.def.token == Text(call.params, 3)) {
+                break;
+            }
+        }
+    }
     if (user == nullptr) {
         return ServiceReply::Error("invalid token");
     }

@@ -20,6 +20,8 @@
 namespace Varnok {
 namespace Tools {
 
+class SocialTokens;
+
 struct ServerUserDef {
     std::string id;
     std::string token;
@@ -37,6 +39,10 @@ public:
     void AddUser(ServerUserDef def);
     // Top-level "doMerge" of the next successful logins.
     void SetDoMerge(bool doMerge);
+    // Social logins ("facebook", "oauth") and links check their access
+    // tokens here; null (the default): social logins are unsupported and
+    // links take any token. The table must outlive its use.
+    void SetSocialTokens(const SocialTokens* tokens);
     // "expiredTokens" of every sync reply; null: none sent.
     void SetExpiredTokens(Json::Value services);
     // "staticData" of every sync reply; null: none sent.
@@ -72,6 +78,10 @@ private:
     ServiceReply ShouldMerge(const ServiceCall& call);
 
     User* ByToken(const Json::Value& params);  // Requires: m_mutex held
+    // Requires: m_mutex held.
+    ServiceReply SocialLogin(const Json::Value& body);
+    ServiceReply SocialLink(User& user, const std::string& service, const std::string& accessToken);
+    User* ByLinkedAccount(const std::string& service, const std::string& accountId);
     ServiceReply LoginReply(User& user);
     Json::Value SyncResult(User& user, const Json::Value& request);
     Json::Value UserData(const User& user) const;
@@ -81,6 +91,7 @@ private:
     std::map<std::string, User> m_users;  // by id
     int m_nextId = 1;
     bool m_doMerge = false;
+    const SocialTokens* m_socialTokens = nullptr;
     Json::Value m_expiredTokens;
     Json::Value m_staticData;
 };

@@ -6,6 +6,7 @@
 #include "tools/kiplink_server/LeagueService.h"
 #include "tools/kiplink_server/MatchService.h"
 #include "tools/kiplink_server/NewsService.h"
+#include "tools/kiplink_server/SocialTokens.h"
 #include "tools/kiplink_server/UserService.h"
 #include "tools/kiplink_server/KiplinkServer.h"
 
@@ -24,7 +25,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: kiplink_server [--port N] [--base /kiplink/] [--static DIR]\n"
-                 "                      [--game-update N] [--plain-json]\n");
+                 "                      [--game-update N] [--plain-json] [--social-tokens FILE]\n");
     return 2;
 }
 
@@ -33,6 +34,7 @@ int Usage() {
 int main(int argc, char** argv) {
     KiplinkServerConfig config;
     int gameUpdate = 0;
+    std::string socialTokenFile;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -44,6 +46,8 @@ int main(int argc, char** argv) {
             config.staticRoot = argv[++i];
         } else if (arg == "--game-update" && hasValue) {
             gameUpdate = std::atoi(argv[++i]);
+        } else if (arg == "--social-tokens" && hasValue) {
+            socialTokenFile = argv[++i];
         } else if (arg == "--plain-json") {
             config.plainJsonReplies = true;
         } else {
@@ -56,6 +60,11 @@ int main(int argc, char** argv) {
     game.Install(server);
     UserService users;
     users.Install(server);
+    SocialTokens socialTokens;
+    if (!socialTokenFile.empty()) {
+        socialTokens.LoadFile(socialTokenFile);
+        users.SetSocialTokens(&socialTokens);
+    }
     LeagueService leagues(users);
     leagues.Install(server);
     FriendsService friends(users);
