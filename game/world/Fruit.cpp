@@ -125,6 +125,8 @@ void Fruit::Spawn(int kindIndex, float size) {
     droppedEvent.Clear();
     destroyed = false;
     effectDepth = 0.0f;
+    static uint32_t s_spawns = 0;
+    spawnSerial = ++s_spawns;
     FruitCatalogue& catalogue = FruitCatalogue::Get();
     drift = Vector3{};
     shadowOffset = Vector3{};

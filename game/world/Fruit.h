@@ -149,6 +149,9 @@ public:
     bool destroyed = false;           // a super fruit taken apart by its event
     float effectDepth = 0.0f;         // depth of the effects drawn at the fruit
     bool IsSuper() const { return isSuperPomegranate || isSuperChest; }
+    // Differs for every spawn, so that a holder of a pointer can tell a
+    // recycled fruit from the one it started on.
+    uint32_t spawnSerial = 0;
 
 private:
     void UpdateWaiting();

@@ -5,6 +5,8 @@
 #include "game/world/Blast.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
+#include "game/world/FruitRay.h"
+#include "game/world/Jiblet.h"
 #include "game/world/Slash.h"
 
 #include <array>
@@ -25,9 +27,11 @@ WorldObject* CreateWorldObject(uint32_t typeId) {
             return NewWorldObject<Bomb>();
         case WorldObjectType::Blast:
             return NewWorldObject<Blast>();
-        case WorldObjectType::Balloon:
         case WorldObjectType::Jiblet:
+            return NewZeroedWorldObject<Jiblet>();
         case WorldObjectType::FruitRay:
+            return NewZeroedWorldObject<FruitRay>();
+        case WorldObjectType::Balloon:
         case WorldObjectType::Coin:
             return nullptr;
     }
