@@ -32,7 +32,10 @@ public:
     void PostUpdate(float /*stepSeconds*/) override {}
 
     // Stops following the fruit and starts fading.
-    void End() { ending = 1; }
+    void End() {
+        ending = 1;
+        source = nullptr;
+    }
 
     // The three vertices (apex, base left, base right) in the ray's model
     // space, alpha from the fade.
