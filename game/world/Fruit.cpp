@@ -17,6 +17,7 @@
 #include "game/world/FruitImpacts.h"
 #include "game/world/FruitModels.h"
 #include "game/world/SplatterLayer.h"
+#include "game/world/SuperFruitEvent.h"
 #include "game/world/WorldObjectManager.h"
 
 #include <algorithm>
@@ -436,7 +437,9 @@ bool Fruit::IsOutsideScreen() const {
 
 void Fruit::OnDropped(int countAsMiss) {
     const FruitInfo* info = GetInfo();
-    if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1) {
+    // Fruit pushed out of play by a super-fruit event are not the player's misses.
+    if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1 &&
+        !SuperFruitEvent::IsActive()) {
         // "dropped" and the kind's drops statistic join with the statistics
         // store.
         ++s_countedDrops;

@@ -199,6 +199,9 @@ bool WriteGameEffects(const std::string& dir) {
     items.push_back({"effects/white_splash.tex", DrawSplashAtlas(256)});
     items.push_back({"effects/ultra_rare_plus_50.tex", DrawPlusFiftyBadge(64, 64)});
     items.push_back({"effects/bomb_explode.tex", DrawExplosionRay(32, 128)});
+    items.push_back({"effects/rays.tex", DrawSunburst(128, 12)});
+    items.push_back({"effects/explosion_radius.tex", DrawShockRing(128, 0.84375f)});
+    items.push_back({"effects/pomegranate_rays.tex", DrawExplosionRay(32, 128)});
     for (const KindBadge& kind : kKindBadges) {
         items.push_back({std::string("hud/hud_") + kind.name + ".tex", DrawFruitBadge(32, kind.r, kind.g, kind.b)});
         items.push_back(
