@@ -37,6 +37,7 @@
 #include "game/screens/SwipeHint.h"
 #include "game/world/Blast.h"
 #include "game/world/Fruit.h"
+#include "game/world/FruitRay.h"
 #include "game/world/GameCamera.h"
 #include "game/world/ParticleManager.h"
 #include "game/world/Slash.h"
@@ -425,6 +426,7 @@ void GameFlow::Render(float stepSeconds, bool /*active*/) {
         renderer.SetDepthWrite(false);
         Slash::RenderAfterglows();
         Blast::RenderAll();
+        FruitRay::RenderAll();
         if (screens != nullptr) {
             screens->RenderLayer(0x80);
         }

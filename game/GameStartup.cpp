@@ -60,6 +60,7 @@
 #include "game/world/ParticleManager.h"
 #include "game/world/Slash.h"
 #include "game/world/SplatterLayer.h"
+#include "game/world/SuperFruitEvent.h"
 #include "platform/GameCentreStandIn.h"
 #include "platform/MediationStandIn.h"
 #include "platform/PosixDnsSocket.h"
@@ -383,6 +384,7 @@ void GameInit(StartupTrace* trace) {
     Slash::LoadResources();
     Step(trace, "blade textures");
     Bomb::LoadResources();
+    SuperFruitEvent::LoadResources();
     Step(trace, "bomb models");
     LoadSoundNames();
     Step(trace, "sound names");

@@ -11,6 +11,7 @@
 #include "game/rules/SoundPlayer.h"
 #include "game/world/GameCamera.h"
 #include "game/world/SplatterLayer.h"
+#include "game/world/SuperFruitEvent.h"
 #include "game/world/WaveManager.h"
 
 #include <algorithm>
@@ -218,6 +219,7 @@ void EndGameAndShowResults(int32_t reason) {
 
 void QuitToMainMenu(int /*playIdle*/) {
     GameRecord& record = GetGameRecord();
+    SuperFruitEvent::EndAll();
     WaveManager::Instance().SetTimeScale(1.0f);
     record.notInPlay = true;
     record.savedGameState = false;
@@ -229,6 +231,7 @@ void StartRetryTransition() {
     GameRecord& record = GetGameRecord();
     record.roundStartPending = true;
     record.roundStartDelay = kRetryDelaySeconds;
+    SuperFruitEvent::EndAll();
     WaveManager::Instance().SetTimeScale(1.0f);
     record.notInPlay = true;
     // The old round's juice fades out quickly under the new one.

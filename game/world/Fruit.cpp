@@ -17,6 +17,7 @@
 #include "game/world/FruitImpacts.h"
 #include "game/world/FruitModels.h"
 #include "game/world/SplatterLayer.h"
+#include "game/world/SuperFruitEvent.h"
 #include "game/world/WorldObjectManager.h"
 
 #include <algorithm>
@@ -109,8 +110,24 @@ const FruitInfo* Fruit::GetInfo() const {
     return kind < catalogue.Count() ? &catalogue.At(kind) : nullptr;
 }
 
+Event1<Fruit*>& Fruit::AnyLaunchedEvent() {
+    static Event1<Fruit*> event;
+    return event;
+}
+
+Event3<Fruit*, int, WorldObject*>& Fruit::SuperFruitHitEvent() {
+    static Event3<Fruit*, int, WorldObject*> event;
+    return event;
+}
+
 void Fruit::Spawn(int kindIndex, float size) {
     WorldObject::Spawn();
+    launchedEvent.Clear();
+    droppedEvent.Clear();
+    destroyed = false;
+    effectDepth = 0.0f;
+    static uint32_t s_spawns = 0;
+    spawnSerial = ++s_spawns;
     FruitCatalogue& catalogue = FruitCatalogue::Get();
     drift = Vector3{};
     shadowOffset = Vector3{};
@@ -165,6 +182,10 @@ void Fruit::Spawn(int kindIndex, float size) {
 void Fruit::SetKind(int kindIndex, float size) {
     kind = static_cast<uint8_t>(kindIndex);
     const FruitInfo* info = GetInfo();
+    static const uint32_t superPomegranate = HashName("super_pomegranate", 17);
+    static const uint32_t superChest = HashName("super_chest", 11);
+    isSuperPomegranate = kindIndex >= 0 && info != nullptr && info->nameHash == superPomegranate;
+    isSuperChest = kindIndex >= 0 && info != nullptr && info->nameHash == superChest;
     const float kindScale = info != nullptr ? info->scale : 25.0f;
     const float factor = size * kindScale * 0.01f;
     scale = Vector3{factor, factor, factor};
@@ -184,6 +205,8 @@ void Fruit::StartFlightTimer(float waitSeconds) {
 }
 
 void Fruit::Deactivate() {
+    launchedEvent.Clear();
+    droppedEvent.Clear();
     WorldObject::Deactivate();
 }
 
@@ -203,6 +226,8 @@ void Fruit::UpdateWaiting() {
     }
     if (launchWait <= 0.0f) {
         launchTime = record.gameTime;  // the mode's entry hook joins with the modes
+        launchedEvent.Invoke(this);
+        AnyLaunchedEvent().Invoke(this);
     }
 }
 
@@ -412,7 +437,9 @@ bool Fruit::IsOutsideScreen() const {
 
 void Fruit::OnDropped(int countAsMiss) {
     const FruitInfo* info = GetInfo();
-    if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1) {
+    // Fruit pushed out of play by a super-fruit event are not the player's misses.
+    if (!isMenuFruit && !sliced && !noPenalty && info != nullptr && info->score <= 4 && countAsMiss == 1 &&
+        !SuperFruitEvent::IsActive()) {
         // "dropped" and the kind's drops statistic join with the statistics
         // store.
         ++s_countedDrops;
@@ -421,7 +448,12 @@ void Fruit::OnDropped(int countAsMiss) {
             classic->OnFruitMissed(this);
         }
     }
+    // Once: a rule's hook must not take its firing back twice.
+    const bool wasDead = IsDead();
     flags |= kFlagDead;
+    if (!wasDead) {
+        droppedEvent.Invoke(this);
+    }
 }
 
 int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vector3& stroke) {
@@ -431,6 +463,15 @@ int Fruit::OnHit(WorldObject* hitter, int /*valueA*/, int /*valueB*/, const Vect
     if (hitCooldown > 0.0f) {
         critical = false;
         return 0;
+    }
+    if (IsSuper() && hitter != nullptr && !SuperFruitHitEvent().IsEmpty()) {
+        // The event decides: a slice timer of 0 means "slice it like any
+        // other"; anything else keeps the fruit whole for now.
+        SuperFruitHitEvent().Invoke(this, 0, hitter);
+        if (hitTimer != 0.0f) {
+            return 0;
+        }
+        hitTimer = -1.0f;
     }
     GameRecord& record = GetGameRecord();
     FruitCatalogue& catalogue = FruitCatalogue::Get();

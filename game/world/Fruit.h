@@ -5,6 +5,7 @@
 // second. Main thread only.
 #pragma once
 
+#include "engine/core/EventList.h"
 #include "engine/core/MathUtil.h"
 #include "engine/render/ImmediateVertex.h"
 #include "game/world/FruitCatalogue.h"
@@ -134,6 +135,23 @@ public:
     float sliceProgress = 0.0f;
     bool keepWhole = false;
     Vector3 shadowOffset;  // zero unless a menu sets it
+
+    // ---- Super fruit: the probability rules' hooks and the events' fields ----
+    // Fired when this fruit is thrown and when it leaves play unsliced; both
+    // lists empty whenever the fruit is spawned or recycled.
+    Event1<Fruit*> launchedEvent;
+    Event1<Fruit*> droppedEvent;
+    // Every thrown fruit; every hit of a super fruit (fruit, 0, hitter).
+    static Event1<Fruit*>& AnyLaunchedEvent();
+    static Event3<Fruit*, int, WorldObject*>& SuperFruitHitEvent();
+    bool isSuperPomegranate = false;  // kind "super_pomegranate"
+    bool isSuperChest = false;        // kind "super_chest"; cleared turns it into a plain fruit
+    bool destroyed = false;           // a super fruit taken apart by its event
+    float effectDepth = 0.0f;         // depth of the effects drawn at the fruit
+    bool IsSuper() const { return isSuperPomegranate || isSuperChest; }
+    // Differs for every spawn, so that a holder of a pointer can tell a
+    // recycled fruit from the one it started on.
+    uint32_t spawnSerial = 0;
 
 private:
     void UpdateWaiting();

@@ -104,6 +104,7 @@ void WaveManager::Load() {
         LoadWaveList(kChapterFiles[chapter], 1);
     }
     m_chapter = 0;
+    LoadProbabilities(SuperFruitRuleSet::kFileName);
 }
 
 void WaveManager::LoadWaveList(const char* fileName, int mode) {
@@ -124,6 +125,7 @@ void WaveManager::LoadWaveListText(const char* text, size_t length, int mode) {
 
 void WaveManager::Unload() {
     m_currentWave = nullptr;
+    m_rules.Clear();
     m_classic.clear();
     for (WaveList& list : m_chapters) {
         list.clear();
@@ -227,6 +229,7 @@ void WaveManager::Reset(int beginPlay) {
     powerFactor = 1.0f;
     globalWaveDt = m_globalDt[ModeIndex()].start;
     timeScale = 1.0f;
+    m_rules.StartGame();
     if (beginPlay == 1) {
         globalWaveDt = 1.0f;
         stepRemainder = 0.0f;
@@ -553,7 +556,11 @@ void WaveManager::Throw(WaveInfo& wave, float stepSeconds) {
                 }
                 ++bombsThisStep;
             } else if (fruitFactor > 0.0f) {
-                (void)SpawnWorldObject(1, kind, &t);
+                SuperFruitProbabilityRule* rule = m_rules.FindRule(kind);
+                Fruit* fruit = SpawnWorldObject(1, kind, &t);
+                if (rule != nullptr && fruit != nullptr) {
+                    SuperFruitRuleSet::Attach(*rule, *fruit);
+                }
             }
             waiting = true;
             t.remaining -= 1;

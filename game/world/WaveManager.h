@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/core/Random.h"
+#include "game/world/SuperFruitRules.h"
 #include "game/world/WaveList.h"
 
 #include <cstdint>
@@ -42,6 +43,9 @@ public:
     // The same over text already read, for tests and the fuzz target.
     void LoadWaveListText(const char* text, size_t length, int mode);
     void Unload();
+    // The super-fruit rules (last step of Load); a missing file leaves none.
+    void LoadProbabilities(const char* fileName) { m_rules.Load(fileName); }
+    SuperFruitRuleSet& GetRules() { return m_rules; }
     void SetChallengeChapter(int chapter);
 
     // Starts a game; beginPlay 1 for the start of play itself.
@@ -137,6 +141,7 @@ private:
     WaveList m_chapters[kChapterCount];
     int m_chapter = 0;
     WaveInfo* m_currentWave = nullptr;
+    SuperFruitRuleSet m_rules;
     GameStats* m_stats = nullptr;  // not owned; null: the record's store
 };
 

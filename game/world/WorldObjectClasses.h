@@ -6,6 +6,8 @@
 #include "game/world/Blast.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
+#include "game/world/FruitRay.h"
+#include "game/world/Jiblet.h"
 #include "game/world/Slash.h"
 #include "game/world/WorldObject.h"
 
@@ -29,7 +31,7 @@ struct WorldObjectClassList {
 
 // Every class the factory builds joins this list as it lands (Balloon, Fruit,
 // Bomb, Slash, Blast, Jiblet, FruitRay), so the arena grows with the largest.
-using WorldObjectClasses = WorldObjectClassList<WorldObject, Balloon, Fruit, Bomb, Slash, Blast>;
+using WorldObjectClasses = WorldObjectClassList<WorldObject, Balloon, Fruit, Bomb, Slash, Blast, Jiblet, FruitRay>;
 
 // What each arena block costs beyond its data: at least the arena's header
 // (48 bytes on x86_64) and the rounding of the size to 8.

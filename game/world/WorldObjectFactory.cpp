@@ -6,6 +6,8 @@
 #include "game/world/Blast.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
+#include "game/world/FruitRay.h"
+#include "game/world/Jiblet.h"
 #include "game/world/Slash.h"
 
 #include <array>
@@ -29,7 +31,9 @@ WorldObject* CreateWorldObject(uint32_t typeId) {
         case WorldObjectType::Balloon:
             return NewWorldObject<Balloon>();
         case WorldObjectType::Jiblet:
+            return NewZeroedWorldObject<Jiblet>();
         case WorldObjectType::FruitRay:
+            return NewZeroedWorldObject<FruitRay>();
         case WorldObjectType::Coin:
             return nullptr;
     }

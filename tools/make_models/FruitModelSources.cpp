@@ -193,6 +193,10 @@ const std::vector<FruitLook>& SampleFruitLooks() {
         {"watermelon", {40, 140, 50}, {240, 40, 60}, {1.15f, 1.0f, 1.0f}},
         {"pineapple", {200, 160, 40}, {250, 220, 50}, {0.85f, 1.25f, 0.85f}},
         {"bean", {60, 170, 70}, {80, 200, 90}, {1.0f, 0.7f, 0.7f}},
+        // The super fruit: their halves are also the first two burst pieces
+        // and the chest's lid.
+        {"pomegranate", {170, 20, 50}, {200, 30, 60}, {1.0f, 1.0f, 1.0f}},
+        {"chest", {140, 90, 30}, {230, 190, 70}, {1.1f, 0.8f, 0.8f}},
     };
     return s_looks;
 }
@@ -210,11 +214,33 @@ void AddFruitModels(const FruitLook& look, FruitModelFiles& out) {
     out.models.push_back(OneMesh(piece + "2", {Band(look, skin, kPi / 2, kPi, kRings / 2), CutFace(look, flesh, true)}));
 }
 
+// The super pomegranate bursts into twelve pieces (the halves are pieces 1
+// and 2; the rest are bands of its skin) and throws small round jiblets; the
+// chest's third piece is the lid of an empty chest.
+void AddSuperFruitPieces(FruitModelFiles& out) {
+    const FruitLook pomegranate = {"pomegranate", {170, 20, 50}, {200, 30, 60}, {0.45f, 0.45f, 0.45f}};
+    const std::string skin = "models/fruit/pomegranate_skin.tex";
+    const std::string flesh = "models/fruit/pomegranate_flesh.tex";
+    for (int i = 3; i <= 12; ++i) {
+        const float from = kPi * static_cast<float>(i - 3) / 10.0f;
+        out.models.push_back(OneMesh("models/fruit/pomegranate_p_piece_" + std::to_string(i),
+                                     {Band(pomegranate, skin, from, from + kPi / 10.0f, 2),
+                                      CutFace(pomegranate, flesh, (i & 1) != 0)}));
+    }
+    const FruitLook seed = {"pomegranate_jiblet", {220, 30, 70}, {240, 60, 90}, {0.12f, 0.16f, 0.12f}};
+    out.models.push_back(OneMesh("models/fruit/pomegranate_jiblet", {Band(seed, flesh, 0.0f, kPi, 4)}));
+    const FruitLook lid = {"chest", {90, 60, 30}, {120, 90, 50}, {1.1f, 0.3f, 0.8f}};
+    out.models.push_back(OneMesh("models/fruit/chest_c_piece_3",
+                                 {Band(lid, "models/fruit/chest_skin.tex", 0.0f, kPi / 2, kRings / 2),
+                                  CutFace(lid, "models/fruit/chest_flesh.tex", false)}));
+}
+
 FruitModelFiles MakeFruitModels() {
     FruitModelFiles files;
     for (const FruitLook& look : SampleFruitLooks()) {
         AddFruitModels(look, files);
     }
+    AddSuperFruitPieces(files);
     files.pictures.push_back({"models/fruit/slice_fx.tex", StreakPicture(255.0f, 255.0f, 255.0f)});
     files.pictures.push_back({"models/fruit/slice_fx_crit.tex", StreakPicture(255.0f, 240.0f, 60.0f)});
     files.models.push_back(StreakQuad("models/fruit/slice_fx", "models/fruit/slice_fx.tex"));

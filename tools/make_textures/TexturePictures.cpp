@@ -274,6 +274,36 @@ RgbaPicture DrawSoftShadow(int size, float strength) {
     return picture;
 }
 
+RgbaPicture DrawSunburst(int size, int rays) {
+    RgbaPicture picture = Blank(size, size);
+    const float centre = size * 0.5f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float d = Distance(x + 0.5f, y + 0.5f, centre, centre) / centre;
+            const float angle = std::atan2(y + 0.5f - centre, x + 0.5f - centre);
+            const float beam = std::pow(std::fabs(std::cos(angle * static_cast<float>(rays) / 2.0f)), 6.0f);
+            const float fall = std::clamp(1.0f - d, 0.0f, 1.0f);
+            SetPixel(picture, x, y, 255, 250, 220, std::clamp(beam * fall * 1.5f, 0.0f, 1.0f));
+        }
+    }
+    return picture;
+}
+
+RgbaPicture DrawShockRing(int size, float ringFraction) {
+    RgbaPicture picture = Blank(size, size);
+    const float centre = size * 0.5f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float d = Distance(x + 0.5f, y + 0.5f, centre, centre) / centre;
+            // Brightest on the ring, a soft inner glow, nothing outside it.
+            const float ring = std::clamp(1.0f - std::fabs(d - ringFraction) * 12.0f, 0.0f, 1.0f);
+            const float inner = d < ringFraction ? 0.25f * d / ringFraction : 0.0f;
+            SetPixel(picture, x, y, 255, 255, 255, std::max(ring, inner));
+        }
+    }
+    return picture;
+}
+
 RgbaPicture DrawSplashAtlas(int size) {
     RgbaPicture picture = Blank(size, size);
     const int half = size / 2;

@@ -54,6 +54,10 @@ RgbaPicture DrawFlash(int size);
 // A ray of an exploding bomb: white, bright at its far end (v = 0), fading
 // towards its origin and its sides.
 RgbaPicture DrawExplosionRay(int width, int height);
+// A white sunburst of soft rays fading outwards (the super-fruit glow).
+RgbaPicture DrawSunburst(int size, int rays);
+// A bright ring at ringFraction of the radius with a faint inside (shock discs).
+RgbaPicture DrawShockRing(int size, float ringFraction);
 // Particle sprites, white so that particle colours tint them: 0 a soft dot,
 // 1 a smoke puff, 2 a four-pointed spark, 3 a heart.
 RgbaPicture DrawParticleSprite(int size, int shape);

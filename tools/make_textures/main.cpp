@@ -220,6 +220,9 @@ bool WriteGameEffects(const std::string& dir) {
         const ModIcon& icon = kModIcons[i];
         items.push_back({std::string("challenge/mods/") + icon.file + ".tex", DrawModIcon(32, icon.r, icon.g, icon.b, i)});
     }
+    items.push_back({"effects/rays.tex", DrawSunburst(128, 12)});
+    items.push_back({"effects/explosion_radius.tex", DrawShockRing(128, 0.84375f)});
+    items.push_back({"effects/pomegranate_rays.tex", DrawExplosionRay(32, 128)});
     for (const KindBadge& kind : kKindBadges) {
         items.push_back({std::string("hud/hud_") + kind.name + ".tex", DrawFruitBadge(32, kind.r, kind.g, kind.b)});
         items.push_back(
