@@ -81,6 +81,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace Varnok {
 namespace {
@@ -515,6 +517,17 @@ void GameShutdown() {
     game.loadedScreens.reset();
     game.backIcon = SmartPtr<Texture>();
     game.paintStroke = SmartPtr<Texture>();
+    // Providers write their last files as they go (the online library its
+    // users, analytics its queue): they must go while the save folder is
+    // still mounted, or what they held is lost.
+    ServiceManager& services = ServiceManager::Get();
+    std::vector<std::string> providers;
+    for (const auto& entry : services.GetProviders()) {
+        providers.emplace_back(entry.first.c_str());
+    }
+    for (auto name = providers.rbegin(); name != providers.rend(); ++name) {
+        services.RemoveProvider(name->c_str());
+    }
     FileSystemRegistry::Get().Clear();
     ParticleManager::Instance().Destroy();
     StringTables::Release();

@@ -4,6 +4,7 @@
 #include "engine/core/Clock.h"
 #include "engine/core/FileUtil.h"
 #include "engine/core/Log.h"
+#include "engine/iOS/AppleICloudHelper.h"
 #include "engine/iOS/PngFrameWriter.h"
 #include "engine/iOS/PushNotification.h"
 #include "engine/iOS/VarnokTouchAppDelegate.h"
@@ -16,7 +17,10 @@
 #include "game/rules/RunOptions.h"
 #include "platform/DesktopServices.h"
 #include "platform/InputScript.h"
+#include "platform/KeyValueStoreFile.h"
 #include "platform/PlatformDisplay.h"
+#include "platform/SignInClientStandIn.h"
+#include "providers/Klui/SignInClient.h"
 
 #include <algorithm>
 #include <chrono>
@@ -250,6 +254,11 @@ int main(int argc, char** argv) {
             Log("varnok_game: cannot create the folder \"%s\"", dir.c_str());
         }
     }
+
+    // Saved logins travel in the key-value store the player's devices share;
+    // a social sign-in comes back through the launch-URL dispatcher.
+    SetUbiquitousKeyValueStore(std::make_shared<KeyValueStoreFile>(DefaultKeyValueStorePath(options.documentsDir)));
+    SetSignInClient(std::make_shared<SignInClientStandIn>());
 
     InputScript script;
     const bool haveScript = !options.inputScript.empty() && script.Load(options.inputScript.c_str());

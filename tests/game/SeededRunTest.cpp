@@ -88,6 +88,13 @@ TEST(SeededRun, TheLogoFadesOutAndTwoRunsGiveTheSameFiles) {
     for (size_t i = 3; i < brightness.size(); ++i) {
         EXPECT_LT(brightness[i], brightness[0] / 100.0) << "frame " << i * 10;
     }
+    // The online library's files of the player were written on the way out,
+    // while the save folder was still there.
+    int userFiles = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(first / "documents" / "save")) {
+        userFiles += entry.path().filename() == "UserData.json" ? 1 : 0;
+    }
+    EXPECT_EQ(userFiles, 1);
     fs::remove_all(base);
 }
 
