@@ -14,7 +14,12 @@
 #include "engine/ui/ComponentFactory.h"
 #include "engine/ui/ComponentButton.h"
 #include "engine/ui/ComponentButtonRadio.h"
+#include "engine/ui/ComponentCredits.h"
 #include "engine/ui/ComponentExpandingItem.h"
+#include "engine/ui/ComponentGenericScrollingPane.h"
+#include "engine/ui/ComponentScrollableSpace.h"
+#include "engine/ui/ComponentSwipie.h"
+#include "engine/ui/ComponentSwipiePage.h"
 #include "engine/ui/ComponentDebugger.h"
 #include "engine/ui/ComponentQuad.h"
 #include "engine/ui/ComponentModel.h"
@@ -103,9 +108,15 @@ void UIManager::RegisterBuiltInFactories() {
     static ComponentFactoryOf<ComponentButtonToggle> s_toggle("ComponentButtonToggle");
     static ComponentFactoryOf<ComponentButtonRadio> s_radio("ComponentButtonRadio");
     static ComponentFactoryOf<ComponentExpandingItem> s_expanding("ComponentExpandingItem");
+    static ComponentFactoryOf<ComponentGenericScrollingPane> s_pane("ComponentGenericScrollingPane");
+    static ComponentFactoryOf<ComponentScrollableSpace> s_space("ComponentScrollableSpace");
+    static ComponentFactoryOf<ComponentSwipie> s_swipie("ComponentSwipie");
+    static ComponentFactoryOf<ComponentSwipiePage> s_swipiePage("ComponentSwipiePage");
+    static ComponentFactoryOf<ComponentCredits> s_credits("ComponentCredits");
     for (ComponentFactory* factory : std::initializer_list<ComponentFactory*>{
              &s_visual, &s_text, &s_button, &s_quad, &s_textInput, &s_trigger, &s_debugger,
-             &s_texture, &s_window, &s_sprite, &s_model, &s_toggle, &s_radio, &s_expanding}) {
+             &s_texture, &s_window, &s_sprite, &s_model, &s_toggle, &s_radio, &s_expanding,
+             &s_pane, &s_space, &s_swipie, &s_swipiePage, &s_credits}) {
         RegisterFactory(AsciiString(factory->GetClassName().c_str()), factory);
     }
     // Constructing the factory registered it when the name was free: the
