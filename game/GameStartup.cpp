@@ -411,7 +411,11 @@ void CreateCoreObjects(StartupTrace* trace) {
     game.modeIndex = 0;
     SoundManager& sounds = SoundManager::Get();
     game.soundPlayer = new SoundPlayer(sounds);
-    game.voiceOver = new VoiceOverManager(sounds);
+    // The voice-over manager outlives a shutdown (voices may still call it
+    // back): a second start in the same process keeps it.
+    if (game.voiceOver == nullptr) {
+        game.voiceOver = new VoiceOverManager(sounds);
+    }
     Step(trace, "sound player and voice-over");
     game.promoSelector = 0;
     game.savedGameState = false;
