@@ -7,6 +7,7 @@
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
 #include "game/rules/Achievements.h"
+#include "game/rules/ChallengeMods.h"
 #include "game/rules/Powers.h"
 #include "game/rules/ClassicMode.h"
 #include "game/rules/GameFunctions.h"
@@ -128,6 +129,7 @@ void Fruit::Spawn(int kindIndex, float size) {
     flags = (flags & ~(0x02u | kFlagDead)) | 0x02u;
     sliced = false;
     noPenalty = false;
+    bounceCount = 0;
     hitTimer = -1.0f;
     launchWait = 0.0f;
     onScreen = false;
@@ -181,9 +183,14 @@ void Fruit::StartFlightTimer(float waitSeconds) {
     halfPosition = position;
     launchWait = waitSeconds < 0.0f ? 0.125f : waitSeconds;
     hitCooldown = 0.0f;
+    ChallengeModList* mods = ActiveChallengeMods();
+    keepyUppy = mods != nullptr && mods->Has(GetModNames().keepyUppy);
 }
 
 void Fruit::Deactivate() {
+    SetRope(nullptr);
+    held = false;
+    carrier = nullptr;
     WorldObject::Deactivate();
 }
 
@@ -261,11 +268,16 @@ void Fruit::Update(float stepSeconds) {
             if (launchWait > 0.0f) {
                 return;
             }
+            if (ActiveChallengeMods() != nullptr) {
+                AttachChallengeCarrier(position);
+            }
         }
-        UpdateFlight(scaled);
+        if (!OrbitChallengeCentre(scaled)) {
+            UpdateFlight(scaled);
+        }
         if (hitTimer > 0.0f && !frozen) {
             hitTimer -= scaled;
-            if (hitTimer <= 0.0f) {
+            if (hitTimer <= 0.0f && !ExpireChallengeHit()) {
                 Split();
             }
         }
@@ -281,6 +293,7 @@ void Fruit::Update(float stepSeconds) {
     if (collision != nullptr && collision->GetType() == CollisionType::Sphere) {
         static_cast<CollisionSphere&>(*collision).centre = Vector3{position.x, position.y, 0.0f};
     }
+    ApplyChallengeFloor();
 }
 
 void Fruit::PostUpdate(float stepSeconds) {
