@@ -153,7 +153,7 @@ void Fruit::Spawn(int kindIndex, float size) {
     }
     halfOrientation[0] = halfOrientation[1] = orientation;
     halfSpin[0] = halfSpin[1] = spinRates;
-    gravityOn = true;
+    gravityOn = !ChallengeFloats();
     isMenuFruit = false;
     critical = true;
     depth = s_previousDepth - kDepthStep;
@@ -203,7 +203,8 @@ void Fruit::UpdateWaiting() {
     }
     const float before = launchWait;
     launchWait -= record.frameStep;
-    if (before > kThrowSoundWait && launchWait <= kThrowSoundWait && !record.notInPlay && !s_launchSoundPlayed) {
+    if (before > kThrowSoundWait && launchWait <= kThrowSoundWait && !record.notInPlay && !s_launchSoundPlayed &&
+        !ChallengeWindowsOpen()) {
         s_launchSoundPlayed = true;
         ++s_throwSounds;
         PlayEffect("Throw-fruit");
@@ -214,7 +215,10 @@ void Fruit::UpdateWaiting() {
 }
 
 void Fruit::UpdateFlight(float scaled) {
-    if (frozen) {
+    if (held) {
+        velocity = Vector3{};  // the balloon moves it
+    }
+    if (frozen || held) {
         halfPosition = position;
         halfVelocity = velocity;
         return;
@@ -299,6 +303,9 @@ void Fruit::Update(float stepSeconds) {
 void Fruit::PostUpdate(float stepSeconds) {
     drift = Scale(drift, 0.9f);
     if (sliced || launchWait > 0.0f || acceleration.x != 0.0f) {
+        return;
+    }
+    if (ApplyChallengeWalls()) {
         return;
     }
     // Soft walls keep fruit from flying off the sides.

@@ -184,6 +184,11 @@ private:
     void MegaSplit(ChallengeMod& megaMod);
     // Trampoline, colliders or stacks, the first active.
     void ApplyChallengeFloor();
+    // WINDOWS or "FloatingFruit": fruit fly without gravity.
+    static bool ChallengeFloats();
+    static bool ChallengeWindowsOpen();
+    // Bouncy walls, or none at all; false when the soft walls apply.
+    bool ApplyChallengeWalls();
     void RestOnStack(float h);
 
     void UpdateWaiting();

@@ -31,6 +31,7 @@ constexpr float kSnakeStep = 40.0f;
 constexpr Angle kSnakeTurn = 1820;  // 10 degrees
 constexpr int kSnakeTurnsMax = 36;
 constexpr float kSnakeMargin = 50.0f;
+constexpr float kBouncyWallMargin = 22.0f;  // beyond the screen's sides
 
 void PlayFruitEffect(const char* name) {
     SoundPlayer* sounds = GetGameRecord().soundPlayer;
@@ -100,6 +101,38 @@ Vector3 ChallengeRelaunchVelocity(Angle cutAngle, float y, float screenHeight, f
 
 ChallengeModList* Fruit::ActiveChallengeMods() {
     return s_challengeMods != nullptr && GetChallengeMode() != nullptr ? s_challengeMods : nullptr;
+}
+
+bool Fruit::ChallengeFloats() {
+    const ChallengeModList* mods = ActiveChallengeMods();
+    return mods != nullptr &&
+           (mods->HasFlag(ChallengeModType::Windows) || mods->Has(GetModNames().floatingFruit));
+}
+
+bool Fruit::ChallengeWindowsOpen() {
+    const ChallengeModList* mods = ActiveChallengeMods();
+    return mods != nullptr && mods->HasFlag(ChallengeModType::Windows);
+}
+
+bool Fruit::ApplyChallengeWalls() {
+    const ChallengeModList* mods = ActiveChallengeMods();
+    if (mods == nullptr) {
+        return false;
+    }
+    const ModNames& names = GetModNames();
+    if (mods->Has(names.bouncyWalls)) {
+        const float radius = collision != nullptr && collision->GetType() == CollisionType::Sphere
+                                 ? static_cast<CollisionSphere&>(*collision).radius
+                                 : 0.0f;
+        const float wall = LogicalScreenWidth() / 2.0f + kBouncyWallMargin;
+        if (position.x - radius < -wall) {
+            velocity.x = std::fabs(velocity.x);
+        } else if (position.x + radius > wall) {
+            velocity.x = -std::fabs(velocity.x);
+        }
+        return true;
+    }
+    return mods->Has(names.fruitNoWalls) || mods->Has(names.fruitStack) || mods->Has(names.fruitSuperStack);
 }
 
 void Fruit::SetRope(PinataRope* newRope) {

@@ -1,6 +1,7 @@
 #include "engine/core/HashName.h"
 #include "engine/core/XmlDocument.h"
 #include "game/rules/ChallengeMods.h"
+#include "game/rules/GameFunctions.h"
 #include "tests/game/world/PlayFieldFixture.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ protected:
         GetGameRecord().currentMode = &challenge;
         const std::string text =
             "<challengeMods><mod name=\"KeepyUppy\"/><mod name=\"trampoline\"/><mod name=\"FruitStack\"/>"
+            "<mod name=\"FloatingFruit\"/><mod name=\"BouncyWalls\"/><mod name=\"MegaFruit\"/>"
             "<mod type=\"CIRCLE_VELOCITY\" name=\"orbit\"><vector1 valueX=\"0\" valueY=\"20\"/></mod>"
             "<mod type=\"COLLISION\" name=\"bowl\"><collision shape=\"halfpipe\" radius=\"100\"/></mod>"
             "</challengeMods>";
@@ -47,7 +49,8 @@ protected:
         }
         mods.Activate(hashes, nullptr);
     }
-    // A fruit in play at (x, y), flying without gravity unless asked.
+    // A fruit in play at (x, y); without gravity unless asked (then as the
+    // launch leaves it).
     Fruit& Launch(float x, float y, const Vector3& velocity, bool gravity = false) {
         auto* fruit = static_cast<Fruit*>(WorldObjectManager::Instance().Acquire(
             static_cast<uint32_t>(WorldObjectType::Fruit)));
@@ -56,7 +59,9 @@ protected:
         fruit->velocity = velocity;
         fruit->Spawn(0);
         fruit->StartFlightTimer(0.0f);
-        fruit->gravityOn = gravity;
+        if (!gravity) {
+            fruit->gravityOn = false;
+        }
         return *fruit;
     }
     static void Hit(Fruit& fruit) {
@@ -187,6 +192,50 @@ TEST_F(FruitBehavioursTest, OrbitTurnsAboutTheCentreAtTheVelocitysRate) {
     EXPECT_NEAR(std::atan2(dy, dx), 1.5f * 0.5f, 1e-4f);
     EXPECT_FLOAT_EQ(fruit.velocity.x, 1.5f);  // the velocity itself is kept
     EXPECT_FLOAT_EQ(fruit.velocity.y, 4.0f);
+}
+
+TEST_F(FruitBehavioursTest, MegaFruitSplitsIntoTwoSmallerOnes) {
+    Activate({"MegaFruit"});
+    ChallengeMod& mega = *mods.FindActive(Hash("MegaFruit"));
+    const struct {
+        float times;
+        float factor;
+    } cases[] = {{3.0f, 2.25f}, {1.2f, 1.0f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.times);
+        Fruit& fruit = Launch(0.0f, 0.0f, Vector3{0.0f, 2.0f, 0.0f});
+        fruit.scale = Scale(fruit.baseScale, c.times);
+        const int before = Count(WorldObjectType::Fruit);
+        Hit(fruit);
+        EXPECT_FALSE(fruit.sliced);
+        EXPECT_FLOAT_EQ(mega.stateFloats[0], c.factor);
+        ASSERT_EQ(Count(WorldObjectType::Fruit), before + 2);
+        auto* first = static_cast<Fruit*>(Nth(WorldObjectType::Fruit, before));
+        auto* second = static_cast<Fruit*>(Nth(WorldObjectType::Fruit, before + 1));
+        EXPECT_GE(std::fabs(first->velocity.x), 2.0f);
+        EXPECT_FLOAT_EQ(second->velocity.x, -first->velocity.x);
+        EXPECT_FLOAT_EQ(second->velocity.y, -first->velocity.y);
+        EXPECT_FLOAT_EQ(first->hitCooldown, Fruit::kBounceHitCooldown);
+    }
+    // At its own size a fruit splits into halves as usual.
+    Fruit& plain = Launch(0.0f, 0.0f, Vector3{0.0f, 2.0f, 0.0f});
+    Hit(plain);
+    EXPECT_TRUE(plain.sliced);
+}
+
+TEST_F(FruitBehavioursTest, FloatingFruitAndBouncyWalls) {
+    Activate({"FloatingFruit", "BouncyWalls"});
+    Fruit& fruit = Launch(0.0f, 0.0f, Vector3{}, true);
+    EXPECT_FALSE(fruit.gravityOn);
+    const float wall = LogicalScreenWidth() / 2.0f + 22.0f;
+    Fruit& right = Launch(wall, 0.0f, Vector3{3.0f, 0.0f, 0.0f});
+    right.Update(GetGameRecord().frameStep);
+    right.PostUpdate(GetGameRecord().frameStep);
+    EXPECT_FLOAT_EQ(right.velocity.x, -3.0f);
+    EXPECT_FLOAT_EQ(right.drift.x, 0.0f);  // no soft wall on top
+
+    Activate({});
+    EXPECT_TRUE(Launch(0.0f, 0.0f, Vector3{}, true).gravityOn);
 }
 
 }  // namespace
