@@ -525,7 +525,9 @@ void ChallengeModList::ApplyToObject(const CollisionMod& mod, WorldObject& objec
                 }
                 scratch = Vector3{centre.x - object.position.x, centre.y - object.position.y, 0.0f};
                 const float d = Length(scratch);
-                if (!(d > inner)) {
+                // A bowl no wider than the object has no wall to push from
+                // when the object sits at its centre.
+                if (!(d > inner) || !(d > 0.0f)) {
                     break;
                 }
                 Vector3 n = Scale(scratch, 1.0f / d);
