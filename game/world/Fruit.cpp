@@ -7,6 +7,7 @@
 #include "engine/render/ImmediatePrimitiveRenderer.h"
 #include "engine/render/RenderTransforms.h"
 #include "game/rules/Achievements.h"
+#include "game/rules/ChallengeMods.h"
 #include "game/rules/Powers.h"
 #include "game/rules/ClassicMode.h"
 #include "game/rules/GameFunctions.h"
@@ -145,6 +146,7 @@ void Fruit::Spawn(int kindIndex, float size) {
     flags = (flags & ~(0x02u | kFlagDead)) | 0x02u;
     sliced = false;
     noPenalty = false;
+    bounceCount = 0;
     hitTimer = -1.0f;
     launchWait = 0.0f;
     onScreen = false;
@@ -168,7 +170,7 @@ void Fruit::Spawn(int kindIndex, float size) {
     }
     halfOrientation[0] = halfOrientation[1] = orientation;
     halfSpin[0] = halfSpin[1] = spinRates;
-    gravityOn = true;
+    gravityOn = !ChallengeFloats();
     isMenuFruit = false;
     critical = true;
     depth = s_previousDepth - kDepthStep;
@@ -202,11 +204,16 @@ void Fruit::StartFlightTimer(float waitSeconds) {
     halfPosition = position;
     launchWait = waitSeconds < 0.0f ? 0.125f : waitSeconds;
     hitCooldown = 0.0f;
+    ChallengeModList* mods = ActiveChallengeMods();
+    keepyUppy = mods != nullptr && mods->Has(GetModNames().keepyUppy);
 }
 
 void Fruit::Deactivate() {
     launchedEvent.Clear();
     droppedEvent.Clear();
+    SetRope(nullptr);
+    held = false;
+    carrier = nullptr;
     WorldObject::Deactivate();
 }
 
@@ -219,7 +226,8 @@ void Fruit::UpdateWaiting() {
     }
     const float before = launchWait;
     launchWait -= record.frameStep;
-    if (before > kThrowSoundWait && launchWait <= kThrowSoundWait && !record.notInPlay && !s_launchSoundPlayed) {
+    if (before > kThrowSoundWait && launchWait <= kThrowSoundWait && !record.notInPlay && !s_launchSoundPlayed &&
+        !ChallengeWindowsOpen()) {
         s_launchSoundPlayed = true;
         ++s_throwSounds;
         PlayEffect("Throw-fruit");
@@ -232,7 +240,10 @@ void Fruit::UpdateWaiting() {
 }
 
 void Fruit::UpdateFlight(float scaled) {
-    if (frozen) {
+    if (held) {
+        velocity = Vector3{};  // the balloon moves it
+    }
+    if (frozen || held) {
         halfPosition = position;
         halfVelocity = velocity;
         return;
@@ -286,11 +297,16 @@ void Fruit::Update(float stepSeconds) {
             if (launchWait > 0.0f) {
                 return;
             }
+            if (ActiveChallengeMods() != nullptr) {
+                AttachChallengeCarrier(position);
+            }
         }
-        UpdateFlight(scaled);
+        if (!OrbitChallengeCentre(scaled)) {
+            UpdateFlight(scaled);
+        }
         if (hitTimer > 0.0f && !frozen) {
             hitTimer -= scaled;
-            if (hitTimer <= 0.0f) {
+            if (hitTimer <= 0.0f && !ExpireChallengeHit()) {
                 Split();
             }
         }
@@ -306,11 +322,15 @@ void Fruit::Update(float stepSeconds) {
     if (collision != nullptr && collision->GetType() == CollisionType::Sphere) {
         static_cast<CollisionSphere&>(*collision).centre = Vector3{position.x, position.y, 0.0f};
     }
+    ApplyChallengeFloor();
 }
 
 void Fruit::PostUpdate(float stepSeconds) {
     drift = Scale(drift, 0.9f);
     if (sliced || launchWait > 0.0f || acceleration.x != 0.0f) {
+        return;
+    }
+    if (ApplyChallengeWalls()) {
         return;
     }
     // Soft walls keep fruit from flying off the sides.

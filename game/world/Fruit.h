@@ -16,8 +16,18 @@
 
 namespace Varnok {
 
+class ChallengeMod;
+class ChallengeModList;
 class MeshModel;
+class PinataRope;
 class Random;
+
+// The velocity of a fruit sent on by a challenge behaviour (a bounce or a
+// mega split): a horizontal speed from the cut and u1, at least minSpeedX
+// either way, and an upward speed that reaches about as high as the fruit is
+// from the middle of the screen (u2). u1, u2 uniform in [0, 1).
+Vector3 ChallengeRelaunchVelocity(Angle cutAngle, float y, float screenHeight, float minSpeedX, float u1,
+                                  float u2);
 
 // What the critical decision of a hit reads.
 struct CriticalInputs {
@@ -153,7 +163,52 @@ public:
     // recycled fruit from the one it started on.
     uint32_t spawnSerial = 0;
 
+    // ---- Challenge behaviours (FruitBehaviours.cpp) ----
+    static constexpr int kMaxBounces = 4;         // KeepyUppy: the fifth hit splits
+    static constexpr float kBounceTimeScale = 1.25f;
+    static constexpr float kBounceHitCooldown = 0.25f;
+    static constexpr float kTrampolineY = -148.0f;
+    static constexpr float kTrampolineMaxSpeed = 9.5f;
+    static constexpr float kStackGroundY = -80.0f;
+
+    // The mods of the running challenge, asked while the challenge mode is
+    // the current mode; null outside one. Must outlive play.
+    static void SetChallengeMods(ChallengeModList* mods) { s_challengeMods = mods; }
+    static ChallengeModList* GetChallengeMods() { return s_challengeMods; }
+    // Hangs the fruit under a balloon and/or on a rope as the active mods
+    // ask, anchored at `anchor`; drops carriers it had.
+    void AttachChallengeCarrier(const Vector3& anchor);
+    // Deletes the rope held and takes this one (null: none).
+    void SetRope(PinataRope* newRope);
+
+    bool keepyUppy = false;  // a hit bounces the fruit up instead of splitting it
+    int32_t bounceCount = 0;
+    bool mega = false;
+    bool held = false;  // carried by a balloon: its own velocity stays zero
+    PinataRope* rope = nullptr;  // owned
+    WorldObject* carrier = nullptr;  // the balloon; not owned
+
 private:
+    // The active mods while a challenge runs, else null.
+    static ChallengeModList* ActiveChallengeMods();
+    // Orbits about a CIRCLE_VELOCITY mod's centre in place of flight;
+    // false (nothing done) without one.
+    bool OrbitChallengeCentre(float scaled);
+    // The hit timer ran out: bounce, snake step or mega split as the mods
+    // ask; false when the fruit should split as usual.
+    bool ExpireChallengeHit();
+    void BounceUp();
+    void SnakeStep(ChallengeMod& snake);
+    void MegaSplit(ChallengeMod& megaMod);
+    // Trampoline, colliders or stacks, the first active.
+    void ApplyChallengeFloor();
+    // WINDOWS or "FloatingFruit": fruit fly without gravity.
+    static bool ChallengeFloats();
+    static bool ChallengeWindowsOpen();
+    // Bouncy walls, or none at all; false when the soft walls apply.
+    bool ApplyChallengeWalls();
+    void RestOnStack(float h);
+
     void UpdateWaiting();
     void UpdateFlight(float scaled);
     void UpdateSliced(float scaled, float frames);
@@ -176,6 +231,7 @@ private:
     static int s_sameKindRun;
     static Random* s_gameRandom;
     static Random* s_waveRandom;
+    static ChallengeModList* s_challengeMods;
 };
 
 // Draws the shadows of every fruit in play under the current view: the play
