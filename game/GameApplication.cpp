@@ -26,6 +26,7 @@
 #include "game/rules/SessionControl.h"
 #include "game/rules/SoundPlayer.h"
 #include "game/screens/GameUi.h"
+#include "game/screens/ScreenList.h"
 #include "game/world/GameCamera.h"
 
 #include <algorithm>
@@ -273,6 +274,10 @@ void GameApplication::Shutdown() {
 
 void GameApplication::Suspend() {
     InputManager::Get().ResetAllDevices();
+    // A finger on a scrolling list when the game goes away never comes up.
+    if (ScreenList* screens = GetGameRecord().screenList) {
+        screens->NotifySuspend();
+    }
     SoundPlayer* player = GetGameRecord().soundPlayer;
     if (player != nullptr) {
         player->PauseAll();

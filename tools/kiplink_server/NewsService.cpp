@@ -50,8 +50,12 @@ ServiceReply NewsService::Sync(const ServiceCall& call) {
         result["news"] = Json::Value();
     } else {
         result["news"] = m_items;
+        // Only read items carry "read": the client counts the member of
+        // either value as read.
         for (Json::Value& item : result["news"]) {
-            item["read"] = read.count(item["id"].asString()) != 0;
+            if (read.count(item["id"].asString()) != 0) {
+                item["read"] = true;
+            }
         }
     }
     result["readNews"] = Json::Value(Json::objectValue);
