@@ -1,6 +1,7 @@
 // Logging out of the online service.
 #include "providers/Provider_Kiplink/KiplinkAuthenticationService.h"
 
+#include "engine/iOS/AppleICloudHelper.h"
 #include "engine/services/UserStore.h"
 #include "kiplink/Public/IAuthService.h"
 #include "kiplink/Public/IKiplinkProvider.h"
@@ -43,6 +44,9 @@ public:
             if (slot == 0) {
                 store->AssignSlot(0, true);
             }
+            // The player logged out here: this device no longer offers the
+            // login to the player's other devices.
+            ClearICloudLoginInfo();
             m_onDone(kSuccess, State(0), KiplinkAuthenticationService::kServiceName);
         } else if (state == Kiplink::kServiceRequestSucceeded) {
             m_onDone(kFailure, State(3), KiplinkAuthenticationService::kServiceName);

@@ -2,7 +2,10 @@
 // and achievements reaching the protocol server.
 #include "tests/providers/Provider_Kiplink/KiplinkWorld.h"
 
+#include "engine/core/DevicePropertyMap.h"
+#include "engine/core/DeviceSettings.h"
 #include "engine/core/Event.h"
+#include "engine/iOS/AppleICloudHelper.h"
 #include "engine/services/IAchievementService.h"
 #include "engine/services/IAuthenticationService.h"
 #include "engine/services/ILeaderboardService.h"
@@ -431,9 +434,33 @@ TEST(ProviderKiplinkTest, LogoutOfARegisteredUserInSlotZeroLeavesAGuestThere) {
             got.emplace_back(static_cast<int>(r), static_cast<int>(s));
         }
     } result;
+    // This device's saved login, which the logout clears but for its games.
+    struct MemoryStore final : UbiquitousKeyValueStore {
+        Json::Value values{Json::objectValue};
+        Json::Value GetValue(const char* key) override { return values.get(key, Json::Value()); }
+        void SetValue(const char* key, const Json::Value& value) override { values[key] = value; }
+        bool Synchronize() override { return true; }
+    };
+    auto saved = std::make_shared<MemoryStore>();
+    const DeviceSettings settingsBefore = GetDeviceSettings();
+    DeviceSettings settings = settingsBefore;
+    settings.deviceId = "device-A";
+    SetDeviceSettings(settings);
+    DevicePropertyMap::Rebuild();
+    const std::string device = AppleICloudHelperBridge::Get().GetHelper().GetCurrentDeviceId();
+    ASSERT_EQ(device, "device-A");
+    saved->values[kICloudLoginInfoKey][device]["kiplinkId"] = "reg-1";
+    saved->values[kICloudLoginInfoKey][device]["games"]["vellmarch"] = "2026-12-01 10:00:00";
+    SetUbiquitousKeyValueStore(saved);
     world.Provider()->GetAuthenticationService()->Logout(
         registered, IAuthenticationServiceAggregate::LogoutDelegate(&result, &Result::On));
     ASSERT_TRUE(world.FramesUntil([&] { return !result.got.empty(); }));
+    SetUbiquitousKeyValueStore(nullptr);
+    SetDeviceSettings(settingsBefore);
+    DevicePropertyMap::Rebuild();
+    const Json::Value& entry = saved->values[kICloudLoginInfoKey][device];
+    EXPECT_FALSE(entry.isMember("kiplinkId"));
+    EXPECT_EQ(entry["games"]["vellmarch"].asString(), "2026-12-01 10:00:00");
     EventDispatcher::Get().Unsubscribe("logged_out", EventListener(&heard, &Heard::On));
     EXPECT_EQ(result.got, (std::vector<std::pair<int, int>>{{0, 0}}));
     EXPECT_EQ(heard.lines, std::vector<std::string>{"to=guest from=registered"});
