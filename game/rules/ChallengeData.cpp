@@ -8,6 +8,7 @@
 #include "game/rules/GameHelpers.h"
 #include "game/rules/GameStats.h"
 #include "game/rules/StringTables.h"
+#include "game/rules/XmlAttributes.h"
 
 #include <tinyxml.h>
 
@@ -37,20 +38,6 @@ std::string CutText(const char* text, int bytes) {
         value.resize(bytes - 1);
     }
     return value;
-}
-
-void ReadInt(const TiXmlElement& element, const char* name, int32_t& value) {
-    int read = 0;
-    if (element.QueryIntAttribute(name, &read) == TIXML_SUCCESS) {
-        value = read;
-    }
-}
-
-void ReadFloat(const TiXmlElement& element, const char* name, float& value) {
-    double read = 0.0;
-    if (element.QueryDoubleAttribute(name, &read) == TIXML_SUCCESS) {
-        value = static_cast<float>(read);
-    }
 }
 
 uint32_t ClampChance(int32_t chance) {

@@ -10,6 +10,7 @@
 #include "game/rules/GameHelpers.h"
 #include "game/rules/GameRecord.h"
 #include "game/rules/SoundPlayer.h"
+#include "game/rules/XmlAttributes.h"
 #include "game/world/Bomb.h"
 #include "game/world/Fruit.h"
 
@@ -27,21 +28,6 @@ uint32_t HashText(const char* text) {
 
 bool IsText(const char* value, const char* expected) {
     return value != nullptr && std::strcmp(value, expected) == 0;
-}
-
-// Leaves value alone when the attribute is missing or not a number.
-void ReadFloat(const TiXmlElement& element, const char* name, float& value) {
-    double read = 0.0;
-    if (element.QueryDoubleAttribute(name, &read) == TIXML_SUCCESS) {
-        value = static_cast<float>(read);
-    }
-}
-
-void ReadInt(const TiXmlElement& element, const char* name, int32_t& value) {
-    int read = 0;
-    if (element.QueryIntAttribute(name, &read) == TIXML_SUCCESS) {
-        value = read;
-    }
 }
 
 float Length(const Vector3& v) {
